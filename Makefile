@@ -1,0 +1,53 @@
+# The two commands that matter: `make demo` and `make test`.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+CMAKE_GEN  := -G Ninja
+
+.PHONY: all deps configure build demo test test-fast test-asan bench clean format format-check lint
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD)
+
+demo: build
+	$(BUILD)/bin/vantor-demo
+
+# Every test, in the normal build and again under AddressSanitizer and
+# UndefinedBehaviorSanitizer (LeakSanitizer included).
+test: test-fast test-asan
+
+test-fast: build
+	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+$(BUILD_ASAN)/build.ninja: | deps
+	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVANTOR_SANITIZE=address,undefined -DVANTOR_BENCH=OFF
+
+test-asan: deps $(BUILD_ASAN)/build.ninja
+	cmake --build $(BUILD_ASAN)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j2
+
+bench: build
+	$(BUILD)/bin/vantor-bench
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN)
+
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
+format:
+	clang-format -i $(SOURCES)
+
+format-check:
+	clang-format --dry-run --Werror $(SOURCES)
+
+lint: $(BUILD)/build.ninja
+	clang-tidy -p $(BUILD) --quiet $(filter %.cpp,$(SOURCES))

@@ -1,0 +1,89 @@
+// vantor-bench: the speed figures of Vantor. Without arguments it runs the
+// Google Benchmark suite as usual (all its flags work); with --summary it
+// runs the headline benchmarks and prints one "name: value" line each.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Headline figures: a benchmark's name, the counter to report (empty for the
+// time per iteration in nanoseconds) and the summary name.
+struct SHeadline {
+    const char* pszBenchmark;
+    const char* pszCounter;
+    const char* pszSummaryName;
+};
+
+const SHeadline kHeadlines[] = {
+    {"BM_PlugInCreateDestroy", "", "plugin-create-destroy-ns"},
+};
+
+class CSummaryReporter : public benchmark::BenchmarkReporter {
+public:
+    bool ReportContext(const Context&) override { return true; }
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const std::string sName = run.benchmark_name();
+            for (const SHeadline& headline : kHeadlines) {
+                if (sName != headline.pszBenchmark)
+                    continue;
+                double fValue = run.GetAdjustedRealTime();
+                if (headline.pszCounter[0] != '\0') {
+                    auto it = run.counters.find(headline.pszCounter);
+                    if (it == run.counters.end())
+                        continue;
+                    fValue = it->second.value;
+                }
+                mValues[headline.pszSummaryName] = fValue;
+            }
+        }
+    }
+    void Print() const
+    {
+        for (const SHeadline& headline : kHeadlines) {
+            auto it = mValues.find(headline.pszSummaryName);
+            if (it != mValues.end())
+                std::printf("%s: %.1f\n", headline.pszSummaryName, it->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> mValues;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool bSummary = false;
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--summary") == 0)
+            bSummary = true;
+        else
+            args.push_back(argv[i]);
+    }
+    int nArgs = static_cast<int>(args.size());
+    benchmark::Initialize(&nArgs, args.data());
+    if (benchmark::ReportUnrecognizedArguments(nArgs, args.data()))
+        return 1;
+    if (bSummary) {
+        std::string sFilter;
+        for (const SHeadline& headline : kHeadlines)
+            sFilter += (sFilter.empty() ? "^(" : "|") + std::string(headline.pszBenchmark);
+        sFilter += ")$";
+        CSummaryReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter, sFilter);
+        reporter.Print();
+    } else {
+        benchmark::RunSpecifiedBenchmarks();
+    }
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,126 @@
+// The narrow operating-system layer. Everything above platform/ reaches the
+// OS only through these declarations; the POSIX implementation lives in the
+// platform/*.cpp files beside this header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// --- The library's own file -------------------------------------------------
+
+// Full path of the binary that contains this code (Vantor.vpa when linked into
+// the plug-in, the executable when linked statically), or "" if unknown.
+std::string GetModuleFile();
+
+// Folder of GetModuleFile() including the trailing separator, or "".
+std::string GetModuleFolder();
+
+// The native path separator.
+constexpr char kPathSeparator = '/';
+
+// A shared library loaded at run time (how hosts load Vantor.vpa).
+class CSharedLibrary {
+public:
+    CSharedLibrary();
+    ~CSharedLibrary(); // unloads
+    CSharedLibrary(const CSharedLibrary&) = delete;
+    CSharedLibrary& operator=(const CSharedLibrary&) = delete;
+
+    // Loads the file; false with GetError() telling why.
+    bool Load(const std::string& sPath);
+    void Unload();
+    bool IsLoaded() const { return mpHandle != nullptr; }
+    // Address of an exported symbol, or null.
+    void* FindSymbol(const char* pszName) const;
+    const std::string& GetError() const { return msError; }
+
+private:
+    void* mpHandle;
+    std::string msError;
+};
+
+// --- Aligned signal blocks --------------------------------------------------
+
+// Zero-filled block of nBytes whose start is 16-byte aligned. The raw
+// allocation's address is kept in the word just before the returned block.
+// Returns null when memory runs out.
+void* AllocAligned(size_t nBytes);
+
+// Releases a block from AllocAligned; null is ignored.
+void FreeAligned(void* pBlock);
+
+// --- Processor --------------------------------------------------------------
+
+// True when the four-wide SSE kernels may be used (x86 with SSE); false on
+// every other processor, which then runs the scalar kernels.
+bool IsSSEUsable();
+
+// Sets flush-to-zero and denormals-are-zero for the lifetime of the object and
+// restores the caller's mode afterwards. A no-op on processors without them.
+class CScopedNoDenormals {
+public:
+    CScopedNoDenormals();
+    ~CScopedNoDenormals();
+    CScopedNoDenormals(const CScopedNoDenormals&) = delete;
+    CScopedNoDenormals& operator=(const CScopedNoDenormals&) = delete;
+
+private:
+    unsigned mnSavedMode;
+};
+
+// --- Time -------------------------------------------------------------------
+
+// Milliseconds from a monotonic clock; wraps like a 32-bit tick count.
+uint32_t GetTickCount();
+
+// --- Files ------------------------------------------------------------------
+
+using FileHandle = int;
+constexpr FileHandle kInvalidFile = -1;
+
+enum class EFileMode {
+    Read,   // an existing file, read only
+    Create, // created or truncated, write only
+};
+
+// Opens a file exclusively (no other opener through this layer may use it
+// meanwhile) with a sequential-access hint. kInvalidFile on failure.
+FileHandle OpenFile(const std::string& sPath, EFileMode eMode);
+void CloseFile(FileHandle hFile);
+
+// One transfer at the current position; the count transferred, 0 on failure.
+unsigned ReadFile(FileHandle hFile, void* pBuffer, unsigned nBytes);
+unsigned WriteFile(FileHandle hFile, const void* pBuffer, unsigned nBytes);
+
+// Moves to an absolute offset; the new position, or 0xFFFFFFFF on failure.
+unsigned SeekFile(FileHandle hFile, unsigned nOffset);
+
+// Size in bytes (saturated at 0xFFFFFFFF), 0 on failure.
+unsigned GetFileSize(FileHandle hFile);
+
+// Forces written data to the disk; false on failure.
+bool FlushFile(FileHandle hFile);
+
+// Renames sFrom to sTo, replacing sTo atomically; false on failure.
+bool ReplaceFile(const std::string& sFrom, const std::string& sTo);
+
+bool RemoveFile(const std::string& sPath);
+bool FileExists(const std::string& sPath);
+
+// --- Folders ----------------------------------------------------------------
+
+struct SFolderEntry {
+    std::string sName;   // name inside the folder, no path
+    bool bIsFolder;
+    bool bIsHidden;      // the name starts with '.'
+};
+
+// Lists the entries of a folder, without "." and "..", in no particular
+// order. False when the folder cannot be read.
+bool ListFolder(const std::string& sPath, std::vector<SFolderEntry>& entries);
+
+} // namespace platform

@@ -1,0 +1,78 @@
+#include "TestProcess.h"
+
+#include "host-interface/vpaGUI.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// An editor with nothing to show, as a host-side author might derive one.
+class CTestGUI : public virtual vpa::CGUI {
+public:
+    void GetSize(long& nWidth, long& nHeight) override { nWidth = nHeight = 0; }
+    void Open(void*, long, long) override {}
+    void Move(long, long) override {}
+    void Close() override {}
+    void OpenFloating(long, long) override {}
+    void Activate() override {}
+    void Paint() override {}
+    void Idle() override {}
+    void Deactivate() override {}
+    void PanelStep(long) override {}
+};
+
+TEST(GUIContract, AnEditorBindsItsProcessAndUnbindsWhenDestroyed)
+{
+    CTestProcess process;
+    auto* pGUI = new CTestGUI();
+    EXPECT_EQ(pGUI->GetProcess(), nullptr);
+
+    pGUI->SetProcess(&process);
+    EXPECT_EQ(pGUI->GetProcess(), &process);
+    EXPECT_EQ(process.GetGUI(), static_cast<vpa::IGUI*>(pGUI));
+
+    // A second editor for the same process, then the first one goes.
+    auto* pSecond = new CTestGUI();
+    pSecond->SetProcess(&process);
+    EXPECT_EQ(process.GetGUI(), static_cast<vpa::IGUI*>(pSecond));
+    pSecond->DestroySelf();
+    EXPECT_EQ(process.GetGUI(), nullptr);
+
+    pGUI->SetProcess(nullptr);
+    EXPECT_EQ(pGUI->GetProcess(), nullptr);
+    pGUI->DestroySelf();
+}
+
+TEST(GUIContract, PaintingOffsetsAreStoredAsThirtyTwoBitWords)
+{
+    CTestGUI gui;
+    unsigned long nX = 1, nY = 1;
+    gui.GetPaintingOffset(nX, nY);
+    EXPECT_EQ(nX, 0u);
+    EXPECT_EQ(nY, 0u);
+
+    gui.SetPaintingOffset(-5, 7);
+    gui.GetPaintingOffset(nX, nY);
+    EXPECT_EQ(nX, 4294967291ul);
+    EXPECT_EQ(nY, 7ul);
+}
+
+TEST(GUIContract, CopyingAnEditorDoesNotRebindTheProcess)
+{
+    CTestProcess process;
+    CTestGUI gui;
+    gui.SetProcess(&process);
+    gui.SetPaintingOffset(3, 4);
+    {
+        CTestGUI copy(gui);
+        EXPECT_EQ(copy.GetProcess(), &process);
+        unsigned long nX = 0, nY = 0;
+        copy.GetPaintingOffset(nX, nY);
+        EXPECT_EQ(nX, 3u);
+        EXPECT_EQ(process.GetGUI(), static_cast<vpa::IGUI*>(&gui));
+        copy.SetProcess(nullptr); // so its destruction leaves the binding alone
+    }
+    EXPECT_EQ(process.GetGUI(), static_cast<vpa::IGUI*>(&gui));
+}
+
+} // namespace
