@@ -20,6 +20,13 @@ struct SHeadline {
 };
 
 const SHeadline kHeadlines[] = {
+    {"BM_Chain44k", "xrt", "chain-44k-stereo-xrt"},
+    {"BM_Chain96k", "xrt", "chain-96k-stereo-xrt"},
+    {"BM_Equaliser44k", "xrt", "equaliser-44k-stereo-xrt"},
+    {"BM_Compressor44k", "xrt", "compressor-44k-stereo-xrt"},
+    {"BM_Limiter44k", "xrt", "limiter-44k-stereo-xrt"},
+    {"BM_OutputClipper44k", "xrt", "clipper-44k-stereo-xrt"},
+    {"BM_Copy44k", "xrt", "copy-44k-stereo-xrt"},
     {"BM_PlugInCreateDestroy", "", "plugin-create-destroy-ns"},
 };
 

@@ -1,0 +1,27 @@
+// Kernel of the output clipper: input gain, curve clipper, 25 Hz high-pass,
+// safety clip at +-0.999, output gain, and the clip and over counters.
+#pragma once
+
+#include "Clipper.h"
+#include "Filters.h"
+#include "HostDSP.h"
+
+#include <atomic>
+#include <cstdint>
+
+class VnOutHostDSP : public HostDSP {
+public:
+    void Process(float** ppOut, float** ppIn, float** ppAux, int, int) override;
+    bool IsStateFinite() const override;
+
+    SBiquad highPass[2] = {};
+    float inputGain = 1.0f; // linear
+    float outputGain = 1.0f; // linear
+    // Per channel: samples the curve clipper changed, and output samples of
+    // magnitude >= 1. The editor reads and clears them without the process
+    // lock, hence atomic (relaxed); they saturate instead of wrapping.
+    std::atomic<int32_t> clipCount[2] = { { 0 }, { 0 } };
+    std::atomic<int32_t> overCount[2] = { { 0 }, { 0 } };
+    SClipper curve; // soft with an adjustable knee, or hard at +-1.001
+    SClipper safety; // hard at +-0.999
+};
