@@ -103,7 +103,7 @@ TEST(Chain, EveryHostBlockSizeGivesTheSameStreamAndTraces)
         return Stream(*pChain, signal, 2, blockSize);
     };
     const SRun reference = runWith(Fixed(64));
-    for (int nSize : {1, 63, 65, 1000, 16320}) {
+    for (int nSize : {1, 63, 65, 1000, 16320, 40000}) {
         const SRun run = runWith(Fixed(nSize));
         EXPECT_EQ(0, std::memcmp(run.out.data(), reference.out.data(), run.out.size() * sizeof(float)))
             << "block size " << nSize;
