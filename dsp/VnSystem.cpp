@@ -2,8 +2,27 @@
 
 #include "EQm.h"
 
+#include <mutex>
+
+namespace {
+
+// Every chain draws its denormal-guard noise from the start of the library's
+// generator, so two chains given the same settings and input give the same
+// bits (a state restored into a new process sounds exactly like the
+// original). Chains built on two threads at once take turns.
+std::mutex gConstructionLock;
+
+VnSystemProc* NewChainKernel(float fSampleRate, int nChannels)
+{
+    std::lock_guard<std::mutex> lock(gConstructionLock);
+    dsp::ResetNoiseGenerator();
+    return new VnSystemProc(fSampleRate, nChannels);
+}
+
+} // namespace
+
 VnSystem::VnSystem(float fSampleRate, int nChannels)
-    : mpProc(new VnSystemProc(fSampleRate, ClampChannels(nChannels)))
+    : mpProc(NewChainKernel(fSampleRate, ClampChannels(nChannels)))
     , mpAdapter(new BlockAdapter(mpProc, ClampChannels(nChannels)))
 {
     const int order[kNrOfModules] = {kEqualiser, kCompressor, kLimiter, kOutputClipper};

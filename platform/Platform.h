@@ -111,6 +111,27 @@ bool ReplaceFile(const std::string& sFrom, const std::string& sTo);
 bool RemoveFile(const std::string& sPath);
 bool FileExists(const std::string& sPath);
 
+// --- Files opened for update (the skin container) ---------------------------
+
+// Opens an existing file read only, shared with other readers: a second
+// reader may open it meanwhile, an opener for update may not. kInvalidFile on
+// failure.
+FileHandle OpenFileShared(const std::string& sPath);
+
+// Opens a file for reading and writing at offset 0 without truncating it,
+// exclusively. With bCreate a missing file is created empty; without it a
+// missing file fails. kInvalidFile on failure.
+FileHandle OpenFileForUpdate(const std::string& sPath, bool bCreate);
+
+// The current position, or 0xFFFFFFFF on failure.
+unsigned TellFile(FileHandle hFile);
+
+// Cuts (or extends with zeros) the file to nBytes; false on failure.
+bool SetFileSize(FileHandle hFile, unsigned nBytes);
+
+// The system's error number of the latest failed call in this thread.
+int GetLastSystemError();
+
 // --- Folders ----------------------------------------------------------------
 
 struct SFolderEntry {

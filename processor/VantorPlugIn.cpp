@@ -1,5 +1,7 @@
 #include "VantorPlugIn.h"
 
+#include "VantorProcess.h"
+
 #include <new>
 
 namespace {
@@ -18,9 +20,15 @@ unsigned CVantorPlugIn::GetNrOfProcessTypes()
     return kNrOfProcessTypes;
 }
 
-vpa::IProcess* CVantorPlugIn::CreateProcess(unsigned)
+// Types above 4 run the full chain, as type 4 does.
+vpa::IProcess* CVantorPlugIn::CreateProcess(unsigned nType)
 {
-    return nullptr; // The mastering process does not exist yet.
+    CVantorProcess* pProcess = new (std::nothrow) CVantorProcess(this, nType);
+    if (pProcess != nullptr && !pProcess->IsComplete()) {
+        pProcess->DestroySelf();
+        return nullptr;
+    }
+    return pProcess;
 }
 
 vpa::IGUI* CVantorPlugIn::CreateGUI(vpa::IProcess*)

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config binutils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcairo2-dev libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev
 )
 
 missing=()

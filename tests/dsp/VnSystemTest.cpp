@@ -19,11 +19,11 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
-// A chain whose denormal-guard noise starts from the generator's first value,
-// so two chains given the same input give the same bits.
+// Every chain starts its denormal-guard noise afresh, so two chains given the
+// same settings and input give the same bits, whatever was built before.
 std::unique_ptr<VnSystem> FreshChain(float fSampleRate, int nChannels)
 {
-    dsp::ResetNoiseGenerator();
+    VnSystem other(fSampleRate, nChannels); // draws from the generator too
     return std::make_unique<VnSystem>(fSampleRate, nChannels);
 }
 

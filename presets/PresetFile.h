@@ -1,0 +1,41 @@
+// Preset files (".ryxp"): a 12-byte header "RYXP", version 0, block count;
+// a directory of {module id, offset, record count}; and blocks of 8-byte
+// {unit index, value} records. Module id -1 is the global block (global
+// bypass and patch), 0..3 the equaliser, compressor, limiter and clipper.
+#pragma once
+
+#include <string>
+
+namespace adl {
+class IDataManager;
+}
+
+constexpr const char* kPresetExtension = ".ryxp";
+constexpr const char* kPresetsFolderName = "Vantor Presets";
+constexpr const char* kDefaultsFolderName = "Defaults";
+
+// The folder the plug-in library lies in, with a trailing separator.
+std::string GetModuleFolder();
+// GetModuleFolder() + "Vantor Presets/".
+std::string GetPresetsFolder();
+// "Rock:Warm" -> "Rock/Warm" (':' separates folders in preset names).
+std::string PresetNameToPath(const std::string& sName);
+// The default preset file of a module (0..3); for other values the bare
+// defaults folder, which no load finds.
+std::string GetDefaultPresetPath(int nModule);
+
+// Writes the blocks of a process mode (0..3 one module, 4 the chain) with
+// the values held by the data manager. The file is written beside its
+// destination and renamed into place, so a failed write never loses the
+// previous file. False when nothing was written.
+bool WritePresetFile(const std::string& sPath, adl::IDataManager& dataManager, unsigned nMode);
+
+// Applies the blocks of a preset file that the mode contains (and only
+// nModule's block unless nModule is -1) through the data manager's SetChunk.
+// False when the file cannot be read or is not a preset; blocks that do not
+// fit in the file are skipped.
+bool ReadPresetFile(const std::string& sPath, adl::IDataManager& dataManager, unsigned nMode, int nModule);
+
+// True for a readable preset that holds a block for the mode (any valid
+// preset in mode 4).
+bool IsValidPresetFile(const std::string& sPath, unsigned nMode);

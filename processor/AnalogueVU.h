@@ -1,0 +1,37 @@
+// Needle ballistics of an analogue moving-coil meter: a second-order
+// low-pass (cut-off 2.1 Hz, Q 0.62) on the rectified input, run sample by
+// sample. The last output is the needle value. Runs on the audio thread.
+#pragma once
+
+class CAnalogueVU {
+public:
+    // Starts at rest (all state 0) with the coefficients for 44100 Hz.
+    CAnalogueVU();
+    virtual ~CAnalogueVU();
+
+    // Recomputes the coefficients for nRate Hz; the state runs on. A rate at
+    // which 2.1 Hz is not below Nyquist (zero, negative, under 5 Hz) keeps
+    // the previous coefficients.
+    virtual void SetSampleRate(int nRate);
+    // Needle and input history to 0; the coefficients stay.
+    virtual void Reset();
+    // Feeds |(left + right) / 2| per sample pair. Returns the needle after the
+    // block, or the current needle when nCount is 0 or less.
+    virtual double ProcessStereo(const float* pfLeft, const float* pfRight, int nCount);
+    // Feeds |sample| per sample; returns as ProcessStereo.
+    virtual double ProcessMono(const float* pfSamples, int nCount);
+
+private:
+    void Step(double fX);
+    // A non-finite input would hold the needle at NaN forever; start again.
+    void RecoverFromNonFinite();
+
+    double mfX1; // previous rectified inputs
+    double mfX2;
+    double mfY1; // previous outputs; mfY1 is the needle
+    double mfY2;
+    double mfA1; // feedback coefficients, normalised by a0
+    double mfA2;
+    double mfB0; // feed-forward coefficients; b2 equals b0
+    double mfB1;
+};

@@ -1,0 +1,94 @@
+// The mastering process: what CVantorPlugIn::CreateProcess hands to a host.
+// It owns the signal chain, the parameter data manager with one data unit
+// per parameter, the needle ballistics of the two gain-reduction meters and
+// the clip-indicator holds.
+#pragma once
+
+#include "AnalogueVU.h"
+#include "IVantorProcess.h"
+#include "host-interface/vpaProcess.h"
+#include "parameters/DataManager.h"
+
+#include <atomic>
+#include <mutex>
+
+class CVantorPlugIn;
+class IVantorGUI;
+class VnSystem;
+
+class CVantorProcess : public virtual vpa::CProcess,
+                       public virtual IVantorProcess,
+                       public virtual adl::IDataManagerCallback {
+public:
+    // nType: 0 equaliser, 1 compressor, 2 limiter, 3 clipper, 4 (and any
+    // other value) the full chain.
+    CVantorProcess(CVantorPlugIn* pPlugIn, unsigned nType);
+    ~CVantorProcess() override;
+
+    // Check after construction: false when memory ran out on the way.
+    bool IsComplete() const;
+
+    // vpa::IProcess
+    void Start() override;
+    void Stop() override;
+    void SetMaxBufferSize(unsigned nFrames) override;
+    void SetSampleFreq(float fHz) override;
+    void ProcessInPlace(float** ppfBuffers, unsigned nFrames, int* pnFlag) override;
+    void Process(float** ppfOut, float** ppfIn, unsigned nFrames, int* pnFlag) override;
+    int GetParameter(unsigned nIndex) override;
+    void SetParameter(unsigned nIndex, int nValue) override;
+    unsigned GetChunkSize() override;
+    void SetChunk(const void* pData, unsigned nBytes) override;
+    void GetChunk(void* pData) override;
+
+    // The process's own operations.
+    virtual void LoadPatch(int nPatch);
+    virtual void SetEQBandActive(int nBand, int nOn);
+    virtual void RefreshEQBands();
+    virtual void BuildParameterInfos();
+    virtual void CreateDataUnits();
+
+    // IVantorProcess
+    adl::IDataManager* GetDataManager() override;
+    void SetDSPParameter(int nDSPIndex, float fValue) override;
+    void UpdateModuleEnables() override;
+    float ScaleValue(unsigned nIndex, int nValue) override;
+    unsigned GetMode() override;
+    float GetMeter(unsigned nWhich) override;
+    void GetEQCurve(float* pfCurve) override;
+    void InvalidateEQCurve() override;
+    void SavePreset(std::string sPath) override;
+    void LoadPreset(std::string sName, int nModule, bool bInPresetsFolder) override;
+    void LoadModuleDefault(int nModule) override;
+    void MoveModule(int nModule, int nPosition) override;
+    void UpdateGUIChainOrder() override;
+
+    // adl::IDataManagerCallback
+    void KeyValueChanged(int nKey, int nValue) override;
+    void UnitValueChanged(int nIndex, int nValue) override;
+
+    // Longest slice the chain gets at once.
+    static constexpr unsigned kMaxSlice = 8192;
+    // Processing slices that make up 1.5 s at the current slice length,
+    // shared by every process of the library.
+    static std::atomic<int> gnClipHoldSlices;
+
+private:
+    IVantorGUI* BoundEditor();
+    void FreeMeterBuffers();
+
+    unsigned mnType;
+    CVantorPlugIn* mpPlugIn;           // not owned
+    adl::IDataManager* mpDataManager;  // owned
+    VnSystem* mpSystem;                // owned
+    float* mpfMeterBuffer[2];          // gain traces of one slice (audio thread)
+    unsigned mnMeterBufferSize;        // floats in each meter buffer
+    CAnalogueVU mVU[2];                // needle ballistics (audio thread)
+    std::atomic<float> mfNeedle[2];    // needle values; 1.0 = rest
+    std::atomic<int> mnClipHold[3];    // clip indicator holds, in slices
+
+    // Keeps user-interface changes to the chain apart from processing: the
+    // audio thread holds it for one slice, the user-interface thread for one
+    // chain call.
+    std::mutex mChainLock;
+};

@@ -1,0 +1,42 @@
+#include "toolkit/epiAlert.h"
+
+#include <cstdio>
+
+namespace epi {
+
+namespace {
+
+AlertHook gpAlertHook = nullptr;
+int gnLastFileError = 0;
+
+} // namespace
+
+AlertHook SetAlertHook(AlertHook pHook)
+{
+    AlertHook pOld = gpAlertHook;
+    gpAlertHook = pHook;
+    return pOld;
+}
+
+int Alert(const char* pszText, const char* pszTitle, int nKind)
+{
+    if (pszTitle == nullptr)
+        pszTitle = "Attenzione";
+    nKind = nKind < 0 ? 0 : (nKind > 2 ? 2 : nKind);
+    if (gpAlertHook != nullptr)
+        return gpAlertHook(pszText, pszTitle, nKind);
+    std::fprintf(stderr, "%s: %s\n", pszTitle, pszText != nullptr ? pszText : "");
+    return 1;
+}
+
+int GetLastFileError()
+{
+    return gnLastFileError;
+}
+
+void SetLastFileError(int nError)
+{
+    gnLastFileError = nError;
+}
+
+} // namespace epi
