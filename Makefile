@@ -1,9 +1,10 @@
 # The two commands that matter: `make demo` and `make test`.
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_TSAN ?= build-tsan
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build demo test test-fast test-asan bench clean format format-check lint
+.PHONY: all deps configure build demo test test-fast test-asan test-tsan bench clean format format-check lint
 
 all: build
 
@@ -20,8 +21,9 @@ demo: build
 	$(BUILD)/bin/vantor-demo
 
 # Every test, in the normal build and again under AddressSanitizer and
-# UndefinedBehaviorSanitizer (LeakSanitizer included).
-test: test-fast test-asan
+# UndefinedBehaviorSanitizer (LeakSanitizer included); the threaded tests
+# once more under ThreadSanitizer.
+test: test-fast test-asan test-tsan
 
 test-fast: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
@@ -35,11 +37,22 @@ test-asan: deps $(BUILD_ASAN)/build.ninja
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j2
 
+$(BUILD_TSAN)/build.ninja: | deps
+	cmake -S . -B $(BUILD_TSAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVANTOR_SANITIZE=thread -DVANTOR_BENCH=OFF
+
+# The processor's tests include the user-interface/audio thread stress test.
+# setarch -R: ThreadSanitizer needs the classic memory layout on newer kernels.
+test-tsan: deps $(BUILD_TSAN)/build.ninja
+	cmake --build $(BUILD_TSAN) --target vantor-processor-tests
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  setarch $$(uname -m) -R $(BUILD_TSAN)/bin/vantor-processor-tests
+
 bench: build
 	$(BUILD)/bin/vantor-bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN)
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
 

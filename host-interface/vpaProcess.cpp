@@ -7,27 +7,6 @@
 
 namespace vpa {
 
-SParameterInfo::SParameterInfo()
-    : pszName(nullptr)
-    , pszUnit(nullptr)
-    , nType(0)
-    , nMin(0)
-    , nMax(0)
-    , nDefault(0)
-    , nDecimals(0)
-    , pszMinText(nullptr)
-    , pszMaxText(nullptr)
-    , nCurve(0)
-    , nCurveParam(0)
-    , pszValueTexts(nullptr)
-    , bActive(false)
-{
-}
-
-SParameterInfo::SParameterInfo(const SParameterInfo&) = default;
-SParameterInfo& SParameterInfo::operator=(const SParameterInfo&) = default;
-SParameterInfo::~SParameterInfo() = default;
-
 IProcess::IProcess() = default;
 IProcess::IProcess(const IProcess&) : IObject(), CObject() {}
 IProcess& IProcess::operator=(const IProcess&) = default;

@@ -16,25 +16,27 @@ struct SMIDIEvent;
 
 // Descriptor of one parameter. The strings and the taper block belong to the
 // process that built the record; the record's own destructor frees nothing.
+// Hosts make these records themselves to receive copies, so everything the
+// record does is defined here, in the host's own code too.
 struct VPA_EXPORT SParameterInfo {
-    SParameterInfo();
-    SParameterInfo(const SParameterInfo& other);
-    SParameterInfo& operator=(const SParameterInfo& other);
-    virtual ~SParameterInfo();
+    SParameterInfo() = default;
+    SParameterInfo(const SParameterInfo& other) = default;
+    SParameterInfo& operator=(const SParameterInfo& other) = default;
+    virtual ~SParameterInfo() = default;
 
-    char* pszName;       // names, longest first, separated by '@'
-    char* pszUnit;       // "Hz", "dB", "Ms" or null
-    int32_t nType;       // 0 numeric range, 1 list of named values
-    int32_t nMin;
-    int32_t nMax;
-    int32_t nDefault;
-    int32_t nDecimals;   // engineering value = stored value / 10^nDecimals
-    char* pszMinText;    // shown instead of the number at nMin, or null
-    char* pszMaxText;    // shown instead of the number at nMax, or null
-    int32_t nCurve;      // 0 linear, 1 logarithmic, 2 nCurveParam is a block
-    intptr_t nCurveParam; // taper parameter, or the block's address for curve 2
-    char* pszValueTexts; // names of nMin..nMax separated by '@' (nType 1)
-    bool bActive;        // the parameter's module runs in this process
+    char* pszName = nullptr;       // names, longest first, separated by '@'
+    char* pszUnit = nullptr;       // "Hz", "dB", "Ms" or null
+    int32_t nType = 0;             // 0 numeric range, 1 list of named values
+    int32_t nMin = 0;
+    int32_t nMax = 0;
+    int32_t nDefault = 0;
+    int32_t nDecimals = 0;         // engineering value = stored value / 10^nDecimals
+    char* pszMinText = nullptr;    // shown instead of the number at nMin, or null
+    char* pszMaxText = nullptr;    // shown instead of the number at nMax, or null
+    int32_t nCurve = 0;            // 0 linear, 1 logarithmic, 2 nCurveParam is a block
+    intptr_t nCurveParam = 0;      // taper parameter, or the block's address for curve 2
+    char* pszValueTexts = nullptr; // names of nMin..nMax separated by '@' (nType 1)
+    bool bActive = false;          // the parameter's module runs in this process
 };
 
 class VPA_EXPORT IProcess : public virtual CObject {

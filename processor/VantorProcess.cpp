@@ -10,6 +10,7 @@
 #include "presets/PresetFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <new>
 
@@ -78,6 +79,28 @@ void CVantorProcess::FreeMeterBuffers()
     mnMeterBufferSize = 0;
 }
 
+CVantorProcess::CUserHold::CUserHold(CVantorProcess& process)
+    : mProcess(process)
+{
+    mProcess.mChainLock.lock();
+    mnStartNs = static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                      std::chrono::steady_clock::now().time_since_epoch())
+                                      .count());
+}
+
+CVantorProcess::CUserHold::~CUserHold()
+{
+    const long nNow = static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                            std::chrono::steady_clock::now().time_since_epoch())
+                                            .count());
+    mProcess.mChainLock.unlock();
+    const long nHeld = nNow - mnStartNs;
+    long nLongest = mProcess.mnLongestUserHoldNs.load(std::memory_order_relaxed);
+    while (nHeld > nLongest &&
+           !mProcess.mnLongestUserHoldNs.compare_exchange_weak(nLongest, nHeld, std::memory_order_relaxed)) {
+    }
+}
+
 // --- Host contract -----------------------------------------------------------
 
 void CVantorProcess::Start()
@@ -94,20 +117,30 @@ void CVantorProcess::Stop()
 
 void CVantorProcess::SetMaxBufferSize(unsigned nFrames)
 {
-    std::lock_guard<std::mutex> lock(mChainLock);
-    mnMaxBufferSize = nFrames;
-    FreeMeterBuffers();
-    // The chain fills the buffers one slice at a time.
+    // The chain fills the buffers one slice at a time. New buffers are made
+    // before taking the lock and the old ones freed after it.
     const unsigned nSize = std::min(nFrames, kMaxSlice);
-    if (nSize == 0)
-        return;
-    mpfMeterBuffer[0] = new (std::nothrow) float[nSize]();
-    mpfMeterBuffer[1] = new (std::nothrow) float[nSize]();
-    if (mpfMeterBuffer[0] == nullptr || mpfMeterBuffer[1] == nullptr) {
-        FreeMeterBuffers();
-        return;
+    float* pfNew[2] = {nullptr, nullptr};
+    if (nSize > 0) {
+        pfNew[0] = new (std::nothrow) float[nSize]();
+        pfNew[1] = new (std::nothrow) float[nSize]();
     }
-    mnMeterBufferSize = nSize;
+    const bool bComplete = pfNew[0] != nullptr && pfNew[1] != nullptr;
+    float* pfOld[2];
+    {
+        CUserHold hold(*this);
+        mnMaxBufferSize = nFrames;
+        for (int i = 0; i < 2; ++i) {
+            pfOld[i] = mpfMeterBuffer[i];
+            mpfMeterBuffer[i] = bComplete ? pfNew[i] : nullptr;
+        }
+        mnMeterBufferSize = bComplete ? nSize : 0;
+    }
+    for (int i = 0; i < 2; ++i) {
+        delete[] pfOld[i];
+        if (!bComplete)
+            delete[] pfNew[i];
+    }
 }
 
 void CVantorProcess::SetSampleFreq(float fHz)
@@ -118,7 +151,7 @@ void CVantorProcess::SetSampleFreq(float fHz)
     mVU[1].SetSampleRate(nRate);
     if (mpSystem == nullptr)
         return;
-    std::lock_guard<std::mutex> lock(mChainLock);
+    CUserHold hold(*this);
     mpSystem->Setup(fHz, static_cast<int>(mnChannelsIn), static_cast<int>(mnChannelsOut));
 }
 
@@ -150,7 +183,7 @@ void CVantorProcess::Process(float** ppfOut, float** ppfIn, unsigned nFrames, in
             ppSliceIn[ch] = ppfIn[ch] + nDone;
         }
         {
-            std::lock_guard<std::mutex> lock(mChainLock);
+            std::lock_guard<std::mutex> audioLock(mChainLock);
             mpSystem->Process(ppSliceOut, ppSliceIn, static_cast<int>(nSlice), mpfMeterBuffer);
         }
         // A very hot input can drive the compressor's gain trace below 0; a
@@ -212,7 +245,7 @@ void CVantorProcess::LoadPatch(int nPatch)
 {
     // A row outside the table has no order; the chain keeps its current one.
     if (nPatch >= 0 && nPatch < kNrOfChainOrders && mpSystem != nullptr) {
-        std::lock_guard<std::mutex> lock(mChainLock);
+        CUserHold hold(*this);
         mpSystem->SetOrder(kChainOrders[nPatch]);
     }
     UpdateGUIChainOrder();
@@ -223,7 +256,7 @@ void CVantorProcess::SetEQBandActive(int nBand, int nOn)
     if (mpSystem == nullptr)
         return;
     {
-        std::lock_guard<std::mutex> lock(mChainLock);
+        CUserHold hold(*this);
         mpSystem->DisableEqBand(nBand);
     }
     if (nOn == 1 && nBand >= 0 && nBand < 6) {
@@ -270,7 +303,7 @@ void CVantorProcess::SetDSPParameter(int nDSPIndex, float fValue)
 {
     if (mpSystem == nullptr)
         return;
-    std::lock_guard<std::mutex> lock(mChainLock);
+    CUserHold hold(*this);
     mpSystem->SetParameter(nDSPIndex, fValue);
 }
 
@@ -292,7 +325,7 @@ void CVantorProcess::UpdateModuleEnables()
     }
     if (mpSystem == nullptr)
         return;
-    std::lock_guard<std::mutex> lock(mChainLock);
+    CUserHold hold(*this);
     mpSystem->SetBypass(bypass);
 }
 
@@ -332,7 +365,7 @@ void CVantorProcess::GetEQCurve(float* pfCurve)
 {
     if (mpSystem == nullptr || pfCurve == nullptr)
         return;
-    std::lock_guard<std::mutex> lock(mChainLock);
+    CUserHold hold(*this);
     mpSystem->GetEqCurve(pfCurve);
 }
 

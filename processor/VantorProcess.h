@@ -67,6 +67,10 @@ public:
     void KeyValueChanged(int nKey, int nValue) override;
     void UnitValueChanged(int nIndex, int nValue) override;
 
+    // The longest time (microseconds) a user-interface call has held the
+    // chain lock so far; for the benchmark.
+    double GetLongestUserHoldMicroseconds() const { return mnLongestUserHoldNs.load() / 1000.0; }
+
     // Longest slice the chain gets at once.
     static constexpr unsigned kMaxSlice = 8192;
     // Processing slices that make up 1.5 s at the current slice length,
@@ -91,4 +95,20 @@ private:
     // audio thread holds it for one slice, the user-interface thread for one
     // chain call.
     std::mutex mChainLock;
+    // Longest time the user-interface thread held the lock (nanoseconds).
+    std::atomic<long> mnLongestUserHoldNs{0};
+
+    // Holds the chain lock for one chain call of the user-interface thread
+    // and keeps the longest hold.
+    class CUserHold {
+    public:
+        explicit CUserHold(CVantorProcess& process);
+        ~CUserHold();
+        CUserHold(const CUserHold&) = delete;
+        CUserHold& operator=(const CUserHold&) = delete;
+
+    private:
+        CVantorProcess& mProcess;
+        long mnStartNs;
+    };
 };

@@ -13,7 +13,7 @@
 class epiOffmap {
 public:
     // Largest pixel block a map may hold; bigger images are refused.
-    static constexpr uint32_t kMaxPixelBytes = 64u * 1024 * 1024;
+    static constexpr uint32_t kMaxPixelBytes = 16u * 1024 * 1024;
 
     epiOffmap();
     ~epiOffmap();

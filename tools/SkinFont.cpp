@@ -1,7 +1,5 @@
 #include "tools/SkinFont.h"
 
-#include "tools/SkinImage.h"
-
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -27,16 +25,16 @@ bool IsDrawnCode(int nCode)
 
 } // namespace
 
-std::unique_ptr<CSkinImage> RasteriseSkinFont(const std::string& sFontFile, int nPixelSize)
+bool RasteriseSkinFont(const std::string& sFontFile, int nPixelSize, SSkinPlanes& planes)
 {
     FT_Library pLibrary = nullptr;
     FT_Face pFace = nullptr;
     if (FT_Init_FreeType(&pLibrary) != 0)
-        return nullptr;
+        return false;
     if (FT_New_Face(pLibrary, sFontFile.c_str(), 0, &pFace) != 0 || FT_Set_Pixel_Sizes(pFace, 0, nPixelSize) != 0) {
         std::fprintf(stderr, "skin: cannot read the font %s\n", sFontFile.c_str());
         FT_Done_FreeType(pLibrary);
-        return nullptr;
+        return false;
     }
     const int nAscent = static_cast<int>((pFace->size->metrics.ascender + 63) >> 6);
     const int nDescent = static_cast<int>((-pFace->size->metrics.descender + 63) >> 6);
@@ -66,8 +64,12 @@ std::unique_ptr<CSkinImage> RasteriseSkinFont(const std::string& sFontFile, int 
     FT_Done_Face(pFace);
     FT_Done_FreeType(pLibrary);
 
-    auto pImage = std::make_unique<CSkinImage>(nTotalWidth, nGlyphHeight + 5);
+    planes.nWidth = nTotalWidth;
+    planes.nHeight = nGlyphHeight + 5;
+    planes.colour.assign(static_cast<size_t>(planes.nWidth) * planes.nHeight, 0);
+    planes.mask.assign(planes.colour.size(), 0);
     const int nMarkerRow = nGlyphHeight + 3;
+    const uint16_t nWhite = 0x7FFF;
     int x0 = 0;
     for (const SGlyph& glyph : glyphs) {
         for (int y = 0; y < glyph.nBitmapRows; ++y) {
@@ -76,15 +78,15 @@ std::unique_ptr<CSkinImage> RasteriseSkinFont(const std::string& sFontFile, int 
                 const int xx = glyph.nLeft + x;
                 if (yy < 0 || yy >= nGlyphHeight || xx >= glyph.nWidth)
                     continue;
-                const uint8_t nCover = glyph.coverage[static_cast<size_t>(y) * glyph.nBitmapWidth + x];
-                if (nCover != 0)
-                    pImage->SetPixel(x0 + xx, yy, 255, 255, 255, nCover);
+                const size_t i = static_cast<size_t>(yy) * planes.nWidth + x0 + xx;
+                planes.mask[i] = glyph.coverage[static_cast<size_t>(y) * glyph.nBitmapWidth + x];
+                planes.colour[i] = nWhite;
             }
         }
         // The marker run: visible colour, no coverage, so it never draws.
         for (int x = 0; x < glyph.nWidth; ++x)
-            pImage->SetPixel(x0 + x, nMarkerRow, 255, 255, 255, 0);
+            planes.colour[static_cast<size_t>(nMarkerRow) * planes.nWidth + x0 + x] = nWhite;
         x0 += glyph.nWidth + 1;
     }
-    return pImage;
+    return true;
 }

@@ -7,11 +7,10 @@
 // their place. Codes 160 to 255 are the Latin-1 characters.
 #pragma once
 
-#include <memory>
+#include "tools/SkinImage.h"
+
 #include <string>
 
-class CSkinImage;
-
-// The font image for a TrueType file at a pixel size; null with a message on
+// The font image for a TrueType file at a pixel size; false with a message on
 // stderr when the font cannot be read.
-std::unique_ptr<CSkinImage> RasteriseSkinFont(const std::string& sFontFile, int nPixelSize);
+bool RasteriseSkinFont(const std::string& sFontFile, int nPixelSize, SSkinPlanes& planes);

@@ -8,7 +8,20 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
 class epiDiskResFile;
+
+// Colour (5-5-5, host order, top row first) and optional mask planes of a cast.
+struct SSkinPlanes {
+    int nWidth = 0;
+    int nHeight = 0;
+    std::vector<uint16_t> colour;
+    std::vector<uint8_t> mask; // empty: no mask
+};
+
+// Writes "MPIX", "PX16" and, when there is a mask, "PXMK" with id iId.
+bool WriteSkinCast(epiDiskResFile& file, int32_t iId, const SSkinPlanes& planes);
 
 class CSkinImage {
 public:
@@ -25,9 +38,13 @@ public:
     void GetPixel(int x, int y, uint8_t& r, uint8_t& g, uint8_t& b, uint8_t& a) const;
     void SetPixel(int x, int y, uint8_t r, uint8_t g, uint8_t b, uint8_t a);
 
-    // Writes the cast with id iId: header, "PX16" (ordered dither to 5-5-5)
-    // and, when bWithMask, "PXMK" from the alpha channel. False on a write error.
-    bool WriteCast(epiDiskResFile& file, int32_t iId, bool bWithMask);
+    // Colour dithered to 5-5-5 (ordered 4×4) and, when bWithMask, the mask
+    // from the alpha channel.
+    SSkinPlanes ToPlanes(bool bWithMask) const;
+    bool WriteCast(epiDiskResFile& file, int32_t iId, bool bWithMask) const
+    {
+        return WriteSkinCast(file, iId, ToPlanes(bWithMask));
+    }
 
 private:
     int mnWidth;
