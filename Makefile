@@ -48,6 +48,27 @@ test-tsan: deps $(BUILD_TSAN)/build.ninja
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  setarch $$(uname -m) -R $(BUILD_TSAN)/bin/vantor-processor-tests
 
+# The skin fuzzer (libFuzzer needs clang): `make fuzz` runs five minutes,
+# `make fuzz-smoke` one minute as part of `make test`.
+FUZZ_DIR     ?= $(BUILD)/fuzz
+FUZZ_SOURCES  = tests/fuzz/SkinFuzz.cpp $(wildcard toolkit/*.cpp) $(wildcard platform/*.cpp)
+FUZZ_FLAGS    = -std=c++17 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
+
+$(FUZZ_DIR)/skin-fuzz: $(FUZZ_SOURCES) $(wildcard toolkit/*.h) tests/fuzz/SkinFuzzInput.h platform/Platform.h
+	@mkdir -p $(FUZZ_DIR)
+	clang++ $(FUZZ_FLAGS) $(FUZZ_SOURCES) -o $@ -ldl
+
+fuzz fuzz-smoke: FUZZ_SECONDS = $(if $(filter fuzz,$@),300,60)
+fuzz fuzz-smoke: deps
+	@if ! command -v clang++ >/dev/null; then \
+	  echo "fuzz: clang++ is missing, skipping the skin fuzzer"; \
+	else \
+	  $(MAKE) --no-print-directory $(FUZZ_DIR)/skin-fuzz && \
+	  mkdir -p $(FUZZ_DIR)/skin-corpus && \
+	  $(FUZZ_DIR)/skin-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+	    -max_len=65536 -print_final_stats=1 $(FUZZ_DIR)/skin-corpus tests/fuzz/skin-corpus; \
+	fi
+
 bench: build
 	$(BUILD)/bin/vantor-bench
 

@@ -22,6 +22,10 @@ struct SHeadline {
 const SHeadline kHeadlines[] = {
     {"BM_Chain44k", "xrt", "chain-44k-stereo-xrt"},
     {"BM_Chain96k", "xrt", "chain-96k-stereo-xrt"},
+    {"BM_Process44k/512", "xrt", "process-44k-stereo-xrt"},
+    {"BM_Process44k/64", "xrt", "process-44k-stereo-64-xrt"},
+    {"BM_Process44k/4096", "xrt", "process-44k-stereo-4096-xrt"},
+    {"BM_UserInterfaceLockHold/iterations:3", "max_us", "ui-lock-max-us"},
     {"BM_Equaliser44k", "xrt", "equaliser-44k-stereo-xrt"},
     {"BM_Compressor44k", "xrt", "compressor-44k-stereo-xrt"},
     {"BM_Limiter44k", "xrt", "limiter-44k-stereo-xrt"},

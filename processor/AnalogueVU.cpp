@@ -46,7 +46,7 @@ void CAnalogueVU::Reset()
 
 inline void CAnalogueVU::Step(double fX)
 {
-    const double y = (fX + mfX2) * mfB0 + mfB1 * mfX1 - mfA1 * mfY1 - mfA2 * mfY2;
+    const double y = (fX + mfX2) * mfB0 + mfB1 * mfX1 - mfA2 * mfY2 - mfA1 * mfY1;
     mfX2 = mfX1;
     mfX1 = fX;
     mfY2 = mfY1;
@@ -73,4 +73,42 @@ double CAnalogueVU::ProcessMono(const float* pfSamples, int nCount)
         Step(std::fabs(static_cast<double>(pfSamples[i])));
     RecoverFromNonFinite();
     return mfY1;
+}
+
+void CAnalogueVU::ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAnalogueVU& second,
+                                  const float* pfSecond, int nCount, double& fFirst, double& fSecond)
+{
+    const double b0a = first.mfB0, b1a = first.mfB1, a1a = first.mfA1, a2a = first.mfA2;
+    const double b0b = second.mfB0, b1b = second.mfB1, a1b = second.mfA1, a2b = second.mfA2;
+    double x1a = first.mfX1, x2a = first.mfX2, y1a = first.mfY1, y2a = first.mfY2;
+    double x1b = second.mfX1, x2b = second.mfX2, y1b = second.mfY1, y2b = second.mfY2;
+    for (int i = 0; i < nCount; ++i) {
+        const double xa = std::fabs(static_cast<double>(pfFirst[i]));
+        const double xb = std::fabs(static_cast<double>(pfSecond[i]));
+        // The older output is taken off first, so the newest one waits for one
+        // multiply and one subtraction only: the same filter, with a rounding
+        // order that no needle position can show.
+        const double ya = (xa + x2a) * b0a + b1a * x1a - a2a * y2a - a1a * y1a;
+        const double yb = (xb + x2b) * b0b + b1b * x1b - a2b * y2b - a1b * y1b;
+        x2a = x1a;
+        x1a = xa;
+        y2a = y1a;
+        y1a = ya;
+        x2b = x1b;
+        x1b = xb;
+        y2b = y1b;
+        y1b = yb;
+    }
+    first.mfX1 = x1a;
+    first.mfX2 = x2a;
+    first.mfY1 = y1a;
+    first.mfY2 = y2a;
+    second.mfX1 = x1b;
+    second.mfX2 = x2b;
+    second.mfY1 = y1b;
+    second.mfY2 = y2b;
+    first.RecoverFromNonFinite();
+    second.RecoverFromNonFinite();
+    fFirst = first.mfY1;
+    fSecond = second.mfY1;
 }

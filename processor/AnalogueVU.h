@@ -21,6 +21,12 @@ public:
     // Feeds |sample| per sample; returns as ProcessStereo.
     virtual double ProcessMono(const float* pfSamples, int nCount);
 
+    // Two meters, each over its own samples, in one pass: exactly the steps
+    // of ProcessMono on each, interleaved so that the two recursions overlap
+    // in time. The needles after the block go to fFirst and fSecond.
+    static void ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAnalogueVU& second,
+                                const float* pfSecond, int nCount, double& fFirst, double& fSecond);
+
 private:
     void Step(double fX);
     // A non-finite input would hold the needle at NaN forever; start again.

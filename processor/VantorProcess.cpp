@@ -191,10 +191,11 @@ void CVantorProcess::Process(float** ppfOut, float** ppfIn, unsigned nFrames, in
         float* pfCompressorTrace = mpfMeterBuffer[0];
         for (unsigned n = 0; n < nSlice; ++n)
             pfCompressorTrace[n] = std::max(pfCompressorTrace[n], 0.0f);
-        const float fNeedle0 = static_cast<float>(mVU[0].ProcessMono(mpfMeterBuffer[0], static_cast<int>(nSlice)));
-        const float fNeedle1 = static_cast<float>(mVU[1].ProcessMono(mpfMeterBuffer[1], static_cast<int>(nSlice)));
-        mfNeedle[0].store(std::min(fNeedle0, 1.0f), std::memory_order_relaxed);
-        mfNeedle[1].store(fNeedle1, std::memory_order_relaxed);
+        double fNeedle0, fNeedle1;
+        CAnalogueVU::ProcessMonoPair(mVU[0], mpfMeterBuffer[0], mVU[1], mpfMeterBuffer[1], static_cast<int>(nSlice),
+                                     fNeedle0, fNeedle1);
+        mfNeedle[0].store(std::min(static_cast<float>(fNeedle0), 1.0f), std::memory_order_relaxed);
+        mfNeedle[1].store(static_cast<float>(fNeedle1), std::memory_order_relaxed);
 
         const double fHoldSlices = static_cast<double>(mfSampleFreq) * 1.5 / nSlice;
         gnClipHoldSlices.store(std::isfinite(fHoldSlices) && fHoldSlices < 2.0e9 ? static_cast<int>(fHoldSlices) : 0,

@@ -174,7 +174,7 @@ TEST(ResFile, DirectoryOperationsKeepOrderAndCountKeys)
 
     ASSERT_TRUE(file.RemoveAll());
     EXPECT_EQ(file.Count(), 0);
-    EXPECT_EQ(file.GetDataEnd(), 16029u) << "the data end stays after RemoveAll";
+    EXPECT_EQ(file.GetDataEnd(), 16012u) << "the data end stays after RemoveAll";
 }
 
 TEST(ResFile, TheDirectoryHoldsAThousandKeys)

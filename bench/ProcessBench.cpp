@@ -1,0 +1,111 @@
+// The mastering process as a host drives it: ProcessInPlace on host blocks
+// of 64, 512 and 4096 frames, with the chain fully working; and the longest
+// time the user-interface thread holds the chain lock during a burst of
+// parameter changes while audio runs.
+#include "BenchUtil.h"
+
+#include "processor/ParameterTable.h"
+#include "processor/VantorPlugIn.h"
+#include "processor/VantorProcess.h"
+#include "tests/dsp/ChainSettings.h"
+
+#include <atomic>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class CQuietHost : public IHost {
+public:
+    unsigned GetVersion() override { return 5; }
+    void ParameterChanged(int, int) override {}
+};
+
+// The same working chain as the chain benchmarks, so the figures compare:
+// the settings go straight to the chain (the process's parameter values are
+// not involved in processing).
+void SetEverythingWorking(CVantorProcess& process)
+{
+    for (const auto& setting : kEverythingWorking)
+        process.SetDSPParameter(setting.first, setting.second);
+}
+
+struct SProcess {
+    explicit SProcess(unsigned nMaxFrames, double fRate)
+        : plugIn(&host)
+        , pProcess(dynamic_cast<CVantorProcess*>(plugIn.CreateProcess(4)))
+    {
+        pProcess->SetNrOfChannelsIn(2);
+        pProcess->SetNrOfChannelsOut(2);
+        pProcess->SetMaxBufferSize(nMaxFrames);
+        pProcess->SetSampleFreq(static_cast<float>(fRate));
+        pProcess->Start();
+        SetEverythingWorking(*pProcess);
+    }
+    ~SProcess() { pProcess->DestroySelf(); }
+    CQuietHost host;
+    CVantorPlugIn plugIn;
+    CVantorProcess* pProcess;
+};
+
+std::vector<float> LoudNoise(long nSamples)
+{
+    std::mt19937 random(1);
+    std::uniform_real_distribution<float> noise(-0.9f, 0.9f);
+    std::vector<float> samples(nSamples);
+    for (float& f : samples)
+        f = noise(random);
+    return samples;
+}
+
+void BM_Process44k(benchmark::State& state)
+{
+    const unsigned nBlock = static_cast<unsigned>(state.range(0));
+    const long nFrames = 44100;
+    SProcess process(nBlock, 44100.0);
+    const std::vector<float> signal = LoudNoise(2 * nFrames);
+    std::vector<float> audio(signal);
+    for (auto _ : state) {
+        for (long nDone = 0; nDone + nBlock <= nFrames; nDone += nBlock) {
+            float* pp[2] = {audio.data() + nDone, audio.data() + nFrames + nDone};
+            int nFlag = 0;
+            process.pProcess->ProcessInPlace(pp, nBlock, &nFlag);
+        }
+        benchmark::DoNotOptimize(audio.data());
+    }
+    ReportRealtimeFactor(state, (nFrames / nBlock) * nBlock, 44100.0);
+}
+BENCHMARK(BM_Process44k)->Arg(64)->Arg(512)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// 10,000 random parameter changes from this thread while another processes
+// 512-frame blocks; reports the longest hold of the lock by this thread.
+void BM_UserInterfaceLockHold(benchmark::State& state)
+{
+    double fLongest = 0.0;
+    for (auto _ : state) {
+        SProcess process(512, 44100.0);
+        std::atomic<bool> bStop{false};
+        std::thread audio([&] {
+            std::vector<float> block = LoudNoise(2 * 512);
+            while (!bStop.load(std::memory_order_relaxed)) {
+                float* pp[2] = {block.data(), block.data() + 512};
+                int nFlag = 0;
+                process.pProcess->ProcessInPlace(pp, 512, &nFlag);
+            }
+        });
+        std::mt19937 random(2);
+        for (int i = 0; i < 10000; ++i) {
+            const int nIndex = 2 + static_cast<int>(random() % (kNrOfVantorParameters - 2));
+            const SParameterDescriptor& d = kVantorParameters[nIndex];
+            process.pProcess->SetParameter(nIndex, d.nMin + static_cast<int>(random() % (d.nMax - d.nMin + 1)));
+        }
+        bStop = true;
+        audio.join();
+        fLongest = std::max(fLongest, process.pProcess->GetLongestUserHoldMicroseconds());
+    }
+    state.counters["max_us"] = fLongest;
+}
+BENCHMARK(BM_UserInterfaceLockHold)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
