@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build demo test test-fast test-asan test-tsan bench clean format format-check lint
+.PHONY: all deps configure build demo test test-fast test-asan test-tsan bench clean format format-check lint fuzz fuzz-smoke
 
 all: build
 
@@ -23,7 +23,7 @@ demo: build
 # Every test, in the normal build and again under AddressSanitizer and
 # UndefinedBehaviorSanitizer (LeakSanitizer included); the threaded tests
 # once more under ThreadSanitizer.
-test: test-fast test-asan test-tsan
+test: test-fast test-asan test-tsan fuzz-smoke
 
 test-fast: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2

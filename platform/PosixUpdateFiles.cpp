@@ -20,7 +20,7 @@ FileHandle OpenLocked(const std::string& sPath, int nFlags, int nLock)
     } while (hFile < 0 && errno == EINTR);
     if (hFile < 0)
         return kInvalidFile;
-    struct stat st{};
+    struct stat st { };
     if (::fstat(hFile, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(hFile);
         errno = EISDIR;

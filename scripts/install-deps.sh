@@ -7,7 +7,18 @@ packages=(
   cmake ninja-build g++ make pkg-config binutils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcairo2-dev libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev
+  lv2-dev liblilv-dev libsndfile1-dev lilv-utils sordi lv2file lv2proc
+  libebur128-dev help2man
 )
+
+# Peer LV2 plug-ins for the side-by-side speed figures of `make bench` only
+# (scripts/install-deps.sh --bench); large, so `make test` does not need them.
+bench_packages=(
+  lsp-plugins-lv2 x42-plugins calf-plugins zam-plugins
+)
+if [[ "${1:-}" == "--bench" ]]; then
+  packages+=("${bench_packages[@]}")
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -8,8 +8,7 @@
 
 EpiCasts::EpiCasts()
     : mpFile(nullptr)
-{
-}
+{ }
 
 EpiCasts::~EpiCasts()
 {
@@ -29,12 +28,11 @@ bool EpiCasts::Build()
     const int nCasts = mpFile->CountOfType(kEpiTypeCastHeader);
     mCasts.reserve(static_cast<size_t>(nCasts));
     for (int i = 0; i < nCasts; ++i) {
-        std::unique_ptr<EpiOneCast> pCast(new (std::nothrow)
-                                              EpiOneCast(this, mpFile->IdOfNth(kEpiTypeCastHeader, i)));
+        std::unique_ptr<EpiOneCast> pCast(new (std::nothrow) EpiOneCast(this, mpFile->IdOfNth(kEpiTypeCastHeader, i)));
         if (!pCast) {
             char acText[64];
             std::snprintf(acText, sizeof(acText), "%s %ld <%lx>", "Couldn't alloc cast", static_cast<long>(i),
-                          static_cast<unsigned long>(i));
+                static_cast<unsigned long>(i));
             epi::Alert(acText, "ERROR NUM");
             continue;
         }

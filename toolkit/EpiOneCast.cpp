@@ -11,21 +11,20 @@
 
 uint32_t EpiOneCast::TypeOfDepth(int iDepth)
 {
-    static const uint32_t kaTypes[kDepths] = {kEpiTypePixels8, kEpiTypePixels16, kEpiTypePixels32, kEpiTypeMask};
+    static const uint32_t kaTypes[kDepths] = { kEpiTypePixels8, kEpiTypePixels16, kEpiTypePixels32, kEpiTypeMask };
     return iDepth >= 0 && iDepth < kDepths ? kaTypes[iDepth] : 0;
 }
 
 EpiOneCast::EpiOneCast(EpiCasts* pOwner, int32_t iId)
     : miId(iId)
     , mpOwner(pOwner)
-    , mabExists{}
-    , maRecords{}
+    , mabExists {}
+    , maRecords {}
     , mbColourLoaded(false)
     , mbMaskLoaded(false)
-    , mBounds{0, 0, 0, 0}
-    , mSize{0, 0}
-{
-}
+    , mBounds { 0, 0, 0, 0 }
+    , mSize { 0, 0 }
+{ }
 
 EpiOneCast::~EpiOneCast() = default;
 
@@ -47,7 +46,7 @@ bool EpiOneCast::ReadHeader()
         std::memcpy(maRecords[i].aRest, p + 8, 8);
         mabExists[i] = pFile->Find(TypeOfDepth(i), miId);
     }
-    mBounds = SEpiRect{0, 0, mSize.h, mSize.v};
+    mBounds = SEpiRect { 0, 0, mSize.h, mSize.v };
     return true;
 }
 
@@ -68,8 +67,8 @@ bool EpiOneCast::LoadDepth(int iDepth)
         return false;
     const uint32_t nType = TypeOfDepth(iDepth);
     const int32_t nStored = pFile->GetSize(nType, miId);
-    if (nStored < 0 || static_cast<uint32_t>(nStored) > map.GetTotalBytes() ||
-        !pFile->Get(map.GetPixels(), nStored, nType, miId)) {
+    if (nStored < 0 || static_cast<uint32_t>(nStored) > map.GetTotalBytes()
+        || !pFile->Get(map.GetPixels(), nStored, nType, miId)) {
         map.Free();
         return false;
     }
@@ -110,8 +109,8 @@ bool EpiOneCast::LoadDepth(int iDepth)
         if (pFile->Get(aTable, sizeof(aTable), kEpiTypeColourTable, miId)) {
             for (int i = 0; i < 256; ++i) {
                 map.SetPaletteEntry(i, aTable[i * 4], aTable[i * 4 + 1], aTable[i * 4 + 2]);
-                map.SetColourTable(i, (static_cast<uint32_t>(aTable[i * 4]) << 16) | (aTable[i * 4 + 1] << 8) |
-                                          aTable[i * 4 + 2]);
+                map.SetColourTable(
+                    i, (static_cast<uint32_t>(aTable[i * 4]) << 16) | (aTable[i * 4 + 1] << 8) | aTable[i * 4 + 2]);
             }
         }
     }
@@ -150,8 +149,8 @@ void EpiOneCast::Draw(int x, int y)
         epi::Alert("Cant' draw image cast", "ERROR");
         return;
     }
-    const SEpiRect destination{static_cast<int16_t>(mBounds.left + x), static_cast<int16_t>(mBounds.top + y),
-                               static_cast<int16_t>(mBounds.right + x), static_cast<int16_t>(mBounds.bottom + y)};
+    const SEpiRect destination { static_cast<int16_t>(mBounds.left + x), static_cast<int16_t>(mBounds.top + y),
+        static_cast<int16_t>(mBounds.right + x), static_cast<int16_t>(mBounds.bottom + y) };
     epiOffmap* pTarget = epiOffmap::GetDrawTarget();
     if (pTarget != nullptr)
         EpiBlit(mColour, mBounds, *pTarget, destination, mbMaskLoaded ? &mMask : nullptr);
@@ -169,10 +168,10 @@ void EpiOneCast::DrawInto(const SEpiRect& rect, int dx, int dy)
     const int bottom = std::min<int>(rect.bottom, dy + mSize.v);
     if (right <= left || bottom <= top)
         return;
-    const SEpiRect source{static_cast<int16_t>(left - dx), static_cast<int16_t>(top - dy),
-                          static_cast<int16_t>(right - dx), static_cast<int16_t>(bottom - dy)};
-    const SEpiRect destination{static_cast<int16_t>(left), static_cast<int16_t>(top), static_cast<int16_t>(right),
-                               static_cast<int16_t>(bottom)};
+    const SEpiRect source { static_cast<int16_t>(left - dx), static_cast<int16_t>(top - dy),
+        static_cast<int16_t>(right - dx), static_cast<int16_t>(bottom - dy) };
+    const SEpiRect destination { static_cast<int16_t>(left), static_cast<int16_t>(top), static_cast<int16_t>(right),
+        static_cast<int16_t>(bottom) };
     EpiBlit(mColour, source, *pTarget, destination, mbMaskLoaded ? &mMask : nullptr);
 }
 

@@ -23,7 +23,7 @@ public:
     struct SRecord {
         int16_t iRowBytes;
         int16_t iSecond; // kept, not used
-        int32_t iThird;  // kept, not used
+        int32_t iThird; // kept, not used
         uint8_t aRest[8];
     };
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 bool EpiBlit(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& destination,
-             const SEpiRect& destinationRect, const epiOffmap* pMask, const SEpiRect* pMaskRect, int nDim)
+    const SEpiRect& destinationRect, const epiOffmap* pMask, const SEpiRect* pMaskRect, int nDim)
 {
     if (!source.IsAllocated() || !destination.IsAllocated() || sourceRect.IsEmpty() || destinationRect.IsEmpty())
         return false;
@@ -29,14 +29,14 @@ bool EpiBlit(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& des
         const int my = maskRect.top + static_cast<int>(static_cast<int64_t>(dy) * maskRect.Height() / nDestHeight);
         for (int x = x0; x < x1; ++x) {
             const int dx = x - destinationRect.left;
-            const int sx =
-                sourceRect.left + static_cast<int>(static_cast<int64_t>(dx) * sourceRect.Width() / nDestWidth);
+            const int sx
+                = sourceRect.left + static_cast<int>(static_cast<int64_t>(dx) * sourceRect.Width() / nDestWidth);
             if (sx < 0 || sx >= source.GetWidth())
                 continue;
             unsigned nCover = 255;
             if (pMask != nullptr) {
-                const int mx =
-                    maskRect.left + static_cast<int>(static_cast<int64_t>(dx) * maskRect.Width() / nDestWidth);
+                const int mx
+                    = maskRect.left + static_cast<int>(static_cast<int64_t>(dx) * maskRect.Width() / nDestWidth);
                 nCover = pMask->GetPixel(mx, my) & 0xFF; // 0 outside the mask
                 if (nCover == 0)
                     continue;

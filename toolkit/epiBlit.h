@@ -14,8 +14,8 @@
 // brightness (disabled controls are drawn with 80... see the panel code).
 // False when nothing could be drawn.
 bool EpiBlit(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& destination,
-             const SEpiRect& destinationRect, const epiOffmap* pMask = nullptr, const SEpiRect* pMaskRect = nullptr,
-             int nDim = 0);
+    const SEpiRect& destinationRect, const epiOffmap* pMask = nullptr, const SEpiRect* pMaskRect = nullptr,
+    int nDim = 0);
 
 // Fills a rectangle of the map with a colour (8-bit channels), clipped.
 void EpiFillRect(epiOffmap& destination, const SEpiRect& rect, uint8_t r, uint8_t g, uint8_t b);

@@ -7,8 +7,7 @@ epiDiskFile::epiDiskFile()
     : mhFile(platform::kInvalidFile)
     , miMode(0)
     , mbOpen(false)
-{
-}
+{ }
 
 epiDiskFile::~epiDiskFile()
 {

@@ -9,11 +9,11 @@
 // Open mode bits.
 enum : int {
     kEpiOpenRead = 1,
-    kEpiOpenWrite = 2,      // read and write; must exist unless kEpiOpenCreate; starts at the end
-    kEpiOpenCreate = 4,     // with kEpiOpenWrite: create when opening an existing file fails
+    kEpiOpenWrite = 2, // read and write; must exist unless kEpiOpenCreate; starts at the end
+    kEpiOpenCreate = 4, // with kEpiOpenWrite: create when opening an existing file fails
     kEpiOpenDeleteFirst = 8, // with kEpiOpenWrite: remove the file before opening
     kEpiOpenAtEnd = 16,
-    kEpiOpenRefuse = 64,    // the open fails at once
+    kEpiOpenRefuse = 64, // the open fails at once
 };
 
 // Seek origins.

@@ -19,8 +19,7 @@ epiDiskResFile::epiDiskResFile()
     , mnReserved(0)
     , mnDataEnd(kFirstDataOffset)
     , miCursor(-1)
-{
-}
+{ }
 
 epiDiskResFile::~epiDiskResFile()
 {
@@ -71,8 +70,8 @@ bool epiDiskResFile::ReadDirectory()
     epiDiskFile* pFile = mpFile.get();
     int32_t nFileSize = 0;
     uint8_t aHeader[kHeaderBytes];
-    if (pFile == nullptr || !pFile->GetSize(nFileSize) || !pFile->Seek(0, kEpiSeekStart) ||
-        !pFile->Read(kHeaderBytes, aHeader))
+    if (pFile == nullptr || !pFile->GetSize(nFileSize) || !pFile->Seek(0, kEpiSeekStart)
+        || !pFile->Read(kHeaderBytes, aHeader))
         return false;
     mnVersion = EpiGetBE16(aHeader);
     mnCapacity = EpiGetBE16(aHeader + 2);
@@ -218,8 +217,7 @@ bool epiDiskResFile::Find(uint32_t nType, int32_t iId)
 {
     if (!mbOpen)
         return false;
-    if (miCursor >= 0 && miCursor < mnCount && mpDirectory[miCursor].nType == nType &&
-        mpDirectory[miCursor].iId == iId)
+    if (miCursor >= 0 && miCursor < mnCount && mpDirectory[miCursor].nType == nType && mpDirectory[miCursor].iId == iId)
         return true;
     for (int i = 0; i < mnCount; ++i) {
         if (mpDirectory[i].nType == nType && mpDirectory[i].iId == iId) {
@@ -248,7 +246,7 @@ bool epiDiskResFile::Put(const void* pData, int32_t nSize, uint32_t nType, int32
         if (mnCount >= mnCapacity)
             return false;
         pEntry = &mpDirectory[mnCount];
-        *pEntry = SEntry{iId, nType, 0, mnDataEnd};
+        *pEntry = SEntry { iId, nType, 0, mnDataEnd };
         miCursor = mnCount;
         ++mnCount;
     }
@@ -269,8 +267,8 @@ bool epiDiskResFile::Get(void* pBuffer, int32_t nSize, uint32_t nType, int32_t i
     if (!Find(nType, iId) || nSize < 0 || mpDirectory[miCursor].nSize != static_cast<uint32_t>(nSize))
         return false;
     epiDiskFile* pFile = mpFile.get();
-    return pFile->Seek(static_cast<int32_t>(mpDirectory[miCursor].nOffset), kEpiSeekStart) &&
-           pFile->Read(nSize, pBuffer);
+    return pFile->Seek(static_cast<int32_t>(mpDirectory[miCursor].nOffset), kEpiSeekStart)
+        && pFile->Read(nSize, pBuffer);
 }
 
 std::unique_ptr<uint8_t[]> epiDiskResFile::GetAllocated(uint32_t nType, int32_t iId)
@@ -291,7 +289,7 @@ bool epiDiskResFile::Remove(uint32_t nType, int32_t iId)
     for (int i = miCursor; i + 1 < mnCount; ++i)
         mpDirectory[i] = mpDirectory[i + 1];
     --mnCount;
-    mpDirectory[mnCount] = SEntry{};
+    mpDirectory[mnCount] = SEntry {};
     miCursor = -1;
     mbDirty = true;
     return true;

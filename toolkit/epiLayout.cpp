@@ -13,15 +13,15 @@ bool epiLayout::Parse(const uint8_t* pBytes, int32_t nSize)
     const int nCount = EpiGetBE16(pBytes + 46);
     if (nCount > nCapacity)
         return false;
-    mRect = SEpiRect{static_cast<int16_t>(EpiGetBE16(pBytes + 6)), static_cast<int16_t>(EpiGetBE16(pBytes + 8)),
-                     static_cast<int16_t>(EpiGetBE16(pBytes + 10)), static_cast<int16_t>(EpiGetBE16(pBytes + 12))};
+    mRect = SEpiRect { static_cast<int16_t>(EpiGetBE16(pBytes + 6)), static_cast<int16_t>(EpiGetBE16(pBytes + 8)),
+        static_cast<int16_t>(EpiGetBE16(pBytes + 10)), static_cast<int16_t>(EpiGetBE16(pBytes + 12)) };
     mItems.resize(static_cast<size_t>(nCount));
     for (int i = 0; i < nCount; ++i) {
         const uint8_t* p = pBytes + kHeaderBytes + i * kItemBytes;
         SEpiLayoutItem& item = mItems[static_cast<size_t>(i)];
         auto s16 = [](const uint8_t* q) { return static_cast<int16_t>(EpiGetBE16(q)); };
         item.iState = s16(p);
-        item.position = SEpiPoint{s16(p + 2), s16(p + 4)};
+        item.position = SEpiPoint { s16(p + 2), s16(p + 4) };
         item.iTag = static_cast<int32_t>(EpiGetBE32(p + 8));
         for (int k = 0; k < SEpiLayoutItem::kCasts; ++k)
             item.aiCasts[k] = static_cast<int32_t>(EpiGetBE32(p + 12 + 4 * k));
@@ -34,7 +34,7 @@ bool epiLayout::Parse(const uint8_t* pBytes, int32_t nSize)
         item.acName[7] = '\0';
         for (int k = 0; k < SEpiLayoutItem::kParams; ++k)
             item.aiParams[k] = s16(p + 68 + 2 * k);
-        item.sizeOverride = SEpiPoint{s16(p + 108), s16(p + 110)};
+        item.sizeOverride = SEpiPoint { s16(p + 108), s16(p + 110) };
         std::memcpy(item.anOptions, p + 112, 4);
     }
     return true;

@@ -49,8 +49,8 @@ struct SEpiLayoutItem {
     uint8_t anOptionBytes[2];
     char acName[8]; // always NUL-terminated after decoding
     int16_t aiParams[kParams]; // [0] kind; text controls: [1] h offset, [2] v offset, [3] max width
-    SEpiPoint sizeOverride;    // width, height; 0 for the first cast's size
-    uint8_t anOptions[4];      // text controls: [0] font slot, [3] alignment
+    SEpiPoint sizeOverride; // width, height; 0 for the first cast's size
+    uint8_t anOptions[4]; // text controls: [0] font slot, [3] alignment
 
     int16_t Kind() const { return aiParams[0]; }
 };
@@ -60,7 +60,7 @@ public:
     static constexpr int32_t kHeaderBytes = 48;
     static constexpr int32_t kItemBytes = 116;
     static constexpr int32_t kLargeBytes = kHeaderBytes + 100 * kItemBytes; // 11648
-    static constexpr int32_t kSmallBytes = kHeaderBytes + 50 * kItemBytes;  // 5848
+    static constexpr int32_t kSmallBytes = kHeaderBytes + 50 * kItemBytes; // 5848
 
     // Decodes a resource image; false (and nothing kept) for another size or
     // a count above the item capacity.
@@ -71,6 +71,6 @@ public:
     // the items do not fit.
     std::vector<uint8_t> Serialise(int nCapacity = 100) const;
 
-    SEpiRect mRect{0, 0, 0, 0};
+    SEpiRect mRect { 0, 0, 0, 0 };
     std::vector<SEpiLayoutItem> mItems;
 };

@@ -38,17 +38,16 @@ inline void PutLE32(uint8_t* p, uint32_t n)
 } // namespace
 
 epiOffmap::epiOffmap()
-    : maColourTable{}
+    : maColourTable {}
     , miDepth(-1)
     , mnRowBytes(0)
     , mnPixelsPerRow(0)
     , mnBytesPerPixel(0)
     , mnTotalBytes(0)
-    , mSize{0, 0}
-    , mBounds{0, 0, 0, 0}
+    , mSize { 0, 0 }
+    , mBounds { 0, 0, 0, 0 }
     , mbAllocated(false)
-{
-}
+{ }
 
 epiOffmap::~epiOffmap() = default;
 
@@ -89,8 +88,8 @@ bool epiOffmap::Allocate(int iDepth, int32_t nWidth, int32_t nHeight, int32_t nR
     mnBytesPerPixel = nBytesPerPixel;
     mnPixelsPerRow = nRowBytes / nBytesPerPixel;
     mnTotalBytes = static_cast<uint32_t>(nTotal);
-    mSize = SEpiPoint{static_cast<int16_t>(nWidth), static_cast<int16_t>(nHeight)};
-    mBounds = SEpiRect{0, 0, static_cast<int16_t>(nWidth), static_cast<int16_t>(nHeight)};
+    mSize = SEpiPoint { static_cast<int16_t>(nWidth), static_cast<int16_t>(nHeight) };
+    mBounds = SEpiRect { 0, 0, static_cast<int16_t>(nWidth), static_cast<int16_t>(nHeight) };
     // An 8-bit map starts with a grey ramp until a colour table is given.
     for (unsigned i = 0; i < 256; ++i)
         maColourTable[i] = (i << 16) | (i << 8) | i;
@@ -106,8 +105,8 @@ void epiOffmap::Free()
     mnPixelsPerRow = 0;
     mnBytesPerPixel = 0;
     mnTotalBytes = 0;
-    mSize = SEpiPoint{0, 0};
-    mBounds = SEpiRect{0, 0, 0, 0};
+    mSize = SEpiPoint { 0, 0 };
+    mBounds = SEpiRect { 0, 0, 0, 0 };
     mbAllocated = false;
 }
 
@@ -209,9 +208,7 @@ void epiOffmap::Draw(const SEpiRect& source, const SEpiRect& destination) const
     EpiBlit(*this, source, *gpDrawTarget, destination);
 }
 
-void epiOffmap::SetPaletteEntry(int /*iIndex*/, uint8_t /*r*/, uint8_t /*g*/, uint8_t /*b*/)
-{
-}
+void epiOffmap::SetPaletteEntry(int /*iIndex*/, uint8_t /*r*/, uint8_t /*g*/, uint8_t /*b*/) { }
 
 void epiOffmap::SetColourTable(int iIndex, uint32_t nRGB)
 {
@@ -239,8 +236,8 @@ bool epiOffmap::LoadBitmapFile(const std::string& sPath)
     const unsigned nBits = GetLE16(p + 28);
     const uint32_t nCompression = GetLE32(p + 30);
     const uint32_t nPixelOffset = GetLE32(p + 10);
-    if (nCompression != 0 || (nBits != 8 && nBits != 24 && nBits != 32) || nWidth <= 0 || nWidth > 0x7FFF ||
-        nRawHeight == 0 || nRawHeight < -0x7FFF || nRawHeight > 0x7FFF)
+    if (nCompression != 0 || (nBits != 8 && nBits != 24 && nBits != 32) || nWidth <= 0 || nWidth > 0x7FFF
+        || nRawHeight == 0 || nRawHeight < -0x7FFF || nRawHeight > 0x7FFF)
         return false;
     const bool bTopDown = nRawHeight < 0;
     const int32_t nHeight = bTopDown ? -nRawHeight : nRawHeight;

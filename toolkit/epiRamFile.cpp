@@ -7,8 +7,7 @@ epiRamFile::epiRamFile()
     : mnCapacity(0)
     , mnSize(0)
     , mnPosition(0)
-{
-}
+{ }
 
 epiRamFile::~epiRamFile()
 {
@@ -47,9 +46,8 @@ bool epiRamFile::OpenNative(const std::string& sNativePath, int nMode)
     mnPosition = 0;
     if ((nMode & kEpiOpenRead) != 0) {
         const unsigned nFileSize = platform::GetFileSize(mhFile);
-        const bool bRead = nFileSize < static_cast<unsigned>(kMaxCapacity) &&
-                           Reserve(static_cast<int32_t>(nFileSize)) && platform::SeekFile(mhFile, 0) == 0 &&
-                           platform::ReadFile(mhFile, mpBlock.get(), nFileSize) == nFileSize;
+        const bool bRead = nFileSize < static_cast<unsigned>(kMaxCapacity) && Reserve(static_cast<int32_t>(nFileSize))
+            && platform::SeekFile(mhFile, 0) == 0 && platform::ReadFile(mhFile, mpBlock.get(), nFileSize) == nFileSize;
         if (!bRead) {
             const int nMode0 = miMode;
             miMode = 0; // no write-back of a failed load
@@ -86,8 +84,8 @@ bool epiRamFile::Close()
         if ((miMode & kEpiOpenWrite) != 0) {
             // Written from offset 0; the disk side then cuts the file there.
             const unsigned nBytes = static_cast<unsigned>(mnPosition);
-            bDone = platform::SeekFile(mhFile, 0) == 0 &&
-                    (nBytes == 0 || platform::WriteFile(mhFile, mpBlock.get(), nBytes) == nBytes);
+            bDone = platform::SeekFile(mhFile, 0) == 0
+                && (nBytes == 0 || platform::WriteFile(mhFile, mpBlock.get(), nBytes) == nBytes);
         }
         CloseDisk();
     }

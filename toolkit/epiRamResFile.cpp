@@ -5,8 +5,7 @@
 
 epiRamResFile::epiRamResFile()
     : mbMemoryOnly(false)
-{
-}
+{ }
 
 epiRamResFile::~epiRamResFile()
 {

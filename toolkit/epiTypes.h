@@ -25,10 +25,10 @@ struct SEpiPoint {
 // A resource type code: four characters, the first one most significant.
 constexpr uint32_t EpiTypeCode(const char (&acCode)[5])
 {
-    return (static_cast<uint32_t>(static_cast<uint8_t>(acCode[0])) << 24) |
-           (static_cast<uint32_t>(static_cast<uint8_t>(acCode[1])) << 16) |
-           (static_cast<uint32_t>(static_cast<uint8_t>(acCode[2])) << 8) |
-           static_cast<uint32_t>(static_cast<uint8_t>(acCode[3]));
+    return (static_cast<uint32_t>(static_cast<uint8_t>(acCode[0])) << 24)
+        | (static_cast<uint32_t>(static_cast<uint8_t>(acCode[1])) << 16)
+        | (static_cast<uint32_t>(static_cast<uint8_t>(acCode[2])) << 8)
+        | static_cast<uint32_t>(static_cast<uint8_t>(acCode[3]));
 }
 
 constexpr uint32_t kEpiTypeCastHeader = EpiTypeCode("MPIX");
@@ -46,8 +46,8 @@ inline uint16_t EpiGetBE16(const uint8_t* p)
 }
 inline uint32_t EpiGetBE32(const uint8_t* p)
 {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | p[3];
+    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16)
+        | (static_cast<uint32_t>(p[2]) << 8) | p[3];
 }
 inline void EpiPutBE16(uint8_t* p, uint32_t nValue)
 {

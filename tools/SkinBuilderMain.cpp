@@ -49,8 +49,9 @@ bool ReadCastList(const std::string& sPath, std::vector<SCastSource>& casts, std
         if (!(words >> cast.nId))
             continue;
         std::string sKind;
-        if (!(words >> cast.sName) || (words >> sKind && (sKind != "font" || !(words >> cast.sFontFile >> cast.nFontPixels))) ||
-            cast.nId <= 0 || !ids.insert(cast.nId).second) {
+        if (!(words >> cast.sName)
+            || (words >> sKind && (sKind != "font" || !(words >> cast.sFontFile >> cast.nFontPixels))) || cast.nId <= 0
+            || !ids.insert(cast.nId).second) {
             sError = sPath + ":" + std::to_string(nLine) + ": expected \"ID NAME [font FILE PIXELS]\" with a new id";
             return false;
         }
@@ -128,14 +129,14 @@ int main(int argc, char** argv)
             if (!RasteriseSkinFont(sFonts + "/" + cast.sFontFile, cast.nFontPixels, planes))
                 return Fail("the font " + cast.sFontFile + " is missing from " + sFonts);
             bDone = WriteSkinCast(file, cast.nId, planes);
-            sizes[cast.nId] = {planes.nWidth, planes.nHeight};
+            sizes[cast.nId] = { planes.nWidth, planes.nHeight };
         } else {
             bool bWithMask = false;
             const auto pImage = painter.DrawNamed(cast.sName, bWithMask);
             if (!pImage)
                 return Fail("casts.txt names " + cast.sName + ", which the painter does not draw");
             bDone = pImage->WriteCast(file, cast.nId, bWithMask);
-            sizes[cast.nId] = {pImage->Width(), pImage->Height()};
+            sizes[cast.nId] = { pImage->Width(), pImage->Height() };
         }
         if (!bDone)
             return Fail("cannot store cast " + cast.sName);
@@ -147,7 +148,7 @@ int main(int argc, char** argv)
         const auto pImage = painter.DrawBackground(*found->second, sizes);
         if (!pImage->WriteCast(file, cast.nId, false))
             return Fail("cannot store cast " + cast.sName);
-        sizes[cast.nId] = {pImage->Width(), pImage->Height()};
+        sizes[cast.nId] = { pImage->Width(), pImage->Height() };
     }
     for (const auto& background : backgrounds)
         if (castIds.count(background.first) == 0)

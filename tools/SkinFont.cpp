@@ -10,9 +10,9 @@
 namespace {
 
 struct SGlyph {
-    int nWidth = 1;      // the run of marked pixels
-    int nLeft = 0;       // bitmap offset inside the cell
-    int nTop = 0;        // bitmap rows above the baseline
+    int nWidth = 1; // the run of marked pixels
+    int nLeft = 0; // bitmap offset inside the cell
+    int nTop = 0; // bitmap rows above the baseline
     int nBitmapWidth = 0;
     int nBitmapRows = 0;
     std::vector<uint8_t> coverage;
@@ -44,20 +44,20 @@ bool RasteriseSkinFont(const std::string& sFontFile, int nPixelSize, SSkinPlanes
     int nTotalWidth = 0;
     for (int nCode = 0; nCode < 256; ++nCode) {
         SGlyph& glyph = glyphs[static_cast<size_t>(nCode)];
-        if (IsDrawnCode(nCode) && FT_Get_Char_Index(pFace, static_cast<FT_ULong>(nCode)) != 0 &&
-            FT_Load_Char(pFace, static_cast<FT_ULong>(nCode), FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) == 0) {
+        if (IsDrawnCode(nCode) && FT_Get_Char_Index(pFace, static_cast<FT_ULong>(nCode)) != 0
+            && FT_Load_Char(pFace, static_cast<FT_ULong>(nCode), FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) == 0) {
             const FT_GlyphSlot pSlot = pFace->glyph;
             const int nAdvance = static_cast<int>((pSlot->advance.x + 32) >> 6);
             glyph.nLeft = std::max(0, pSlot->bitmap_left);
-            glyph.nWidth = std::max({1, nAdvance, glyph.nLeft + static_cast<int>(pSlot->bitmap.width)});
+            glyph.nWidth = std::max({ 1, nAdvance, glyph.nLeft + static_cast<int>(pSlot->bitmap.width) });
             glyph.nTop = pSlot->bitmap_top;
             glyph.nBitmapWidth = static_cast<int>(pSlot->bitmap.width);
             glyph.nBitmapRows = static_cast<int>(pSlot->bitmap.rows);
             glyph.coverage.resize(static_cast<size_t>(glyph.nBitmapWidth) * glyph.nBitmapRows);
             for (int y = 0; y < glyph.nBitmapRows; ++y)
                 for (int x = 0; x < glyph.nBitmapWidth; ++x)
-                    glyph.coverage[static_cast<size_t>(y) * glyph.nBitmapWidth + x] =
-                        pSlot->bitmap.buffer[y * pSlot->bitmap.pitch + x];
+                    glyph.coverage[static_cast<size_t>(y) * glyph.nBitmapWidth + x]
+                        = pSlot->bitmap.buffer[y * pSlot->bitmap.pitch + x];
         }
         nTotalWidth += glyph.nWidth + 1; // one unmarked column between runs
     }

@@ -43,8 +43,8 @@ void CSkinImage::SetPixel(int x, int y, uint8_t r, uint8_t g, uint8_t b, uint8_t
 {
     cairo_surface_flush(mpSurface);
     unsigned char* pRow = cairo_image_surface_get_data(mpSurface) + y * cairo_image_surface_get_stride(mpSurface);
-    const uint32_t n = (static_cast<uint32_t>(a) << 24) | ((r * a / 255u) << 16) | ((g * a / 255u) << 8) |
-                       (b * a / 255u);
+    const uint32_t n
+        = (static_cast<uint32_t>(a) << 24) | ((r * a / 255u) << 16) | ((g * a / 255u) << 8) | (b * a / 255u);
     std::memcpy(pRow + x * 4, &n, 4);
     cairo_surface_mark_dirty(mpSurface);
 }
@@ -52,7 +52,7 @@ void CSkinImage::SetPixel(int x, int y, uint8_t r, uint8_t g, uint8_t b, uint8_t
 SSkinPlanes CSkinImage::ToPlanes(bool bWithMask) const
 {
     // 5-bit channels would band on the dark gradients.
-    static const int kaBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    static const int kaBayer[4][4] = { { 0, 8, 2, 10 }, { 12, 4, 14, 6 }, { 3, 11, 1, 9 }, { 15, 7, 13, 5 } };
     SSkinPlanes planes;
     planes.nWidth = mnWidth;
     planes.nHeight = mnHeight;
@@ -93,8 +93,8 @@ bool WriteSkinCast(epiDiskResFile& file, int32_t iId, const SSkinPlanes& planes)
     EpiPutBE16(aHeader + 2, static_cast<uint32_t>(planes.nHeight));
     for (int i = 0; i < EpiOneCast::kDepths; ++i)
         EpiPutBE16(aHeader + 8 + 16 * i, 0xFFFF); // default row bytes
-    bool bDone = file.Put(aHeader, sizeof(aHeader), kEpiTypeCastHeader, iId) &&
-                 file.Put(colour.data(), static_cast<int32_t>(colour.size()), kEpiTypePixels16, iId);
+    bool bDone = file.Put(aHeader, sizeof(aHeader), kEpiTypeCastHeader, iId)
+        && file.Put(colour.data(), static_cast<int32_t>(colour.size()), kEpiTypePixels16, iId);
     if (!planes.mask.empty())
         bDone = bDone && file.Put(mask.data(), static_cast<int32_t>(mask.size()), kEpiTypeMask, iId);
     return bDone;

@@ -10,14 +10,22 @@ namespace {
 const std::map<std::string, int16_t>& Kinds()
 {
     static const std::map<std::string, int16_t> kinds = {
-        {"static", kEpiKindStatic},   {"button", kEpiKindButton},
-        {"check", kEpiKindCheck},     {"radio", kEpiKindRadio},
-        {"text", kEpiKindText},       {"edittext", kEpiKindEditText},
-        {"rotary", kEpiKindRotary},   {"meter", kEpiKindMeter},
-        {"scroll", kEpiKindScroll},   {"ledmeter", kEpiKindLedMeter},
-        {"range", kEpiKindRange},     {"segmentmeter", kEpiKindSegmentMeter},
-        {"knob", kEpiKindKnob},       {"hiermenu", kEpiKindHierMenu},
-        {"list", kEpiKindList},       {"rollingtext", kEpiKindRollingText},
+        { "static", kEpiKindStatic },
+        { "button", kEpiKindButton },
+        { "check", kEpiKindCheck },
+        { "radio", kEpiKindRadio },
+        { "text", kEpiKindText },
+        { "edittext", kEpiKindEditText },
+        { "rotary", kEpiKindRotary },
+        { "meter", kEpiKindMeter },
+        { "scroll", kEpiKindScroll },
+        { "ledmeter", kEpiKindLedMeter },
+        { "range", kEpiKindRange },
+        { "segmentmeter", kEpiKindSegmentMeter },
+        { "knob", kEpiKindKnob },
+        { "hiermenu", kEpiKindHierMenu },
+        { "list", kEpiKindList },
+        { "rollingtext", kEpiKindRollingText },
     };
     return kinds;
 }
@@ -84,7 +92,7 @@ int AlignOf(const std::string& s)
 
 SEpiLayoutItem HiddenItem()
 {
-    SEpiLayoutItem item{};
+    SEpiLayoutItem item {};
     item.iState = kEpiItemHidden;
     item.aiParams[0] = kEpiKindStatic;
     return item;
@@ -110,7 +118,7 @@ bool ParseItem(const std::vector<std::string>& tokens, SSkinLayoutSource& source
         sWhy = "control " + tokens[0] + " given twice";
         return false;
     }
-    SEpiLayoutItem item{};
+    SEpiLayoutItem item {};
     const int16_t nKind = Kinds().at(tokens[1]);
     item.aiParams[0] = nKind;
     item.iState = (nKind == kEpiKindStatic || nKind == kEpiKindText) ? kEpiItemShown : kEpiItemActive;
@@ -129,11 +137,11 @@ bool ParseItem(const std::vector<std::string>& tokens, SSkinLayoutSource& source
             itemSource.bWell = true;
         } else if (sKey == "at") {
             bOk = ToPair(sValue, a, b);
-            item.position = SEpiPoint{static_cast<int16_t>(a), static_cast<int16_t>(b)};
+            item.position = SEpiPoint { static_cast<int16_t>(a), static_cast<int16_t>(b) };
             bPlaced = true;
         } else if (sKey == "size") {
             bOk = ToPair(sValue, a, b);
-            item.sizeOverride = SEpiPoint{static_cast<int16_t>(a), static_cast<int16_t>(b)};
+            item.sizeOverride = SEpiPoint { static_cast<int16_t>(a), static_cast<int16_t>(b) };
         } else if (sKey == "offset") {
             bOk = ToPair(sValue, a, b);
             item.aiParams[1] = static_cast<int16_t>(a);
@@ -191,7 +199,7 @@ bool ParseSkinLayout(const std::string& sPath, SSkinLayoutSource& source, std::s
         sError = sPath + ": cannot be read";
         return false;
     }
-    source = SSkinLayoutSource{};
+    source = SSkinLayoutSource {};
     source.sFile = sPath;
     std::string sLine;
     std::vector<std::string> tokens;
@@ -212,23 +220,23 @@ bool ParseSkinLayout(const std::string& sPath, SSkinLayoutSource& source, std::s
             source.nId = a;
         } else if (sWord == "capacity" && tokens.size() == 2 && ToInt(tokens[1], a) && (a == 100 || a == 50)) {
             source.nCapacity = a;
-        } else if (sWord == "rect" && tokens.size() == 5 && ToInt(tokens[1], a) && ToInt(tokens[2], b) &&
-                   ToInt(tokens[3], c) && ToInt(tokens[4], d)) {
-            source.rect = SEpiRect{static_cast<int16_t>(a), static_cast<int16_t>(b), static_cast<int16_t>(c),
-                                   static_cast<int16_t>(d)};
+        } else if (sWord == "rect" && tokens.size() == 5 && ToInt(tokens[1], a) && ToInt(tokens[2], b)
+            && ToInt(tokens[3], c) && ToInt(tokens[4], d)) {
+            source.rect = SEpiRect { static_cast<int16_t>(a), static_cast<int16_t>(b), static_cast<int16_t>(c),
+                static_cast<int16_t>(d) };
         } else if (sWord == "background" && tokens.size() == 2) {
             source.sBackground = tokens[1];
         } else if (sWord == "title" && tokens.size() == 2) {
             source.sTitle = tokens[1];
-        } else if (sWord == "group" && tokens.size() == 6 && ToInt(tokens[1], a) && ToInt(tokens[2], b) &&
-                   ToInt(tokens[3], c) && ToInt(tokens[4], d)) {
-            source.groups.push_back(SSkinGroup{a, b, c, d, tokens[5]});
-        } else if (sWord == "label" && (tokens.size() == 4 || tokens.size() == 5) && ToInt(tokens[1], a) &&
-                   ToInt(tokens[2], b)) {
+        } else if (sWord == "group" && tokens.size() == 6 && ToInt(tokens[1], a) && ToInt(tokens[2], b)
+            && ToInt(tokens[3], c) && ToInt(tokens[4], d)) {
+            source.groups.push_back(SSkinGroup { a, b, c, d, tokens[5] });
+        } else if (sWord == "label" && (tokens.size() == 4 || tokens.size() == 5) && ToInt(tokens[1], a)
+            && ToInt(tokens[2], b)) {
             const int nAlign = tokens.size() == 5 ? AlignOf(tokens[4]) : 1;
             if (nAlign < 0)
                 return fail("bad alignment " + tokens[4]);
-            source.labels.push_back(SSkinLabel{a, b, tokens[3], nAlign});
+            source.labels.push_back(SSkinLabel { a, b, tokens[3], nAlign });
         } else if (std::isdigit(static_cast<unsigned char>(sWord[0]))) {
             std::string sWhy;
             if (!ParseItem(tokens, source, sWhy))

@@ -48,13 +48,13 @@ struct SSkinItemSource {
 struct SSkinLayoutSource {
     int nId = -1;
     int nCapacity = 100;
-    SEpiRect rect{0, 0, 0, 0};
+    SEpiRect rect { 0, 0, 0, 0 };
     std::string sBackground;
     std::string sTitle;
     std::vector<SSkinGroup> groups;
     std::vector<SSkinLabel> labels;
     std::vector<SSkinItemSource> itemSources; // by item index
-    epiLayout layout;                         // casts still 0 until resolved
+    epiLayout layout; // casts still 0 until resolved
     std::string sFile;
 };
 

@@ -16,10 +16,10 @@ constexpr double kPi = 3.14159265358979323846;
 struct SColour {
     double r, g, b;
 };
-constexpr SColour kAmber{0.95, 0.64, 0.23};
-constexpr SColour kIce{0.42, 0.78, 0.92};
-constexpr SColour kLabel{0.73, 0.75, 0.78};
-constexpr SColour kTick{0.43, 0.45, 0.48};
+constexpr SColour kAmber { 0.95, 0.64, 0.23 };
+constexpr SColour kIce { 0.42, 0.78, 0.92 };
+constexpr SColour kLabel { 0.73, 0.75, 0.78 };
+constexpr SColour kTick { 0.43, 0.45, 0.48 };
 
 void SetColour(cairo_t* cr, const SColour& c, double a = 1.0)
 {
@@ -58,13 +58,13 @@ CSkinPainter::CSkinPainter(const std::string& sFontFolder)
     : mpRegular(nullptr)
     , mpBold(nullptr)
     , mpLibrary(nullptr)
-    , mpFaces{nullptr, nullptr}
+    , mpFaces { nullptr, nullptr }
 {
     FT_Library pLibrary = nullptr;
     if (FT_Init_FreeType(&pLibrary) != 0)
         return;
     mpLibrary = pLibrary;
-    const char* apszFiles[2] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
+    const char* apszFiles[2] = { "DejaVuSans.ttf", "DejaVuSans-Bold.ttf" };
     for (int i = 0; i < 2; ++i) {
         FT_Face pFace = nullptr;
         const std::string sFile = sFontFolder + "/" + apszFiles[i];
@@ -91,8 +91,7 @@ CSkinPainter::~CSkinPainter()
         FT_Done_FreeType(static_cast<FT_Library>(mpLibrary));
 }
 
-void CSkinPainter::Text(cairo_t* cr, const std::string& sText, double x, double y, double fSize, int nFace,
-                        int nAlign)
+void CSkinPainter::Text(cairo_t* cr, const std::string& sText, double x, double y, double fSize, int nFace, int nAlign)
 {
     cairo_set_font_face(cr, nFace == 1 ? mpBold : mpRegular);
     cairo_set_font_size(cr, fSize);
@@ -112,19 +111,19 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawNamed(const std::string& sName, bo
         int nSize;
         bool bBipolar;
     };
-    static const SKnob kaKnobs[] = {
-        {"knob-l-uni", 48, false}, {"knob-l-bi", 48, true}, {"knob-s-uni", 40, false}, {"knob-s-bi", 40, true}};
+    static const SKnob kaKnobs[] = { { "knob-l-uni", 48, false }, { "knob-l-bi", 48, true },
+        { "knob-s-uni", 40, false }, { "knob-s-bi", 40, true } };
     for (const SKnob& knob : kaKnobs) {
         const std::string sBase = knob.pszName;
         if (sName == sBase + "-frame" || sName == sBase + "-strip")
             return DrawKnob(knob.nSize, knob.nSize > 44, knob.bBipolar, sName == sBase + "-strip");
     }
-    if (sName == "needle-comp-frame" || sName == "needle-comp-strip" || sName == "needle-lim-frame" ||
-        sName == "needle-lim-strip") {
+    if (sName == "needle-comp-frame" || sName == "needle-comp-strip" || sName == "needle-lim-frame"
+        || sName == "needle-lim-strip") {
         bWithMask = false;
         const bool bComp = sName.compare(0, 11, "needle-comp") == 0;
-        return DrawNeedleMeter(sName.find("strip") != std::string::npos, bComp ? 0.94f : 0.95f,
-                               bComp ? "COMP  GR dB" : "LIMIT  GR dB");
+        return DrawNeedleMeter(
+            sName.find("strip") != std::string::npos, bComp ? 0.94f : 0.95f, bComp ? "COMP  GR dB" : "LIMIT  GR dB");
     }
     if (sName == "switch-off" || sName == "switch-on")
         return DrawSwitch(sName == "switch-on");
@@ -134,7 +133,7 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawNamed(const std::string& sName, bo
         return DrawLamp(14, sName == "clip-on", 1.0, 0.22, 0.16);
     if (sName == "qswitch-lo" || sName == "qswitch-hi")
         return DrawQSwitch(sName == "qswitch-hi");
-    static const char* const kapszStates[] = {"up", "down", "off"};
+    static const char* const kapszStates[] = { "up", "down", "off" };
     for (int nState = 0; nState < 3; ++nState) {
         if (sName == std::string("button-s-") + kapszStates[nState])
             return DrawButton(18, nState, false);
@@ -242,12 +241,12 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawNeedleMeter(bool bStrip, float fFa
         cairo_set_source_rgb(cr, 0.07, 0.07, 0.08);
         cairo_paint(cr);
         RoundedRect(cr, 2, 2, nWidth - 4, nHeight - 4, 3);
-        VerticalGradient(cr, 2, nHeight - 2, SColour{0.93, 0.89, 0.78}, SColour{0.80, 0.75, 0.63});
+        VerticalGradient(cr, 2, nHeight - 2, SColour { 0.93, 0.89, 0.78 }, SColour { 0.80, 0.75, 0.63 });
         cairo_fill(cr);
 
         // Scale: marks at gain reductions in dB, where the needle of a linear
         // gain g rests at f = factor × g.
-        static const int kaMarks[] = {20, 10, 7, 5, 3, 2, 1, 0};
+        static const int kaMarks[] = { 20, 10, 7, 5, 3, 2, 1, 0 };
         cairo_set_source_rgb(cr, 0.12, 0.11, 0.10);
         cairo_set_line_width(cr, 1.0);
         cairo_arc(cr, px, py, fScale, angleOf(0.0), angleOf(1.0));
@@ -275,7 +274,7 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawNeedleMeter(bool bStrip, float fFa
         cairo_line_to(cr, px + std::cos(a) * (fScale + 4), py + std::sin(a) * (fScale + 4));
         cairo_stroke(cr);
         RoundedRect(cr, 2, nHeight - 13, nWidth - 4, 11, 2);
-        VerticalGradient(cr, nHeight - 13, nHeight - 2, SColour{0.20, 0.21, 0.23}, SColour{0.11, 0.12, 0.13});
+        VerticalGradient(cr, nHeight - 13, nHeight - 2, SColour { 0.20, 0.21, 0.23 }, SColour { 0.11, 0.12, 0.13 });
         cairo_fill(cr);
         // Glass.
         cairo_pattern_t* pGlass = cairo_pattern_create_linear(0, 2, 0, nHeight * 0.5);
@@ -295,7 +294,7 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawSwitch(bool bOn)
     auto pImage = std::make_unique<CSkinImage>(30, 16);
     cairo_t* cr = pImage->Cairo();
     RoundedRect(cr, 0.5, 0.5, 29, 15, 3);
-    VerticalGradient(cr, 0, 16, SColour{0.30, 0.32, 0.35}, SColour{0.16, 0.17, 0.19});
+    VerticalGradient(cr, 0, 16, SColour { 0.30, 0.32, 0.35 }, SColour { 0.16, 0.17, 0.19 });
     cairo_fill_preserve(cr);
     cairo_set_source_rgb(cr, 0.05, 0.05, 0.06);
     cairo_set_line_width(cr, 1);
@@ -347,7 +346,7 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawQSwitch(bool bHigh)
     auto pImage = std::make_unique<CSkinImage>(38, 16);
     cairo_t* cr = pImage->Cairo();
     RoundedRect(cr, 0.5, 0.5, 37, 15, 3);
-    VerticalGradient(cr, 0, 16, SColour{0.30, 0.32, 0.35}, SColour{0.16, 0.17, 0.19});
+    VerticalGradient(cr, 0, 16, SColour { 0.30, 0.32, 0.35 }, SColour { 0.16, 0.17, 0.19 });
     cairo_fill_preserve(cr);
     cairo_set_source_rgb(cr, 0.05, 0.05, 0.06);
     cairo_set_line_width(cr, 1);
@@ -367,11 +366,11 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawButton(int nWidth, int nState, boo
     cairo_t* cr = pImage->Cairo();
     RoundedRect(cr, 0.5, 0.5, nWidth - 1, nHeight - 1, 2.5);
     if (nState == 0)
-        VerticalGradient(cr, 0, nHeight, SColour{0.82, 0.84, 0.86}, SColour{0.64, 0.66, 0.69});
+        VerticalGradient(cr, 0, nHeight, SColour { 0.82, 0.84, 0.86 }, SColour { 0.64, 0.66, 0.69 });
     else if (nState == 1)
-        VerticalGradient(cr, 0, nHeight, SColour{0.52, 0.54, 0.57}, SColour{0.66, 0.68, 0.71});
+        VerticalGradient(cr, 0, nHeight, SColour { 0.52, 0.54, 0.57 }, SColour { 0.66, 0.68, 0.71 });
     else
-        VerticalGradient(cr, 0, nHeight, SColour{0.38, 0.39, 0.41}, SColour{0.33, 0.34, 0.36});
+        VerticalGradient(cr, 0, nHeight, SColour { 0.38, 0.39, 0.41 }, SColour { 0.33, 0.34, 0.36 });
     cairo_fill_preserve(cr);
     cairo_set_source_rgb(cr, 0.04, 0.04, 0.05);
     cairo_set_line_width(cr, 1);
@@ -396,7 +395,7 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawCurveScreen()
     const int nWidth = 360, nHeight = 100;
     auto pImage = std::make_unique<CSkinImage>(nWidth, nHeight);
     cairo_t* cr = pImage->Cairo();
-    VerticalGradient(cr, 0, nHeight, SColour{0.07, 0.09, 0.10}, SColour{0.04, 0.05, 0.06});
+    VerticalGradient(cr, 0, nHeight, SColour { 0.07, 0.09, 0.10 }, SColour { 0.04, 0.05, 0.06 });
     cairo_paint(cr);
     cairo_set_line_width(cr, 1);
     for (int nDb = -20; nDb <= 20; nDb += 5) {
@@ -409,7 +408,7 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawCurveScreen()
     static const struct {
         double f;
         const char* pszText;
-    } kaLines[] = {{100, "100"}, {1000, "1k"}, {10000, "10k"}};
+    } kaLines[] = { { 100, "100" }, { 1000, "1k" }, { 10000, "10k" } };
     for (const auto& line : kaLines) {
         const double x = std::round(24 + 312 * std::log10(line.f / 20) / 3) + 0.5;
         cairo_set_source_rgba(cr, 0.55, 0.70, 0.75, 0.18);
@@ -436,18 +435,17 @@ void CSkinPainter::DrawAbout(cairo_t* cr, int nWidth, int nHeight)
     SetColour(cr, kLabel);
     Text(cr, "Mastering processor", nWidth / 2.0, 86, 12, 0, 1);
     cairo_set_source_rgb(cr, 0.55, 0.57, 0.60);
-    Text(cr, "Equaliser  \xC2\xB7  Compressor  \xC2\xB7  Limiter  \xC2\xB7  Clipper", nWidth / 2.0, 118, 9.5, 0,
-         1);
+    Text(cr, "Equaliser  \xC2\xB7  Compressor  \xC2\xB7  Limiter  \xC2\xB7  Clipper", nWidth / 2.0, 118, 9.5, 0, 1);
     Text(cr, "Click to close", nWidth / 2.0, nHeight - 16, 9, 0, 1);
 }
 
-std::unique_ptr<CSkinImage> CSkinPainter::DrawBackground(const SSkinLayoutSource& source,
-                                                        const std::map<int, std::pair<int, int>>& castSizes)
+std::unique_ptr<CSkinImage> CSkinPainter::DrawBackground(
+    const SSkinLayoutSource& source, const std::map<int, std::pair<int, int>>& castSizes)
 {
     const int nWidth = source.rect.Width(), nHeight = source.rect.Height();
     auto pImage = std::make_unique<CSkinImage>(nWidth, nHeight);
     cairo_t* cr = pImage->Cairo();
-    VerticalGradient(cr, 0, nHeight, SColour{0.175, 0.185, 0.20}, SColour{0.125, 0.13, 0.145});
+    VerticalGradient(cr, 0, nHeight, SColour { 0.175, 0.185, 0.20 }, SColour { 0.125, 0.13, 0.145 });
     cairo_paint(cr);
     cairo_set_line_width(cr, 1);
     cairo_set_source_rgb(cr, 0.26, 0.275, 0.29);
@@ -514,7 +512,7 @@ std::unique_ptr<CSkinImage> CSkinPainter::DrawBackground(const SSkinLayoutSource
             cairo_set_source_rgb(cr, 0.03, 0.03, 0.035);
             cairo_fill(cr);
             RoundedRect(cr, x - 0.5, y - 0.5, w + 1, h + 1, 2);
-            VerticalGradient(cr, y, y + h, SColour{0.70, 0.75, 0.62}, SColour{0.78, 0.82, 0.69});
+            VerticalGradient(cr, y, y + h, SColour { 0.70, 0.75, 0.62 }, SColour { 0.78, 0.82, 0.69 });
             cairo_fill(cr);
             cairo_set_source_rgba(cr, 0, 0, 0, 0.25);
             cairo_move_to(cr, x, y + 0.5);

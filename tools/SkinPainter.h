@@ -32,8 +32,8 @@ public:
     std::unique_ptr<CSkinImage> DrawNamed(const std::string& sName, bool& bWithMask);
     // The background of a layout; sizes gives the size of every named image
     // (for knob scales and labels).
-    std::unique_ptr<CSkinImage> DrawBackground(const SSkinLayoutSource& source,
-                                               const std::map<int, std::pair<int, int>>& castSizes);
+    std::unique_ptr<CSkinImage> DrawBackground(
+        const SSkinLayoutSource& source, const std::map<int, std::pair<int, int>>& castSizes);
 
 private:
     std::unique_ptr<CSkinImage> DrawKnob(int nSize, bool bLarge, bool bBipolar, bool bStrip);

@@ -18,19 +18,19 @@ struct SPlacement {
 std::vector<SPlacement> PanelsOf(int32_t iMainLayout)
 {
     switch (iMainLayout) {
-    case 100: return {{10, 0}, {1, 18}, {2, 278}, {3, 413}, {4, 600}};
-    case 101: return {{10, 0}, {1, 18}};
-    case 102: return {{10, 0}, {2, 18}};
-    case 103: return {{10, 0}, {3, 18}};
-    case 104: return {{10, 0}, {4, 18}};
+    case 100: return { { 10, 0 }, { 1, 18 }, { 2, 278 }, { 3, 413 }, { 4, 600 } };
+    case 101: return { { 10, 0 }, { 1, 18 } };
+    case 102: return { { 10, 0 }, { 2, 18 } };
+    case 103: return { { 10, 0 }, { 3, 18 } };
+    case 104: return { { 10, 0 }, { 4, 18 } };
     default: return {};
     }
 }
 
 bool IsTextKind(int16_t nKind)
 {
-    return nKind == kEpiKindText || nKind == kEpiKindButton || nKind == kEpiKindCheck || nKind == kEpiKindRadio ||
-           nKind == kEpiKindEditText || nKind == kEpiKindHierMenu || nKind == kEpiKindRollingText;
+    return nKind == kEpiKindText || nKind == kEpiKindButton || nKind == kEpiKindCheck || nKind == kEpiKindRadio
+        || nKind == kEpiKindEditText || nKind == kEpiKindHierMenu || nKind == kEpiKindRollingText;
 }
 
 } // namespace
@@ -62,8 +62,8 @@ void CSkinPreview::LoadFont(SFont& font, int32_t iCastId)
         const int nLeft = x;
         while (x < colour.GetWidth() && colour.GetPixel(x, nMarkerRow) != 0)
             ++x;
-        glyph = SEpiRect{static_cast<int16_t>(nLeft), 0, static_cast<int16_t>(x),
-                         static_cast<int16_t>(font.nGlyphHeight)};
+        glyph = SEpiRect { static_cast<int16_t>(nLeft), 0, static_cast<int16_t>(x),
+            static_cast<int16_t>(font.nGlyphHeight) };
     }
     font.pMask = &pCast->GetMaskMap();
     font.bLoaded = true;
@@ -77,8 +77,7 @@ int CSkinPreview::TextWidth(const SFont& font, const std::string& sText) const
     return nWidth;
 }
 
-void CSkinPreview::DrawText(const SFont& font, epiOffmap& target, const std::string& sText, int x, int y,
-                            int nAlign)
+void CSkinPreview::DrawText(const SFont& font, epiOffmap& target, const std::string& sText, int x, int y, int nAlign)
 {
     if (!font.bLoaded)
         return;
@@ -88,9 +87,8 @@ void CSkinPreview::DrawText(const SFont& font, epiOffmap& target, const std::str
         x -= TextWidth(font, sText) / 2;
     for (unsigned char c : sText) {
         const SEpiRect& glyph = font.aGlyphs[c];
-        const SEpiRect destination{static_cast<int16_t>(x), static_cast<int16_t>(y),
-                                   static_cast<int16_t>(x + glyph.Width()),
-                                   static_cast<int16_t>(y + font.nGlyphHeight)};
+        const SEpiRect destination { static_cast<int16_t>(x), static_cast<int16_t>(y),
+            static_cast<int16_t>(x + glyph.Width()), static_cast<int16_t>(y + font.nGlyphHeight) };
         EpiBlit(font.ink, glyph, target, destination, font.pMask, &glyph);
         x += glyph.Width();
     }
@@ -106,23 +104,23 @@ void CSkinPreview::DrawItem(const SEpiLayoutItem& item, epiOffmap& target, int x
         h = pFrame->GetHeight();
     }
     const int x = x0 + item.position.h, y = y0 + item.position.v;
-    const SEpiRect bounds{static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<int16_t>(x + w),
-                          static_cast<int16_t>(y + h)};
+    const SEpiRect bounds { static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<int16_t>(x + w),
+        static_cast<int16_t>(y + h) };
     if (nKind == kEpiKindRotary || nKind == kEpiKindKnob) {
         // Frame 0 of the strip, through the strip's mask, else the frame's.
         EpiOneCast* pStrip = mCasts.GetCast(item.aiCasts[1]);
         if (pStrip != nullptr && pStrip->IsColourLoaded()) {
-            const SEpiRect source{0, 0, static_cast<int16_t>(w), static_cast<int16_t>(h)};
-            const epiOffmap* pMask = pStrip->IsMaskLoaded() ? &pStrip->GetMaskMap()
-                                     : (pFrame != nullptr && pFrame->IsMaskLoaded()) ? &pFrame->GetMaskMap()
-                                                                                      : nullptr;
+            const SEpiRect source { 0, 0, static_cast<int16_t>(w), static_cast<int16_t>(h) };
+            const epiOffmap* pMask = pStrip->IsMaskLoaded()     ? &pStrip->GetMaskMap()
+                : (pFrame != nullptr && pFrame->IsMaskLoaded()) ? &pFrame->GetMaskMap()
+                                                                : nullptr;
             EpiBlit(pStrip->GetColourMap(), source, target, bounds, pMask, &source);
         }
     } else if (pFrame != nullptr && pFrame->IsColourLoaded()) {
         EpiBlit(pFrame->GetColourMap(), pFrame->GetBounds(), target,
-                SEpiRect{static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<int16_t>(x + pFrame->GetWidth()),
-                         static_cast<int16_t>(y + pFrame->GetHeight())},
-                pFrame->IsMaskLoaded() ? &pFrame->GetMaskMap() : nullptr);
+            SEpiRect { static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<int16_t>(x + pFrame->GetWidth()),
+                static_cast<int16_t>(y + pFrame->GetHeight()) },
+            pFrame->IsMaskLoaded() ? &pFrame->GetMaskMap() : nullptr);
     }
     if (!IsTextKind(nKind) || nKind == kEpiKindCheck)
         return;
@@ -148,8 +146,8 @@ bool CSkinPreview::DrawLayout(int32_t iLayoutId, epiOffmap& target, int x0, int 
 bool CSkinPreview::Render(int32_t iLayoutId, epiOffmap& target)
 {
     epiLayout layout;
-    if (!layout.Load(mFile, iLayoutId) || layout.mRect.IsEmpty() ||
-        !target.Allocate(1, layout.mRect.Width(), layout.mRect.Height()))
+    if (!layout.Load(mFile, iLayoutId) || layout.mRect.IsEmpty()
+        || !target.Allocate(1, layout.mRect.Width(), layout.mRect.Height()))
         return false;
     if (!DrawLayout(iLayoutId, target, 0, 0))
         return false;

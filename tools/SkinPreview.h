@@ -27,7 +27,7 @@ private:
         bool bLoaded = false;
         int nGlyphHeight = 0;
         SEpiRect aGlyphs[256] = {};
-        epiOffmap ink;        // black, the size of the font image
+        epiOffmap ink; // black, the size of the font image
         epiOffmap* pMask = nullptr;
     };
 

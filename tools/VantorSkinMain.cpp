@@ -15,8 +15,9 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: vantor-skin list FILE.xrs\n"
-                         "       vantor-skin render FILE.xrs --layout N -o OUT.png\n");
+    std::fprintf(stderr,
+        "usage: vantor-skin list FILE.xrs\n"
+        "       vantor-skin render FILE.xrs --layout N -o OUT.png\n");
     return 2;
 }
 

@@ -38,13 +38,13 @@ inline void FeedSkinBytes(const uint8_t* pData, size_t nSize)
         EpiOneCast* pCast = casts.GetCast(pNth->GetId());
         if (pCast == nullptr)
             continue;
-        for (uint32_t nType : {kEpiTypePixels8, kEpiTypePixels16, kEpiTypePixels32, kEpiTypeMask, kEpiTypeCastHeader})
+        for (uint32_t nType : { kEpiTypePixels8, kEpiTypePixels16, kEpiTypePixels32, kEpiTypeMask, kEpiTypeCastHeader })
             if (epiOffmap* pMap = pCast->GetMapFor(nType))
                 pMap->GetPixel(pMap->GetWidth() - 1, pMap->GetHeight() - 1);
         if (pCast->IsColourLoaded()) {
             pCast->Draw(-3, 5);
-            EpiBlit(pCast->GetColourMap(), SEpiRect{-2, -2, 9, 40}, target, SEpiRect{1, 1, 30, 20},
-                    pCast->IsMaskLoaded() ? &pCast->GetMaskMap() : nullptr);
+            EpiBlit(pCast->GetColourMap(), SEpiRect { -2, -2, 9, 40 }, target, SEpiRect { 1, 1, 30, 20 },
+                pCast->IsMaskLoaded() ? &pCast->GetMaskMap() : nullptr);
         }
         casts.Purge(pNth->GetId());
     }
@@ -58,7 +58,7 @@ inline void FeedSkinBytes(const uint8_t* pData, size_t nSize)
     }
 
     // Edits write into the image; what closes must open again.
-    const uint8_t aBytes[5] = {1, 2, 3, 4, 5};
+    const uint8_t aBytes[5] = { 1, 2, 3, 4, 5 };
     file.Put(aBytes, 5, kEpiTypeMask, 1);
     file.Remove(kEpiTypeCastHeader, file.IdOfNth(kEpiTypeCastHeader, 0));
     if (file.Close() && file.GetBufferSize() > 0) {

@@ -67,8 +67,8 @@ TEST_F(CastTest, SixteenBitPixelsDecodeBottomUpWithTheTopBitIgnored)
 {
     // 2 × 2, default row bytes: 8 pixels (16 bytes) per row.
     std::vector<uint8_t> pixels(32, 0);
-    EpiPutBE16(pixels.data(), 0x7C00);      // top left: red
-    EpiPutBE16(pixels.data() + 2, 0x83E0);  // top right: green with the unused bit set
+    EpiPutBE16(pixels.data(), 0x7C00); // top left: red
+    EpiPutBE16(pixels.data() + 2, 0x83E0); // top right: green with the unused bit set
     EpiPutBE16(pixels.data() + 16, 0x001F); // bottom left: blue
     Put(kEpiTypeCastHeader, 10, CastHeader(2, 2));
     Put(kEpiTypePixels16, 10, pixels);
@@ -102,8 +102,8 @@ TEST_F(CastTest, ThirtyTwoBitAndEightBitPixelsAndMasksDecode)
 {
     // 32-bit: bytes unused, red, green, blue; explicit row bytes 8 for width 2.
     Put(kEpiTypeCastHeader, 20, CastHeader(2, 1, 8));
-    Put(kEpiTypePixels32, 20, {0xEE, 0x12, 0x34, 0x56, 0x00, 0xFF, 0x00, 0x80});
-    Put(kEpiTypeMask, 20, {0, 200, 0, 0, 0, 0, 0, 0});
+    Put(kEpiTypePixels32, 20, { 0xEE, 0x12, 0x34, 0x56, 0x00, 0xFF, 0x00, 0x80 });
+    Put(kEpiTypeMask, 20, { 0, 200, 0, 0, 0, 0, 0, 0 });
     // 8-bit through its colour table: index 3 is orange.
     Put(kEpiTypeCastHeader, 21, CastHeader(1, 2));
     std::vector<uint8_t> indices(16, 0);
@@ -120,7 +120,7 @@ TEST_F(CastTest, ThirtyTwoBitAndEightBitPixelsAndMasksDecode)
     EXPECT_EQ(pMap->GetPixel(0, 0), 0x123456u);
     EXPECT_EQ(pMap->GetPixel(1, 0), 0xFF0080u);
     const uint8_t* p = pMap->GetPixels();
-    EXPECT_EQ(std::vector<uint8_t>(p, p + 4), (std::vector<uint8_t>{0x56, 0x34, 0x12, 0xEE}))
+    EXPECT_EQ(std::vector<uint8_t>(p, p + 4), (std::vector<uint8_t> { 0x56, 0x34, 0x12, 0xEE }))
         << "blue, green, red, then the untouched fourth byte";
     epiOffmap* pMask = mCasts.GetMaskMap(20);
     ASSERT_NE(pMask, nullptr);
@@ -131,7 +131,7 @@ TEST_F(CastTest, ThirtyTwoBitAndEightBitPixelsAndMasksDecode)
     EXPECT_EQ(pIndexed->GetColourMap().GetInfoBytes(), 1064);
     uint8_t r = 0, g = 0, b = 0;
     pIndexed->GetColourMap().GetRGB(0, 0, r, g, b);
-    EXPECT_EQ(std::vector<int>({r, g, b}), std::vector<int>({250, 120, 10}));
+    EXPECT_EQ(std::vector<int>({ r, g, b }), std::vector<int>({ 250, 120, 10 }));
     EXPECT_EQ(pIndexed->GetColourMap().GetPixel(0, 0), 3u);
 }
 
@@ -143,19 +143,19 @@ TEST_F(CastTest, SizesAndRowBytesBoundWhatLoads)
 
     Put(kEpiTypeCastHeader, 1, CastHeader(13, 2));
     Put(kEpiTypePixels16, 1, std::vector<uint8_t>(65, 0)); // one byte more than 2 × 32
-    Put(kEpiTypeCastHeader, 2, CastHeader(4, 2, 6));       // rows of 3 pixels for a width of 4
+    Put(kEpiTypeCastHeader, 2, CastHeader(4, 2, 6)); // rows of 3 pixels for a width of 4
     Put(kEpiTypePixels16, 2, std::vector<uint8_t>(12, 0));
     Put(kEpiTypeCastHeader, 3, CastHeader(0x7FFF, 0x7FFF)); // 2 GB of pixels
     Put(kEpiTypePixels16, 3, std::vector<uint8_t>(4, 0));
     Put(kEpiTypeCastHeader, 4, CastHeader(2, 2));
     Put(kEpiTypeCastHeader, 5, std::vector<uint8_t>(103, 0)); // header one byte short
-    Put(kEpiTypeCastHeader, 6, CastHeader(2, 2, 3));          // odd row bytes for 16 bits
+    Put(kEpiTypeCastHeader, 6, CastHeader(2, 2, 3)); // odd row bytes for 16 bits
     Put(kEpiTypePixels16, 6, std::vector<uint8_t>(6, 0));
     Put(kEpiTypeCastHeader, 7, CastHeader(2, 2));
     Put(kEpiTypePixels16, 7, std::vector<uint8_t>(3, 0xFF)); // shorter than the map: accepted
     Build();
 
-    for (int32_t iId : {1, 2, 3, 6}) {
+    for (int32_t iId : { 1, 2, 3, 6 }) {
         gsLastAlert.clear();
         EXPECT_EQ(mCasts.GetCast(iId), nullptr) << iId;
         EXPECT_EQ(gsLastAlert, "No cast data available") << iId;
@@ -207,23 +207,23 @@ TEST(Blit, StretchesByNearestPixelAndClips)
     source.SetPixel(0, 1, 0x001F);
     source.SetPixel(1, 1, 0x7FFF);
     ASSERT_TRUE(target.Allocate(1, 4, 4));
-    ASSERT_TRUE(EpiBlit(source, source.GetBounds(), target, SEpiRect{0, 0, 4, 4}));
+    ASSERT_TRUE(EpiBlit(source, source.GetBounds(), target, SEpiRect { 0, 0, 4, 4 }));
     EXPECT_EQ(target.GetPixel(1, 1), 0x7C00u);
     EXPECT_EQ(target.GetPixel(2, 1), 0x03E0u);
     EXPECT_EQ(target.GetPixel(1, 2), 0x001Fu);
     EXPECT_EQ(target.GetPixel(3, 3), 0x7FFFu);
 
     // A source part shrunk into one pixel, and a destination far outside.
-    ASSERT_TRUE(EpiBlit(source, SEpiRect{1, 1, 2, 2}, target, SEpiRect{0, 0, 1, 1}));
+    ASSERT_TRUE(EpiBlit(source, SEpiRect { 1, 1, 2, 2 }, target, SEpiRect { 0, 0, 1, 1 }));
     EXPECT_EQ(target.GetPixel(0, 0), 0x7FFFu);
-    EXPECT_FALSE(EpiBlit(source, source.GetBounds(), target, SEpiRect{100, 100, 104, 104}));
-    EXPECT_FALSE(EpiBlit(source, SEpiRect{5, 5, 9, 9}, target, SEpiRect{0, 0, 4, 4})) << "source outside its map";
+    EXPECT_FALSE(EpiBlit(source, source.GetBounds(), target, SEpiRect { 100, 100, 104, 104 }));
+    EXPECT_FALSE(EpiBlit(source, SEpiRect { 5, 5, 9, 9 }, target, SEpiRect { 0, 0, 4, 4 })) << "source outside its map";
 
     // Dimming by 80 keeps a fifth of the brightness.
     epiOffmap grey;
     ASSERT_TRUE(grey.Allocate(2, 1, 1));
     grey.SetPixel(0, 0, 0xC8C8C8);
-    ASSERT_TRUE(EpiBlit(grey, grey.GetBounds(), target, SEpiRect{0, 0, 1, 1}, nullptr, nullptr, 80));
+    ASSERT_TRUE(EpiBlit(grey, grey.GetBounds(), target, SEpiRect { 0, 0, 1, 1 }, nullptr, nullptr, 80));
     EXPECT_EQ(target.GetPixel(0, 0), static_cast<uint32_t>(EpiPack555(40, 40, 40)));
 }
 

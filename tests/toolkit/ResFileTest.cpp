@@ -36,17 +36,17 @@ std::vector<uint8_t> HandBuiltImage()
 {
     return {
         0x00, 0x01, 0x00, 0x02, 0x00, 0x01, 0xAB, 0xCD, // version 1, capacity 2, count 1, reserved
-        0x00, 0x00, 0x01, 0xF4, 'M', 'P', 'I', 'X',     // id 500, type
+        0x00, 0x00, 0x01, 0xF4, 'M', 'P', 'I', 'X', // id 500, type
         0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x28, // size 4, offset 40
         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, // unused slot
-        0xDE, 0xAD, 0xBE, 0xEF,                         // the data
+        0xDE, 0xAD, 0xBE, 0xEF, // the data
     };
 }
 
 bool AttachImage(epiRamResFile& file, const std::vector<uint8_t>& bytes)
 {
-    return file.CreateFromMemory(static_cast<int32_t>(bytes.size()), bytes.data()) &&
-           file.AttachSize(static_cast<int32_t>(bytes.size()));
+    return file.CreateFromMemory(static_cast<int32_t>(bytes.size()), bytes.data())
+        && file.AttachSize(static_cast<int32_t>(bytes.size()));
 }
 
 } // namespace
@@ -64,7 +64,7 @@ TEST(ResFile, AHandBuiltImageReadsInMemoryAndFromDisk)
     ASSERT_TRUE(disk.SetPath(epi::ToolkitPathFrom(folder.Path("hand.xrs"))));
     ASSERT_TRUE(disk.Open());
 
-    for (epiDiskResFile* pFile : {static_cast<epiDiskResFile*>(&memory), &disk}) {
+    for (epiDiskResFile* pFile : { static_cast<epiDiskResFile*>(&memory), &disk }) {
         EXPECT_EQ(pFile->Count(), 1);
         EXPECT_EQ(pFile->GetCapacity(), 2);
         EXPECT_EQ(pFile->GetDataEnd(), 16008u) << "the data end never starts below 16008";
@@ -94,18 +94,18 @@ TEST(ResFile, ANewFileHasTheDocumentedByteLayout)
         ASSERT_TRUE(file.SetPath(epi::ToolkitPathFrom(sPath)));
         ASSERT_TRUE(file.Create());
         EXPECT_FALSE(epiDiskResFile().SetPath(std::string(256, 'a')));
-        const uint8_t aData[3] = {1, 2, 3};
+        const uint8_t aData[3] = { 1, 2, 3 };
         ASSERT_TRUE(file.Put(aData, 3, kTypeA, 7));
         ASSERT_TRUE(file.Close());
     }
     const std::vector<uint8_t> bytes = ReadAll(sPath);
     ASSERT_EQ(bytes.size(), 16011u) << "closing cuts the file at the data end";
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
-              (std::vector<uint8_t>{0, 1, 0x03, 0xE8, 0, 1, 0, 0}));
+        (std::vector<uint8_t> { 0, 1, 0x03, 0xE8, 0, 1, 0, 0 }));
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 8, bytes.begin() + 24),
-              (std::vector<uint8_t>{0, 0, 0, 7, 'T', 'S', 'T', 'A', 0, 0, 0, 3, 0, 0, 0x3E, 0x88}));
+        (std::vector<uint8_t> { 0, 0, 0, 7, 'T', 'S', 'T', 'A', 0, 0, 0, 3, 0, 0, 0x3E, 0x88 }));
     EXPECT_EQ(bytes[24], 0) << "unused slots stay zero";
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 16008, bytes.end()), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 16008, bytes.end()), (std::vector<uint8_t> { 1, 2, 3 }));
 
     epiDiskResFile file;
     ASSERT_TRUE(file.SetPath(epi::ToolkitPathFrom(sPath)));
@@ -148,7 +148,7 @@ TEST(ResFile, DirectoryOperationsKeepOrderAndCountKeys)
     epiRamResFile file;
     ASSERT_TRUE(file.CreateInMemory(0));
     const uint8_t nByte = 9;
-    for (int32_t iId : {3, 7, 5})
+    for (int32_t iId : { 3, 7, 5 })
         ASSERT_TRUE(file.Put(&nByte, 1, kTypeA, iId));
     ASSERT_TRUE(file.Put(&nByte, 1, kTypeB, 1));
     EXPECT_EQ(file.UniqueId(kTypeA), 8);
@@ -192,7 +192,7 @@ TEST(ResFile, AClosedMemoryImageIsExactlyTheFileAndOpensFromDisk)
 {
     epiRamResFile memory;
     ASSERT_TRUE(memory.CreateInMemory(100));
-    const uint8_t aData[6] = {1, 2, 3, 4, 5, 6};
+    const uint8_t aData[6] = { 1, 2, 3, 4, 5, 6 };
     ASSERT_TRUE(memory.Put(aData, 6, kTypeB, 42));
     ASSERT_TRUE(memory.Close());
     ASSERT_EQ(memory.GetBufferSize(), 16014);

@@ -26,12 +26,12 @@ struct SPanelNeeds {
 const std::vector<SPanelNeeds>& PanelNeeds()
 {
     static const std::vector<SPanelNeeds> needs = {
-        {1, 260, {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {1, 2, 3, 16, 17, 18, 19, 20, 21, 22},
-         {28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 39}},
-        {2, 135, {4, 5, 6, 7, 8, 9, 10, 12}, {2, 3}, {17, 18, 19, 20, 21, 22, 23}},
-        {3, 187, {4, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}, {2, 3},
-         {22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33}},
-        {4, 110, {4, 5, 10}, {2, 3, 6, 7, 8}, {15, 16, 17}},
+        { 1, 260, { 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 }, { 1, 2, 3, 16, 17, 18, 19, 20, 21, 22 },
+            { 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 39 } },
+        { 2, 135, { 4, 5, 6, 7, 8, 9, 10, 12 }, { 2, 3 }, { 17, 18, 19, 20, 21, 22, 23 } },
+        { 3, 187, { 4, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17 }, { 2, 3 },
+            { 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33 } },
+        { 4, 110, { 4, 5, 10 }, { 2, 3, 6, 7, 8 }, { 15, 16, 17 } },
     };
     return needs;
 }
@@ -60,9 +60,9 @@ protected:
         if (item.sizeOverride.h > 0 && item.sizeOverride.v > 0)
             return item.sizeOverride;
         EpiOneCast* pCast = mCasts.GetCast(item.aiCasts[0]);
-        return pCast != nullptr ? SEpiPoint{static_cast<int16_t>(pCast->GetWidth()),
-                                            static_cast<int16_t>(pCast->GetHeight())}
-                                : SEpiPoint{0, 0};
+        return pCast != nullptr
+            ? SEpiPoint { static_cast<int16_t>(pCast->GetWidth()), static_cast<int16_t>(pCast->GetHeight()) }
+            : SEpiPoint { 0, 0 };
     }
 
     epiDiskResFile mFile;
@@ -87,7 +87,7 @@ TEST_F(SkinTest, MainLayoutsAreSizedForTheirModes)
     EXPECT_EQ(18 + PanelNeeds()[0].nHeight, 278);
     EXPECT_EQ(278 + PanelNeeds()[1].nHeight, 413);
     EXPECT_EQ(413 + PanelNeeds()[2].nHeight, 600);
-    for (int32_t iId : {1, 2, 3, 4, 10, 201}) {
+    for (int32_t iId : { 1, 2, 3, 4, 10, 201 }) {
         const int32_t nSize = mFile.GetSize(kEpiTypeLayout, iId);
         EXPECT_TRUE(nSize == epiLayout::kLargeBytes || nSize == epiLayout::kSmallBytes) << iId;
     }
@@ -126,28 +126,29 @@ TEST_F(SkinTest, TheMenuStripHasItsButtonsAndLoadMenu)
 {
     const epiLayout menu = Layout(10);
     ASSERT_GT(menu.mItems.size(), 7u);
-    for (int n : {2, 5, 6})
+    for (int n : { 2, 5, 6 })
         EXPECT_EQ(menu.mItems[static_cast<size_t>(n)].Kind(), kEpiKindButton) << n;
     EXPECT_EQ(menu.mItems[7].Kind(), kEpiKindHierMenu);
-    for (int n : {2, 5, 6, 7}) {
+    for (int n : { 2, 5, 6, 7 }) {
         EXPECT_EQ(menu.mItems[static_cast<size_t>(n)].iState, kEpiItemActive) << n;
         // Up, pressed and disabled frames (states 0, 1 and 3).
-        for (int nFrame : {0, 1, 3})
+        for (int nFrame : { 0, 1, 3 })
             EXPECT_NE(mCasts.GetCast(menu.mItems[static_cast<size_t>(n)].aiCasts[nFrame]), nullptr) << n;
     }
 }
 
 TEST_F(SkinTest, EveryNamedCastLoadsAndControlsFitTheirPanels)
 {
-    for (int32_t iId : {1, 2, 3, 4, 10, 201}) {
+    for (int32_t iId : { 1, 2, 3, 4, 10, 201 }) {
         const epiLayout layout = Layout(iId);
         for (size_t i = 0; i < layout.mItems.size(); ++i) {
             const SEpiLayoutItem& item = layout.mItems[i];
             if (item.iState == kEpiItemHidden)
                 continue;
             for (int32_t iCast : item.aiCasts) {
-                if (iCast != 0)
-                    EXPECT_NE(mCasts.GetColourMap(iCast), nullptr) << "layout " << iId << " control " << i;
+                if (iCast == 0)
+                    continue;
+                EXPECT_NE(mCasts.GetColourMap(iCast), nullptr) << "layout " << iId << " control " << i;
             }
             const SEpiPoint size = SizeOf(item);
             EXPECT_GT(size.h, 0) << iId << "/" << i;
@@ -184,7 +185,7 @@ TEST_F(SkinTest, RotaryStripsDivideIntoAtLeastAHundredFrames)
 
 TEST_F(SkinTest, FontsMarkAGlyphRunForEveryPrintableCharacter)
 {
-    for (int32_t iFont : {500, 502}) {
+    for (int32_t iFont : { 500, 502 }) {
         EpiOneCast* pCast = mCasts.GetCast(iFont);
         ASSERT_NE(pCast, nullptr) << iFont;
         ASSERT_TRUE(pCast->IsColourLoaded());

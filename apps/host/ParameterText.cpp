@@ -1,0 +1,199 @@
+#include "ParameterText.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::vector<std::string> Split(const char* psz, char cSeparator)
+{
+    std::vector<std::string> parts;
+    if (psz == nullptr)
+        return parts;
+    std::string sPart;
+    for (const char* p = psz;; ++p) {
+        if (*p == cSeparator || *p == '\0') {
+            parts.push_back(sPart);
+            sPart.clear();
+            if (*p == '\0')
+                break;
+        } else {
+            sPart += *p;
+        }
+    }
+    return parts;
+}
+
+std::string Trim(const std::string& s)
+{
+    const size_t nFirst = s.find_first_not_of(" \t");
+    if (nFirst == std::string::npos)
+        return std::string();
+    const size_t nLast = s.find_last_not_of(" \t\r\n");
+    return s.substr(nFirst, nLast - nFirst + 1);
+}
+
+bool SameText(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+double PowerOfTen(int nDecimals)
+{
+    return std::pow(10.0, nDecimals);
+}
+
+} // namespace
+
+void CParameterText::Load(vpa::IProcess& process)
+{
+    mParameters.clear();
+    const unsigned nCount = process.GetNrOfParameters();
+    for (unsigned i = 0; i < nCount; ++i) {
+        vpa::SParameterInfo info;
+        process.GetParameterInfo(i, &info);
+        SParameterText text;
+        text.names = Split(info.pszName, '@');
+        text.unit = info.pszUnit != nullptr ? info.pszUnit : "";
+        text.nType = info.nType;
+        text.nMin = info.nMin;
+        text.nMax = info.nMax;
+        text.nDefault = info.nDefault;
+        text.nDecimals = info.nDecimals;
+        text.minText = info.pszMinText != nullptr ? info.pszMinText : "";
+        text.maxText = info.pszMaxText != nullptr ? info.pszMaxText : "";
+        text.valueTexts = Split(info.pszValueTexts, '@');
+        text.bActive = info.bActive;
+        mParameters.push_back(text);
+    }
+}
+
+int CParameterText::Find(const std::string& sName) const
+{
+    const std::string sWanted = Trim(sName);
+    int nFound = -1;
+    int nActiveFound = -1;
+    int nActiveCount = 0;
+    for (size_t i = 0; i < mParameters.size(); ++i) {
+        const SParameterText& p = mParameters[i];
+        const bool bMatch = std::any_of(p.names.begin(), p.names.end(),
+                                        [&](const std::string& sCandidate) { return SameText(sCandidate, sWanted); });
+        if (!bMatch)
+            continue;
+        // A full name is unique: it wins outright.
+        if (!p.names.empty() && SameText(p.names.front(), sWanted))
+            return static_cast<int>(i);
+        if (nFound < 0)
+            nFound = static_cast<int>(i);
+        if (p.bActive) {
+            ++nActiveCount;
+            nActiveFound = static_cast<int>(i);
+        }
+    }
+    if (nActiveCount == 1)
+        return nActiveFound;
+    if (nActiveCount > 1)
+        return -1;
+    // No active match: a short name held by one parameter only.
+    int nMatches = 0;
+    for (const SParameterText& p : mParameters) {
+        nMatches += std::any_of(p.names.begin(), p.names.end(),
+                                [&](const std::string& sCandidate) { return SameText(sCandidate, sWanted); });
+    }
+    return nMatches == 1 ? nFound : -1;
+}
+
+bool CParameterText::ParseValue(int nIndex, const std::string& sText, int& nStored, std::string& sWarning,
+                                std::string& sError) const
+{
+    sWarning.clear();
+    sError.clear();
+    if (nIndex < 0 || static_cast<size_t>(nIndex) >= mParameters.size()) {
+        sError = "no such parameter";
+        return false;
+    }
+    const SParameterText& p = mParameters[static_cast<size_t>(nIndex)];
+    const std::string sValue = Trim(sText);
+    for (size_t i = 0; i < p.valueTexts.size(); ++i) {
+        if (SameText(p.valueTexts[i], sValue)) {
+            nStored = p.nMin + static_cast<int>(i);
+            return true;
+        }
+    }
+    if (!p.minText.empty() && SameText(p.minText, sValue)) {
+        nStored = p.nMin;
+        return true;
+    }
+    if (!p.maxText.empty() && SameText(p.maxText, sValue)) {
+        nStored = p.nMax;
+        return true;
+    }
+    // A number, optionally followed by the unit ("4.5 dB", "120Hz").
+    const char* pszBegin = sValue.c_str();
+    char* pszEnd = nullptr;
+    const double fValue = std::strtod(pszBegin, &pszEnd);
+    std::string sRest = Trim(pszEnd != nullptr ? pszEnd : "");
+    if (pszEnd == pszBegin || !std::isfinite(fValue) || (!sRest.empty() && !SameText(sRest, p.unit))) {
+        std::string sChoices;
+        for (const std::string& s : p.valueTexts)
+            sChoices += (sChoices.empty() ? "" : ", ") + s;
+        sError = "'" + sValue + "' is not a value of " + p.names.front() +
+                 (sChoices.empty() ? " (a number in " + (p.unit.empty() ? std::string("plain units") : p.unit) + ")"
+                                   : " (" + sChoices + ")");
+        return false;
+    }
+    const double fStored = std::round(fValue * PowerOfTen(p.nDecimals));
+    if (fStored < p.nMin || fStored > p.nMax) {
+        nStored = fStored < p.nMin ? p.nMin : p.nMax;
+        sWarning = p.names.front() + " " + sValue + " is out of range; using " + Format(nIndex, nStored);
+        return true;
+    }
+    nStored = static_cast<int>(fStored);
+    return true;
+}
+
+bool CParameterText::ParseAssignment(const std::string& sAssignment, int& nIndex, int& nStored,
+                                     std::string& sWarning, std::string& sError) const
+{
+    const size_t nEquals = sAssignment.find('=');
+    if (nEquals == std::string::npos) {
+        sError = "'" + sAssignment + "' is not NAME=VALUE";
+        return false;
+    }
+    const std::string sName = Trim(sAssignment.substr(0, nEquals));
+    nIndex = Find(sName);
+    if (nIndex < 0) {
+        sError = "unknown parameter '" + sName + "'";
+        return false;
+    }
+    return ParseValue(nIndex, sAssignment.substr(nEquals + 1), nStored, sWarning, sError);
+}
+
+std::string CParameterText::Format(int nIndex, int nStored) const
+{
+    if (nIndex < 0 || static_cast<size_t>(nIndex) >= mParameters.size())
+        return std::string();
+    const SParameterText& p = mParameters[static_cast<size_t>(nIndex)];
+    const int nOffset = nStored - p.nMin;
+    if (p.nType == 1 && nOffset >= 0 && static_cast<size_t>(nOffset) < p.valueTexts.size())
+        return p.valueTexts[static_cast<size_t>(nOffset)];
+    if (nStored == p.nMin && !p.minText.empty())
+        return p.minText;
+    if (nStored == p.nMax && !p.maxText.empty())
+        return p.maxText;
+    char buffer[64];
+    std::snprintf(buffer, sizeof(buffer), "%.*f", std::max(p.nDecimals, 0), nStored / PowerOfTen(p.nDecimals));
+    std::string sText = buffer;
+    if (!p.unit.empty())
+        sText += " " + p.unit;
+    return sText;
+}
