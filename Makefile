@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build demo test test-fast test-asan test-tsan bench clean format format-check lint fuzz fuzz-smoke
+.PHONY: all deps configure build demo test test-fast test-asan test-tsan bench clean format format-check lint state-seeds fuzz fuzz-smoke
 
 all: build
 
@@ -48,8 +48,9 @@ test-tsan: deps $(BUILD_TSAN)/build.ninja
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  setarch $$(uname -m) -R $(BUILD_TSAN)/bin/vantor-processor-tests
 
-# The skin fuzzer (libFuzzer needs clang): `make fuzz` runs five minutes,
-# `make fuzz-smoke` one minute as part of `make test`.
+# The fuzzers (libFuzzer needs clang): the skin file, and the state a
+# process takes from outside (host chunks, preset files). `make fuzz` runs
+# each five minutes, `make fuzz-smoke` each one minute as part of `make test`.
 FUZZ_DIR     ?= $(BUILD)/fuzz
 FUZZ_SOURCES  = tests/fuzz/SkinFuzz.cpp $(wildcard toolkit/*.cpp) $(wildcard platform/*.cpp)
 FUZZ_FLAGS    = -std=c++17 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
@@ -58,15 +59,34 @@ $(FUZZ_DIR)/skin-fuzz: $(FUZZ_SOURCES) $(wildcard toolkit/*.h) tests/fuzz/SkinFu
 	@mkdir -p $(FUZZ_DIR)
 	clang++ $(FUZZ_FLAGS) $(FUZZ_SOURCES) -o $@ -ldl
 
+STATE_FUZZ_SOURCES = tests/fuzz/StateFuzz.cpp $(wildcard processor/*.cpp) $(wildcard host-interface/*.cpp) \
+  $(wildcard dsp/*.cpp) $(wildcard parameters/*.cpp) $(wildcard presets/*.cpp) $(wildcard support/*.cpp) \
+  $(wildcard platform/*.cpp)
+
+$(FUZZ_DIR)/state-fuzz: $(STATE_FUZZ_SOURCES) $(wildcard processor/*.h dsp/*.h parameters/*.h presets/*.h)
+	@mkdir -p $(FUZZ_DIR)
+	clang++ $(FUZZ_FLAGS) -ffp-contract=off $(STATE_FUZZ_SOURCES) -o $@ -ldl -lpthread
+
+# Seeds for the state fuzzer: every built preset (first byte 0x84: a chain
+# preset file) and a default chunk (first byte 4).
+state-seeds: build
+	@mkdir -p $(FUZZ_DIR)/state-seeds
+	@find "$(BUILD)/bundle/Vantor Presets" -name '*.ryxp' | while read -r f; do \
+	  n=$$(basename "$$f" .ryxp | tr ' ' _); \
+	  { printf '\204'; cat "$$f"; } > "$(FUZZ_DIR)/state-seeds/$$n"; done
+	@{ printf '\004'; head -c 376 /dev/zero; } > $(FUZZ_DIR)/state-seeds/zero-chunk
+
 fuzz fuzz-smoke: FUZZ_SECONDS = $(if $(filter fuzz,$@),300,60)
-fuzz fuzz-smoke: deps
+fuzz fuzz-smoke: deps state-seeds
 	@if ! command -v clang++ >/dev/null; then \
-	  echo "fuzz: clang++ is missing, skipping the skin fuzzer"; \
+	  echo "fuzz: clang++ is missing, skipping the fuzzers"; \
 	else \
-	  $(MAKE) --no-print-directory $(FUZZ_DIR)/skin-fuzz && \
-	  mkdir -p $(FUZZ_DIR)/skin-corpus && \
+	  $(MAKE) --no-print-directory $(FUZZ_DIR)/skin-fuzz $(FUZZ_DIR)/state-fuzz && \
+	  mkdir -p $(FUZZ_DIR)/skin-corpus $(FUZZ_DIR)/state-corpus && \
 	  $(FUZZ_DIR)/skin-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=512 \
-	    -max_len=65536 -print_final_stats=1 $(FUZZ_DIR)/skin-corpus tests/fuzz/skin-corpus; \
+	    -max_len=65536 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/skin-corpus tests/fuzz/skin-corpus && \
+	  $(FUZZ_DIR)/state-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/state-corpus $(FUZZ_DIR)/state-seeds; \
 	fi
 
 bench: build

@@ -5,6 +5,18 @@
 #include <cmath>
 #include <cstring>
 
+namespace {
+
+void ScrubNonFinite(float* pSamples, int nCount)
+{
+    for (int n = 0; n < nCount; ++n) {
+        const float x = pSamples[n];
+        pSamples[n] = std::fabs(x) <= FLT_MAX ? x : 0.0f;
+    }
+}
+
+} // namespace
+
 BlockAdapter::BlockAdapter(HostDSP* pKernel, int nChannels)
     : channels(nChannels)
     , mpKernel(pKernel)
@@ -50,12 +62,8 @@ void BlockAdapter::ProcessPass(float** ppOut, float** ppIn, int nOffset, int nFr
     // 1. Take the input in. Non-finite samples would stick in the recursive
     //    filters and detectors forever, so they enter as silence.
     for (int ch = 0; ch < channels; ++ch) {
-        const float* pIn = ppIn[ch] + nOffset;
-        float* pFifo = mpFifo[ch] + mnFill;
-        for (int n = 0; n < nFrames; ++n) {
-            const float x = pIn[n];
-            pFifo[n] = std::fabs(x) <= FLT_MAX ? x : 0.0f;
-        }
+        std::memcpy(mpFifo[ch] + mnFill, ppIn[ch] + nOffset, nFrames * sizeof(float));
+        ScrubNonFinite(mpFifo[ch] + mnFill, nFrames);
     }
     mnFill += nFrames;
 
@@ -80,6 +88,12 @@ void BlockAdapter::ProcessPass(float** ppOut, float** ppIn, int nOffset, int nFr
         for (int ch = 0; ch < channels; ++ch)
             mpKernel->AddNoise(ppBlock[ch]);
         mpKernel->Process(mpOutput, ppBlock, mpTrace, 0, 0);
+        // Settings far outside their ranges (a gain of millions of dB from a
+        // damaged state block) can overflow to infinity; such samples leave
+        // as silence rather than poison the host's mix. Finite output is
+        // untouched.
+        for (int ch = 0; ch < channels; ++ch)
+            ScrubNonFinite(mpOutput[ch], kBlockSize);
         nRead += kBlockSize;
         const int nCount = std::min(kBlockSize, nFrames - nPos);
         Deliver(ppOutAt, ppTracesOut, nPos, 0, nCount);

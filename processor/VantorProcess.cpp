@@ -442,6 +442,16 @@ void CVantorProcess::UnitValueChanged(int nIndex, int nValue)
         mpPlugIn->GetHost()->ParameterChanged(nIndex, nValue);
 }
 
+unsigned CVantorProcess::GetNrOfMeters()
+{
+    return 5;
+}
+
+float CVantorProcess::GetMeterValue(unsigned nWhich)
+{
+    return GetMeter(nWhich);
+}
+
 IVantorGUI* CVantorProcess::BoundEditor()
 {
     return mpGUI != nullptr ? dynamic_cast<IVantorGUI*>(mpGUI) : nullptr;

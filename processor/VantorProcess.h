@@ -6,6 +6,7 @@
 
 #include "AnalogueVU.h"
 #include "IVantorProcess.h"
+#include "host-interface/vpaMeters.h"
 #include "host-interface/vpaProcess.h"
 #include "parameters/DataManager.h"
 
@@ -18,7 +19,8 @@ class VnSystem;
 
 class CVantorProcess : public virtual vpa::CProcess,
                        public virtual IVantorProcess,
-                       public virtual adl::IDataManagerCallback {
+                       public virtual adl::IDataManagerCallback,
+                       public virtual vpa::IMeters {
 public:
     // nType: 0 equaliser, 1 compressor, 2 limiter, 3 clipper, 4 (and any
     // other value) the full chain.
@@ -66,6 +68,11 @@ public:
     // adl::IDataManagerCallback
     void KeyValueChanged(int nKey, int nValue) override;
     void UnitValueChanged(int nIndex, int nValue) override;
+
+    // vpa::IMeters: the five readings of GetMeter, for hosts outside the
+    // library (the LV2 wrapper's meter ports).
+    unsigned GetNrOfMeters() override;
+    float GetMeterValue(unsigned nWhich) override;
 
     // The longest time (microseconds) a user-interface call has held the
     // chain lock so far; for the benchmark.

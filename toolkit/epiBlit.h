@@ -17,5 +17,21 @@ bool EpiBlit(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& des
     const SEpiRect& destinationRect, const epiOffmap* pMask = nullptr, const SEpiRect* pMaskRect = nullptr,
     int nDim = 0);
 
+// The same, drawing only where the destination rectangle meets clip. A
+// 16-bit to 16-bit draw without stretch and without dimming takes a fast path
+// with the same result.
+bool EpiBlitClipped(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& destination,
+    const SEpiRect& destinationRect, const SEpiRect& clip, const epiOffmap* pMask = nullptr,
+    const SEpiRect* pMaskRect = nullptr, int nDim = 0);
+
+// The intersection of two rectangles (empty when they do not meet) and the
+// smallest rectangle holding both (an empty one counts as nothing).
+SEpiRect EpiIntersect(const SEpiRect& a, const SEpiRect& b);
+SEpiRect EpiUnion(const SEpiRect& a, const SEpiRect& b);
+inline bool EpiContains(const SEpiRect& rect, SEpiPoint point)
+{
+    return point.h >= rect.left && point.h < rect.right && point.v >= rect.top && point.v < rect.bottom;
+}
+
 // Fills a rectangle of the map with a colour (8-bit channels), clipped.
 void EpiFillRect(epiOffmap& destination, const SEpiRect& rect, uint8_t r, uint8_t g, uint8_t b);
