@@ -17,8 +17,14 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
+# Masters a generated 30-second track (drums, bass, chords) with the default
+# settings and prints the loudness before and after.
+DEMO_DIR ?= $(BUILD)/demo
 demo: build
-	$(BUILD)/bin/vantor-demo
+	@mkdir -p $(DEMO_DIR)
+	$(BUILD)/bin/vantor-demotrack $(DEMO_DIR)/demo-track.wav
+	$(BUILD)/bin/vantor master -f $(DEMO_DIR)/demo-track.wav $(DEMO_DIR)/demo-track-mastered.wav
+	@echo "Mastered: $(DEMO_DIR)/demo-track-mastered.wav (from $(DEMO_DIR)/demo-track.wav)"
 
 # Every test, in the normal build and again under AddressSanitizer and
 # UndefinedBehaviorSanitizer (LeakSanitizer included); the threaded tests
@@ -89,8 +95,12 @@ fuzz fuzz-smoke: deps state-seeds
 	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/state-corpus $(FUZZ_DIR)/state-seeds; \
 	fi
 
+# The Google Benchmark suite, then the LV2 plug-in against its peers (their
+# Debian packages are installed for this only).
 bench: build
 	$(BUILD)/bin/vantor-bench
+	@scripts/install-deps.sh --bench
+	bench/lv2/compare.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN)

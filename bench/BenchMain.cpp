@@ -25,6 +25,7 @@ const SHeadline kHeadlines[] = {
     {"BM_Process44k/512", "xrt", "process-44k-stereo-xrt"},
     {"BM_Process44k/64", "xrt", "process-44k-stereo-64-xrt"},
     {"BM_Process44k/4096", "xrt", "process-44k-stereo-4096-xrt"},
+    {"BM_Cli44k/iterations:5/manual_time", "xrt", "cli-44k-stereo-xrt"},
     {"BM_UserInterfaceLockHold/iterations:3", "max_us", "ui-lock-max-us"},
     {"BM_Equaliser44k", "xrt", "equaliser-44k-stereo-xrt"},
     {"BM_Compressor44k", "xrt", "compressor-44k-stereo-xrt"},
@@ -32,6 +33,8 @@ const SHeadline kHeadlines[] = {
     {"BM_OutputClipper44k", "xrt", "clipper-44k-stereo-xrt"},
     {"BM_Copy44k", "xrt", "copy-44k-stereo-xrt"},
     {"BM_PlugInCreateDestroy", "", "plugin-create-destroy-ns"},
+    {"BM_EditorFullRedraw", "", "editor-full-redraw-us"},
+    {"BM_KnobRedraw", "", "knob-redraw-us"},
 };
 
 class CSummaryReporter : public benchmark::BenchmarkReporter {

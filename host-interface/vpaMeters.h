@@ -1,10 +1,10 @@
 // Meter readings a process offers its host. Not every process has meters, so
-// a host asks for this face with dynamic_cast<vpa::IMeters*>(pProcess): a
-// library without it answers null and the host shows no meters. The
-// interface stands beside IProcess and changes none of its slots.
+// a host asks for this face with vpa::FindMeters(pProcess): a library without
+// it answers null and the host shows no meters. The interface stands beside
+// IProcess and changes none of its slots.
 #pragma once
 
-#include "vpaExport.h"
+#include "vpaProcess.h"
 
 namespace vpa {
 
@@ -20,5 +20,13 @@ public:
 protected:
     ~IMeters() = default;
 };
+
+// The meters of a process, or null. The query starts from IObject, whose
+// type information every host has (the class is defined inline), so a host
+// that loads the library at run time needs no link to it.
+inline IMeters* FindMeters(IProcess* pProcess)
+{
+    return pProcess != nullptr ? dynamic_cast<IMeters*>(static_cast<IObject*>(pProcess)) : nullptr;
+}
 
 } // namespace vpa

@@ -18,7 +18,7 @@ inline unsigned Mix5(unsigned s, unsigned d, unsigned nCover)
 
 // 16-bit to 16-bit, one source pixel per destination pixel, no dimming; the
 // rectangle [x0, x1) × [y0, y1) is already clipped.
-void BlitSame16(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& destination,
+bool BlitSame16(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& destination,
     const SEpiRect& destinationRect, const epiOffmap* pMask, const SEpiRect& maskRect, int x0, int y0, int x1,
     int y1)
 {
@@ -26,6 +26,7 @@ void BlitSame16(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& 
     const int dy = sourceRect.top - destinationRect.top;
     const int mdx = maskRect.left - destinationRect.left;
     const int mdy = maskRect.top - destinationRect.top;
+    bool bDrawn = false;
     for (int y = y0; y < y1; ++y) {
         const int sy = y + dy;
         if (sy < 0 || sy >= source.GetHeight())
@@ -40,6 +41,7 @@ void BlitSame16(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& 
         if (pMask == nullptr) {
             for (int x = xa; x < xb; ++x)
                 pDest[x] = static_cast<uint16_t>(pSource[x] & 0x7FFF);
+            bDrawn = true;
             continue;
         }
         const int my = y + mdy;
@@ -52,6 +54,7 @@ void BlitSame16(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& 
             const unsigned nCover = pCover[x];
             if (nCover == 0)
                 continue;
+            bDrawn = true;
             const unsigned s = pSource[x] & 0x7FFF;
             if (nCover == 255) {
                 pDest[x] = static_cast<uint16_t>(s);
@@ -62,6 +65,7 @@ void BlitSame16(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& 
                 | (Mix5((s >> 5) & 31, (d >> 5) & 31, nCover) << 5) | Mix5(s & 31, d & 31, nCover));
         }
     }
+    return bDrawn;
 }
 
 } // namespace
@@ -117,8 +121,7 @@ bool EpiBlitClipped(const epiOffmap& source, const SEpiRect& sourceRect, epiOffm
     const bool bMaskSameSize = pMask == nullptr
         || (maskRect.Width() == nDestWidth && maskRect.Height() == nDestHeight && pMask->GetBytesPerPixel() == 1);
     if (source.GetDepth() == 1 && destination.GetDepth() == 1 && nKeep == 100 && bSameSize && bMaskSameSize) {
-        BlitSame16(source, sourceRect, destination, destinationRect, pMask, maskRect, x0, y0, x1, y1);
-        return true;
+        return BlitSame16(source, sourceRect, destination, destinationRect, pMask, maskRect, x0, y0, x1, y1);
     }
     bool bDrawn = false;
     for (int y = y0; y < y1; ++y) {

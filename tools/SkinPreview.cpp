@@ -1,165 +1,149 @@
 #include "tools/SkinPreview.h"
 
-#include "toolkit/epiBlit.h"
-#include "toolkit/epiDiskResFile.h"
+#include "toolkit/epiAlphaControl_hierMenu.h"
+#include "toolkit/epiAlphaControl_rotary.h"
+#include "toolkit/epiAlphaControl_text.h"
+#include "toolkit/epiLayout.h"
+#include "toolkit/epiPath.h"
+#include "toolkit/epiScript.h"
 
 #include <cairo.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-// Where the editor places its panels in each main layout: (layout, v).
-struct SPlacement {
+// Module panel layouts and their vertical places: (layout, top).
+struct SPlace {
     int32_t iLayout;
     int nTop;
 };
 
-std::vector<SPlacement> PanelsOf(int32_t iMainLayout)
+std::vector<SPlace> PanelsOfMode(int nMode)
 {
-    switch (iMainLayout) {
-    case 100: return { { 10, 0 }, { 1, 18 }, { 2, 278 }, { 3, 413 }, { 4, 600 } };
-    case 101: return { { 10, 0 }, { 1, 18 } };
-    case 102: return { { 10, 0 }, { 2, 18 } };
-    case 103: return { { 10, 0 }, { 3, 18 } };
-    case 104: return { { 10, 0 }, { 4, 18 } };
-    default: return {};
-    }
-}
-
-bool IsTextKind(int16_t nKind)
-{
-    return nKind == kEpiKindText || nKind == kEpiKindButton || nKind == kEpiKindCheck || nKind == kEpiKindRadio
-        || nKind == kEpiKindEditText || nKind == kEpiKindHierMenu || nKind == kEpiKindRollingText;
+    if (nMode == 4)
+        return { { 1, 18 }, { 2, 278 }, { 3, 413 }, { 4, 600 }, { 10, 0 } };
+    return { { nMode + 1, 18 }, { 10, 0 } };
 }
 
 } // namespace
 
-CSkinPreview::CSkinPreview(epiDiskResFile& file)
-    : mFile(file)
+bool CSkinPreview::Open(const std::string& sPath)
 {
-    mCasts.SetResFile(&file);
-    mCasts.Build();
-    LoadFont(maFonts[0], 500);
-    LoadFont(maFonts[1], 502);
+    return mEngine.OpenResources(epi::ToolkitPathFrom(sPath), false);
 }
 
-void CSkinPreview::LoadFont(SFont& font, int32_t iCastId)
+void CSkinPreview::AddPanel(int32_t iLayout, int v)
 {
-    EpiOneCast* pCast = mCasts.GetCast(iCastId);
-    if (pCast == nullptr || !pCast->IsColourLoaded() || !pCast->IsMaskLoaded())
-        return;
-    epiOffmap& colour = pCast->GetColourMap();
-    font.nGlyphHeight = colour.GetHeight() - 5;
-    if (font.nGlyphHeight <= 0 || !font.ink.Allocate(1, colour.GetWidth(), colour.GetHeight()))
-        return;
-    // Runs of marked (non-black) pixels on the marker row, in code order.
-    const int nMarkerRow = font.nGlyphHeight + 3;
-    int x = 0;
-    for (SEpiRect& glyph : font.aGlyphs) {
-        while (x < colour.GetWidth() && colour.GetPixel(x, nMarkerRow) == 0)
-            ++x;
-        const int nLeft = x;
-        while (x < colour.GetWidth() && colour.GetPixel(x, nMarkerRow) != 0)
-            ++x;
-        glyph = SEpiRect { static_cast<int16_t>(nLeft), 0, static_cast<int16_t>(x),
-            static_cast<int16_t>(font.nGlyphHeight) };
-    }
-    font.pMask = &pCast->GetMaskMap();
-    font.bLoaded = true;
+    mPanels.push_back(std::make_unique<vpaGuiPanel>());
+    vpaGuiPanel& panel = *mPanels.back();
+    panel.SetLayoutId(iLayout);
+    panel.SetOrigin(0, v);
+    panel.Attach(mpWindow.get());
 }
 
-int CSkinPreview::TextWidth(const SFont& font, const std::string& sText) const
+void CSkinPreview::SetUpPanels()
 {
-    int nWidth = 0;
-    for (unsigned char c : sText)
-        nWidth += font.aGlyphs[c].Width();
-    return nWidth;
-}
-
-void CSkinPreview::DrawText(const SFont& font, epiOffmap& target, const std::string& sText, int x, int y, int nAlign)
-{
-    if (!font.bLoaded)
-        return;
-    if (nAlign == 2)
-        x -= TextWidth(font, sText);
-    else if (nAlign != 0)
-        x -= TextWidth(font, sText) / 2;
-    for (unsigned char c : sText) {
-        const SEpiRect& glyph = font.aGlyphs[c];
-        const SEpiRect destination { static_cast<int16_t>(x), static_cast<int16_t>(y),
-            static_cast<int16_t>(x + glyph.Width()), static_cast<int16_t>(y + font.nGlyphHeight) };
-        EpiBlit(font.ink, glyph, target, destination, font.pMask, &glyph);
-        x += glyph.Width();
-    }
-}
-
-void CSkinPreview::DrawItem(const SEpiLayoutItem& item, epiOffmap& target, int x0, int y0)
-{
-    const int16_t nKind = item.Kind();
-    EpiOneCast* pFrame = mCasts.GetCast(item.aiCasts[0]);
-    int w = item.sizeOverride.h, h = item.sizeOverride.v;
-    if ((w == 0 || h == 0) && pFrame != nullptr) {
-        w = pFrame->GetWidth();
-        h = pFrame->GetHeight();
-    }
-    const int x = x0 + item.position.h, y = y0 + item.position.v;
-    const SEpiRect bounds { static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<int16_t>(x + w),
-        static_cast<int16_t>(y + h) };
-    if (nKind == kEpiKindRotary || nKind == kEpiKindKnob) {
-        // Frame 0 of the strip, through the strip's mask, else the frame's.
-        EpiOneCast* pStrip = mCasts.GetCast(item.aiCasts[1]);
-        if (pStrip != nullptr && pStrip->IsColourLoaded()) {
-            const SEpiRect source { 0, 0, static_cast<int16_t>(w), static_cast<int16_t>(h) };
-            const epiOffmap* pMask = pStrip->IsMaskLoaded()     ? &pStrip->GetMaskMap()
-                : (pFrame != nullptr && pFrame->IsMaskLoaded()) ? &pFrame->GetMaskMap()
-                                                                : nullptr;
-            EpiBlit(pStrip->GetColourMap(), source, target, bounds, pMask, &source);
+    for (const auto& pPanel : mPanels) {
+        for (int i = 0; i < pPanel->GetControlCount(); ++i) {
+            epiPanelControl* pControl = pPanel->GetControl(i);
+            if (pControl->GetKind() == kEpiKindRotary && pControl->IsActive()) {
+                pPanel->SendToControl(i, epiAlphaControl_rotary::kRange, 0, 30000);
+                pPanel->SendToControl(i, epiAlphaControl_rotary::kReset, 15000);
+                pPanel->SendToControl(i, epiAlphaControl_rotary::kSteps, 150, 15);
+            }
         }
-    } else if (pFrame != nullptr && pFrame->IsColourLoaded()) {
-        EpiBlit(pFrame->GetColourMap(), pFrame->GetBounds(), target,
-            SEpiRect { static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<int16_t>(x + pFrame->GetWidth()),
-                static_cast<int16_t>(y + pFrame->GetHeight()) },
-            pFrame->IsMaskLoaded() ? &pFrame->GetMaskMap() : nullptr);
+        // The preset strip's captions, as its panel sets them.
+        if (pPanel->GetLayoutId() == 10) {
+            const char* apszCaptions[][2] = { { "2", "i" }, { "5", "Save" }, { "6", "Save As" } };
+            for (const auto& caption : apszCaptions)
+                if (auto* pButton = dynamic_cast<epiAlphaControl_text*>(pPanel->GetControl(std::atoi(caption[0]))))
+                    pButton->SetText(caption[1]);
+            if (auto* pMenu = dynamic_cast<epiAlphaControl_hierMenu*>(pPanel->GetControl(7))) {
+                pMenu->SetTitle("Load");
+                pMenu->AddItem("Refresh Preset List");
+            }
+        }
     }
-    if (!IsTextKind(nKind) || nKind == kEpiKindCheck)
-        return;
-    // Sample text: a value for text fields, the short name for buttons and menus.
-    const std::string sText = nKind == kEpiKindText ? "-12.5 dB" : item.acName;
-    const SFont& font = maFonts[item.anOptions[0] == 1 ? 1 : 0];
-    const int nAlign = item.anOptions[3];
-    const int nAnchor = (nAlign == 0 ? x : nAlign == 2 ? x + w : x + w / 2) + item.aiParams[1];
-    DrawText(font, target, sText, nAnchor, y + h / 2 - font.nGlyphHeight / 2 + item.aiParams[2], nAlign);
+    mpWindow->DrawAll();
 }
 
-bool CSkinPreview::DrawLayout(int32_t iLayoutId, epiOffmap& target, int x0, int y0)
+bool CSkinPreview::ComposeEditor(int nMode)
 {
-    epiLayout layout;
-    if (!layout.Load(mFile, iLayoutId))
+    if (nMode < 0 || nMode > 4 || !mEngine.IsOpen())
         return false;
-    for (const SEpiLayoutItem& item : layout.mItems)
-        if (item.iState != kEpiItemHidden)
-            DrawItem(item, target, x0, y0);
+    mPanels.clear();
+    mpWindow = std::make_unique<vpaGui>();
+    if (!mpWindow->Create(&mEngine, nMode == 4 ? 100 : 101 + nMode))
+        return false;
+    for (const SPlace& place : PanelsOfMode(nMode))
+        AddPanel(place.iLayout, place.nTop);
+    SetUpPanels();
     return true;
 }
 
-bool CSkinPreview::Render(int32_t iLayoutId, epiOffmap& target)
+bool CSkinPreview::ComposeLayout(int32_t iLayoutId)
 {
+    if (iLayoutId >= 100 && iLayoutId <= 104)
+        return ComposeEditor(iLayoutId == 100 ? 4 : iLayoutId - 101);
     epiLayout layout;
-    if (!layout.Load(mFile, iLayoutId) || layout.mRect.IsEmpty()
-        || !target.Allocate(1, layout.mRect.Width(), layout.mRect.Height()))
+    if (!mEngine.IsOpen() || !layout.Load(mEngine.GetResFile(), iLayoutId) || layout.mRect.IsEmpty())
         return false;
-    if (!DrawLayout(iLayoutId, target, 0, 0))
+    mPanels.clear();
+    mpWindow = std::make_unique<vpaGui>();
+    if (!mpWindow->Create(&mEngine, layout.mRect.Width(), layout.mRect.Height()))
         return false;
-    for (const SPlacement& panel : PanelsOf(iLayoutId))
-        if (!DrawLayout(panel.iLayout, target, 0, panel.nTop))
-            return false;
+    AddPanel(iLayoutId, 0);
+    SetUpPanels();
     return true;
+}
+
+bool CSkinPreview::Set(int nIndex, const std::string& sValue)
+{
+    if (mPanels.empty())
+        return false;
+    vpaGuiPanel& panel = *mPanels.front();
+    epiPanelControl* pControl = panel.GetControl(nIndex);
+    if (pControl == nullptr)
+        return false;
+    const int16_t nKind = pControl->GetKind();
+    if (nKind == kEpiKindText || nKind == kEpiKindEditText || nKind == kEpiKindRollingText) {
+        static_cast<epiAlphaControl_text*>(pControl)->SetText(sValue.c_str());
+        return true;
+    }
+    char* pEnd = nullptr;
+    const long nValue = std::strtol(sValue.c_str(), &pEnd, 10);
+    if (sValue.empty() || *pEnd != '\0')
+        return false;
+    panel.SetControlValue(nIndex, static_cast<int>(nValue));
+    return true;
+}
+
+bool CSkinPreview::RunScript(const std::string& sScript, std::string& sError)
+{
+    if (!mpWindow)
+        return false;
+    epiScript script(*mpWindow);
+    script.SetSnapshotHook([](const epiOffmap& map, const std::string& sName) { return WritePng(map, sName); });
+    const bool bDone = script.Run(sScript);
+    sError = script.GetError();
+    return bDone;
+}
+
+const epiOffmap& CSkinPreview::Map()
+{
+    mpWindow->Redraw();
+    return mpWindow->GetMap();
 }
 
 bool CSkinPreview::WritePng(const epiOffmap& map, const std::string& sPath)
 {
     cairo_surface_t* pSurface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, map.GetWidth(), map.GetHeight());
+    if (cairo_surface_status(pSurface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(pSurface);
+        return false;
+    }
     unsigned char* pData = cairo_image_surface_get_data(pSurface);
     const int nStride = cairo_image_surface_get_stride(pSurface);
     for (int y = 0; y < map.GetHeight(); ++y) {

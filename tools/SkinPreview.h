@@ -1,43 +1,49 @@
-// Draws the layouts of a skin file without an editor: every control at its
-// first frame, text fields with a sample text in the skin's bitmap fonts, and
-// the main layouts (100 to 104) composed of their panels as the editor places
-// them.
+// Shows a skin file the way the editor draws it, without an editor: the real
+// toolkit panels are built from the layouts and drawn into an off-screen map,
+// so the preview is the editor's picture. Rotaries that take the mouse get
+// the module panels' configuration (positions 0 … 30000, reset to 15000,
+// steps 150 and 15), so values and scripted drags behave as in the editor.
 #pragma once
 
-#include "toolkit/EpiCasts.h"
-#include "toolkit/epiLayout.h"
 #include "toolkit/epiOffmap.h"
+#include "toolkit/vpaGui.h"
+#include "toolkit/vpaGuiEngine.h"
+#include "toolkit/vpaGuiPanel.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
-class epiDiskResFile;
-
 class CSkinPreview {
 public:
-    explicit CSkinPreview(epiDiskResFile& file);
+    // Opens the skin file (native path); false when it cannot be read.
+    bool Open(const std::string& sPath);
 
-    // Allocates the target at the layout's size (16-bit) and draws into it.
-    bool Render(int32_t iLayoutId, epiOffmap& target);
-    // Writes the map as a PNG file.
+    // The editor window of a processor mode (0 equaliser, 1 compressor,
+    // 2 limiter, 3 clipper, 4 all): its main layout with the module panels
+    // and the preset strip where the editor puts them.
+    bool ComposeEditor(int nMode);
+    // One layout alone; main layouts 100 to 104 compose their mode.
+    bool ComposeLayout(int32_t iLayoutId);
+
+    // Gives control nIndex of the first module panel (or the only panel) a
+    // value: text kinds take the text, others a number. False for an unknown
+    // control or a bad number.
+    bool Set(int nIndex, const std::string& sValue);
+    // Runs an input script (see toolkit/epiScript.h); "snap NAME" writes
+    // NAME as a PNG file.
+    bool RunScript(const std::string& sScript, std::string& sError);
+
+    // Repaints what is invalid and returns the window's map.
+    const epiOffmap& Map();
+    // Writes a 16-bit map as a PNG file.
     static bool WritePng(const epiOffmap& map, const std::string& sPath);
 
 private:
-    struct SFont {
-        bool bLoaded = false;
-        int nGlyphHeight = 0;
-        SEpiRect aGlyphs[256] = {};
-        epiOffmap ink; // black, the size of the font image
-        epiOffmap* pMask = nullptr;
-    };
+    void AddPanel(int32_t iLayout, int v);
+    void SetUpPanels();
 
-    void LoadFont(SFont& font, int32_t iCastId);
-    int TextWidth(const SFont& font, const std::string& sText) const;
-    void DrawText(const SFont& font, epiOffmap& target, const std::string& sText, int x, int y, int nAlign);
-    bool DrawLayout(int32_t iLayoutId, epiOffmap& target, int x0, int y0);
-    void DrawItem(const SEpiLayoutItem& item, epiOffmap& target, int x0, int y0);
-
-    epiDiskResFile& mFile;
-    EpiCasts mCasts;
-    SFont maFonts[2];
+    vpaGuiEngine mEngine;
+    std::unique_ptr<vpaGui> mpWindow;
+    std::vector<std::unique_ptr<vpaGuiPanel>> mPanels;
 };

@@ -3,6 +3,7 @@
 #include "ToolError.h"
 #include "presets/PresetFile.h"
 
+#include <climits>
 #include <cstdlib>
 #include <strings.h>
 #include <unistd.h>
@@ -81,8 +82,10 @@ std::string CVantorEngine::FindLibrary()
     // (bin/vantor, bundle/Vantor.vpa), then the bundle this build made.
     for (const std::string& sCandidate :
          {sHere + "../lib/vantor/Vantor.vpa", sHere + "../bundle/Vantor.vpa", CVpaLibrary::DefaultPath()}) {
-        if (IsFile(sCandidate))
-            return sCandidate;
+        if (IsFile(sCandidate)) {
+            char resolved[PATH_MAX];
+            return ::realpath(sCandidate.c_str(), resolved) != nullptr ? std::string(resolved) : sCandidate;
+        }
     }
     throw FailureError("cannot find Vantor.vpa beside the tool (" + sHere +
                        "../lib/vantor/); set VANTOR_LIBRARY to its path");

@@ -62,18 +62,4 @@ TEST(Exports, TheLibraryExportsOnlyTheEntryAndTheHostContractClasses)
     }
 }
 
-TEST(Exports, TheDemoHostLoadsTheLibraryAndReportsWhatItGot)
-{
-    FILE* pPipe = ::popen(VANTOR_BIN_DIR "/vantor-demo 2>&1", "r");
-    ASSERT_NE(pPipe, nullptr);
-    std::string sOutput;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof(buffer), pPipe) != nullptr)
-        sOutput += buffer;
-    const int nStatus = ::pclose(pPipe);
-    EXPECT_EQ(nStatus, 0) << sOutput;
-    EXPECT_NE(sOutput.find("interface version 5, 5 process types"), std::string::npos) << sOutput;
-    EXPECT_NE(sOutput.find("Released the plug-in object."), std::string::npos) << sOutput;
-}
-
 } // namespace

@@ -45,9 +45,9 @@ std::string FindLibrary(const char* pszBundlePath)
 struct SParameterPort {
     uint32_t nPort;
     int nParameter;
-    int nStored;                 // the value the process has
+    int nStored; // the value the process has
     const SParameterText* pText; // into mParameters
-    bool bInverted;              // the enabled port: 1 means "Global Bypass" 0
+    bool bInverted; // the enabled port: 1 means "Global Bypass" 0
 };
 
 struct SMeterPort {
@@ -58,7 +58,7 @@ struct SMeterPort {
 class CVantorLv2 {
 public:
     static LV2_Handle Instantiate(const LV2_Descriptor* pDescriptor, double fRate, const char* pszBundlePath,
-                                  const LV2_Feature* const* ppFeatures);
+        const LV2_Feature* const* ppFeatures);
 
     void ConnectPort(uint32_t nPort, void* pData);
     void Activate();
@@ -84,15 +84,14 @@ private:
     std::vector<float*> mppfPort; // connected buffers, by port index
     std::vector<SParameterPort> mParameterPorts;
     std::vector<SMeterPort> mMeterPorts;
-    uint32_t mnAudioIn[2] = {0, 0}, mnAudioOut[2] = {0, 0}, mnLatency = 0;
+    uint32_t mnAudioIn[2] = { 0, 0 }, mnAudioOut[2] = { 0, 0 }, mnLatency = 0;
     bool mbRunSinceActivate = false;
 };
 
 CVantorLv2::CVantorLv2(const SLv2PlugIn& plugIn, double fRate)
     : mPlugIn(plugIn)
     , mfRate(fRate)
-{
-}
+{ }
 
 CVantorLv2::~CVantorLv2()
 {
@@ -102,8 +101,8 @@ CVantorLv2::~CVantorLv2()
         mpPlugIn->DestroySelf();
 }
 
-LV2_Handle CVantorLv2::Instantiate(const LV2_Descriptor* pDescriptor, double fRate, const char* pszBundlePath,
-                                   const LV2_Feature* const*)
+LV2_Handle CVantorLv2::Instantiate(
+    const LV2_Descriptor* pDescriptor, double fRate, const char* pszBundlePath, const LV2_Feature* const*)
 {
     const SLv2PlugIn* pPlugIn = FindLv2PlugIn(pDescriptor->URI);
     if (pPlugIn == nullptr || !(fRate > 0.0))
@@ -143,7 +142,7 @@ bool CVantorLv2::CreateProcess()
     if (mpProcess != nullptr)
         mpProcess->DestroySelf();
     mpProcess = pProcess;
-    mpMeters = dynamic_cast<vpa::IMeters*>(pProcess);
+    mpMeters = vpa::FindMeters(pProcess);
     if (mpMeters != nullptr && mpMeters->GetNrOfMeters() < kNrOfLv2MeterReadings)
         mpMeters = nullptr;
 
@@ -160,9 +159,9 @@ bool CVantorLv2::CreateProcess()
             case ELv2PortKind::Latency: mnLatency = nPort; break;
             case ELv2PortKind::Enabled:
             case ELv2PortKind::Parameter:
-                mParameterPorts.push_back({nPort, port.nParameter, 0, nullptr, port.eKind == ELv2PortKind::Enabled});
+                mParameterPorts.push_back({ nPort, port.nParameter, 0, nullptr, port.eKind == ELv2PortKind::Enabled });
                 break;
-            case ELv2PortKind::Meter: mMeterPorts.push_back({nPort, &kLv2Meters[port.nMeter]}); break;
+            case ELv2PortKind::Meter: mMeterPorts.push_back({ nPort, &kLv2Meters[port.nMeter] }); break;
             }
         }
     }
@@ -222,20 +221,20 @@ void CVantorLv2::Run(uint32_t nFrames)
         *pfLatency = kLv2LatencyFrames;
     ApplyPortValues();
 
-    float* ppfIn[2] = {mppfPort[mnAudioIn[0]], mppfPort[mnAudioIn[1]]};
-    float* ppfOut[2] = {mppfPort[mnAudioOut[0]], mppfPort[mnAudioOut[1]]};
+    float* ppfIn[2] = { mppfPort[mnAudioIn[0]], mppfPort[mnAudioIn[1]] };
+    float* ppfOut[2] = { mppfPort[mnAudioOut[0]], mppfPort[mnAudioOut[1]] };
     if (ppfIn[0] != nullptr && ppfIn[1] != nullptr && ppfOut[0] != nullptr && ppfOut[1] != nullptr) {
         for (uint32_t nDone = 0; nDone < nFrames;) {
             const uint32_t nBlock = nFrames - nDone < kMaxBlock ? nFrames - nDone : kMaxBlock;
-            float* ppfBlockIn[2] = {ppfIn[0] + nDone, ppfIn[1] + nDone};
-            float* ppfBlockOut[2] = {ppfOut[0] + nDone, ppfOut[1] + nDone};
+            float* ppfBlockIn[2] = { ppfIn[0] + nDone, ppfIn[1] + nDone };
+            float* ppfBlockOut[2] = { ppfOut[0] + nDone, ppfOut[1] + nDone };
             int nFlag = 0;
             mpProcess->Process(ppfBlockOut, ppfBlockIn, nBlock, &nFlag);
             nDone += nBlock;
         }
     }
 
-    float fReadings[kNrOfLv2MeterReadings] = {1.0f, 1.0f, 0.0f, 0.0f, 0.0f};
+    float fReadings[kNrOfLv2MeterReadings] = { 1.0f, 1.0f, 0.0f, 0.0f, 0.0f };
     if (mpMeters != nullptr && !mMeterPorts.empty()) {
         for (unsigned n = 0; n < kNrOfLv2MeterReadings; ++n)
             fReadings[n] = mpMeters->GetMeterValue(n);
@@ -283,15 +282,18 @@ const void* ExtensionData(const char*)
     return nullptr;
 }
 
-#define VANTOR_LV2_DESCRIPTOR(index)                                                                               \
-    {                                                                                                              \
-        kLv2PlugIns[index].pszUri, CVantorLv2::Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup,       \
-            ExtensionData                                                                                          \
+#define VANTOR_LV2_DESCRIPTOR(index)                                                                                   \
+    {                                                                                                                  \
+        kLv2PlugIns[index].pszUri, CVantorLv2::Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup,           \
+            ExtensionData                                                                                              \
     }
 
 const LV2_Descriptor kDescriptors[kNrOfLv2PlugIns] = {
-    VANTOR_LV2_DESCRIPTOR(0), VANTOR_LV2_DESCRIPTOR(1), VANTOR_LV2_DESCRIPTOR(2),
-    VANTOR_LV2_DESCRIPTOR(3), VANTOR_LV2_DESCRIPTOR(4),
+    VANTOR_LV2_DESCRIPTOR(0),
+    VANTOR_LV2_DESCRIPTOR(1),
+    VANTOR_LV2_DESCRIPTOR(2),
+    VANTOR_LV2_DESCRIPTOR(3),
+    VANTOR_LV2_DESCRIPTOR(4),
 };
 
 } // namespace

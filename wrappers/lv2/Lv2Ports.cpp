@@ -22,25 +22,25 @@ double PowerOfTen(int nDecimals)
 
 // URIs and symbols are what sessions and presets store: never change them.
 const SLv2PlugIn kLv2PlugIns[kNrOfLv2PlugIns] = {
-    {4, "urn:vantor:lv2:chain", "Vantor Mastering Chain", "chain.ttl", "DynamicsPlugin", "chain"},
-    {0, "urn:vantor:lv2:eq", "Vantor Equaliser", "eq.ttl", "EQPlugin", "eq"},
-    {1, "urn:vantor:lv2:compressor", "Vantor Compressor", "compressor.ttl", "CompressorPlugin", "compressor"},
-    {2, "urn:vantor:lv2:limiter", "Vantor Limiter", "limiter.ttl", "LimiterPlugin", "limiter"},
-    {3, "urn:vantor:lv2:clipper", "Vantor Clipper", "clipper.ttl", "DynamicsPlugin", "clipper"},
+    { 4, "urn:vantor:lv2:chain", "Vantor Mastering Chain", "chain.ttl", "DynamicsPlugin", "chain" },
+    { 0, "urn:vantor:lv2:eq", "Vantor Equaliser", "eq.ttl", "EQPlugin", "eq" },
+    { 1, "urn:vantor:lv2:compressor", "Vantor Compressor", "compressor.ttl", "CompressorPlugin", "compressor" },
+    { 2, "urn:vantor:lv2:limiter", "Vantor Limiter", "limiter.ttl", "LimiterPlugin", "limiter" },
+    { 3, "urn:vantor:lv2:clipper", "Vantor Clipper", "clipper.ttl", "DynamicsPlugin", "clipper" },
 };
 
 const SLv2Meter kLv2Meters[kNrOfLv2Meters] = {
-    {"compressor_needle", "Compressor Needle", 0, ELv2MeterShape::Needle, TypeBit(1) | TypeBit(4), 0.0f, 1.0f},
-    {"compressor_gain_reduction", "Compressor Gain Reduction", 0, ELv2MeterShape::ReductionDb,
-     TypeBit(1) | TypeBit(4), 0.0f, 40.0f},
+    { "compressor_needle", "Compressor Needle", 0, ELv2MeterShape::Needle, TypeBit(1) | TypeBit(4), 0.0f, 1.0f },
+    { "compressor_gain_reduction", "Compressor Gain Reduction", 0, ELv2MeterShape::ReductionDb, TypeBit(1) | TypeBit(4),
+        0.0f, 40.0f },
     // The limiter's needle follows its mean band gain, which the band gains
     // can lift above 1.
-    {"limiter_needle", "Limiter Needle", 1, ELv2MeterShape::Needle, TypeBit(2) | TypeBit(4), 0.0f, 8.0f},
-    {"limiter_gain_reduction", "Limiter Gain Reduction", 1, ELv2MeterShape::ReductionDb, TypeBit(2) | TypeBit(4),
-     -18.0f, 40.0f},
-    {"clip", "Clip", 2, ELv2MeterShape::Light, TypeBit(3) | TypeBit(4), 0.0f, 1.0f},
-    {"over_left", "Over Left", 3, ELv2MeterShape::Light, TypeBit(3) | TypeBit(4), 0.0f, 1.0f},
-    {"over_right", "Over Right", 4, ELv2MeterShape::Light, TypeBit(3) | TypeBit(4), 0.0f, 1.0f},
+    { "limiter_needle", "Limiter Needle", 1, ELv2MeterShape::Needle, TypeBit(2) | TypeBit(4), 0.0f, 8.0f },
+    { "limiter_gain_reduction", "Limiter Gain Reduction", 1, ELv2MeterShape::ReductionDb, TypeBit(2) | TypeBit(4),
+        -18.0f, 40.0f },
+    { "clip", "Clip", 2, ELv2MeterShape::Light, TypeBit(3) | TypeBit(4), 0.0f, 1.0f },
+    { "over_left", "Over Left", 3, ELv2MeterShape::Light, TypeBit(3) | TypeBit(4), 0.0f, 1.0f },
+    { "over_right", "Over Right", 4, ELv2MeterShape::Light, TypeBit(3) | TypeBit(4), 0.0f, 1.0f },
 };
 
 const SLv2PlugIn* FindLv2PlugIn(const char* pszUri)
@@ -100,25 +100,25 @@ std::string Lv2PortSymbol(const std::string& sFullName)
 std::vector<SLv2Port> BuildLv2Ports(unsigned nProcessType, const CParameterText& parameters)
 {
     std::vector<SLv2Port> ports = {
-        {ELv2PortKind::AudioIn, "in_l", "Left In"},
-        {ELv2PortKind::AudioIn, "in_r", "Right In"},
-        {ELv2PortKind::AudioOut, "out_l", "Left Out"},
-        {ELv2PortKind::AudioOut, "out_r", "Right Out"},
-        {ELv2PortKind::Latency, "latency", "Latency"},
-        {ELv2PortKind::Enabled, "enabled", "Enabled", 0},
+        { ELv2PortKind::AudioIn, "in_l", "Left In" },
+        { ELv2PortKind::AudioIn, "in_r", "Right In" },
+        { ELv2PortKind::AudioOut, "out_l", "Left Out" },
+        { ELv2PortKind::AudioOut, "out_r", "Right Out" },
+        { ELv2PortKind::Latency, "latency", "Latency" },
+        { ELv2PortKind::Enabled, "enabled", "Enabled", 0 },
     };
     // Parameter 0 ("Global Bypass") is the enabled port.
     for (size_t i = 1; i < parameters.GetCount(); ++i) {
         const SParameterText& parameter = parameters.Get(static_cast<int>(i));
         if (!parameter.bActive || parameter.names.empty())
             continue;
-        ports.push_back({ELv2PortKind::Parameter, Lv2PortSymbol(parameter.names.front()), parameter.names.front(),
-                         static_cast<int>(i)});
+        ports.push_back({ ELv2PortKind::Parameter, Lv2PortSymbol(parameter.names.front()), parameter.names.front(),
+            static_cast<int>(i) });
     }
     for (int nMeter = 0; nMeter < kNrOfLv2Meters; ++nMeter) {
         const SLv2Meter& meter = kLv2Meters[nMeter];
         if (nProcessType < 32 && (meter.nTypeMask & TypeBit(nProcessType)) != 0)
-            ports.push_back({ELv2PortKind::Meter, meter.pszSymbol, meter.pszName, -1, nMeter});
+            ports.push_back({ ELv2PortKind::Meter, meter.pszSymbol, meter.pszName, -1, nMeter });
     }
     return ports;
 }
@@ -126,8 +126,8 @@ std::vector<SLv2Port> BuildLv2Ports(unsigned nProcessType, const CParameterText&
 ELv2ValueShape Lv2ValueShape(const SParameterText& parameter)
 {
     if (parameter.nType == 1) {
-        const bool bOffOn = parameter.nMin == 0 && parameter.nMax == 1 && parameter.valueTexts.size() == 2 &&
-                            parameter.valueTexts[0] == "Off" && parameter.valueTexts[1] == "On";
+        const bool bOffOn = parameter.nMin == 0 && parameter.nMax == 1 && parameter.valueTexts.size() == 2
+            && parameter.valueTexts[0] == "Off" && parameter.valueTexts[1] == "On";
         return bOffOn ? ELv2ValueShape::Toggle : ELv2ValueShape::Enumeration;
     }
     if (parameter.nDecimals == 0 && parameter.unit.empty())
@@ -160,7 +160,7 @@ std::string Lv2StoredToText(const SParameterText& parameter, int nStored)
     const int nDecimals = std::max(parameter.nDecimals, 0);
     // Continuous values always carry a point, so Turtle reads them as decimals.
     const bool bWhole = Lv2ValueShape(parameter) != ELv2ValueShape::Continuous;
-    std::snprintf(buffer, sizeof(buffer), "%.*f", bWhole ? 0 : std::max(nDecimals, 1),
-                  nStored / PowerOfTen(parameter.nDecimals));
+    std::snprintf(
+        buffer, sizeof(buffer), "%.*f", bWhole ? 0 : std::max(nDecimals, 1), nStored / PowerOfTen(parameter.nDecimals));
     return buffer;
 }

@@ -13,11 +13,11 @@
 
 // Everything a host sees before it instantiates a plug-in.
 struct SLv2PlugIn {
-    unsigned nProcessType;    // 0 eq, 1 compressor, 2 limiter, 3 clipper, 4 chain
+    unsigned nProcessType; // 0 eq, 1 compressor, 2 limiter, 3 clipper, 4 chain
     const char* pszUri;
-    const char* pszName;      // doap:name
-    const char* pszTurtle;    // file of the bundle that describes it
-    const char* pszClass;     // LV2 plug-in class (lv2: prefix)
+    const char* pszName; // doap:name
+    const char* pszTurtle; // file of the bundle that describes it
+    const char* pszClass; // LV2 plug-in class (lv2: prefix)
     const char* pszPresetMode; // "mode = ..." of the factory presets it takes
 };
 
@@ -34,18 +34,18 @@ constexpr float kLv2LatencyFrames = 64.0f;
 
 // Meter output ports: what each shows and which process types have it.
 enum class ELv2MeterShape {
-    Needle,        // the needle value as read (1.0 = rest, no reduction)
-    ReductionDb,   // the needle as gain reduction in dB, 0 at rest, positive when reducing
-    Light,         // a clip indicator, 0 dark or 1 lit
+    Needle, // the needle value as read (1.0 = rest, no reduction)
+    ReductionDb, // the needle as gain reduction in dB, 0 at rest, positive when reducing
+    Light, // a clip indicator, 0 dark or 1 lit
 };
 
 struct SLv2Meter {
     const char* pszSymbol;
     const char* pszName;
-    unsigned nReading;   // vpa::IMeters reading: 0, 1 needles, 2..4 clip indicators
+    unsigned nReading; // vpa::IMeters reading: 0, 1 needles, 2..4 clip indicators
     ELv2MeterShape eShape;
-    unsigned nTypeMask;  // bit n set: process type n has this port
-    float fMin, fMax;    // range the Turtle announces
+    unsigned nTypeMask; // bit n set: process type n has this port
+    float fMin, fMax; // range the Turtle announces
 };
 
 constexpr int kNrOfLv2Meters = 7;
@@ -64,7 +64,7 @@ struct SLv2Port {
     std::string sSymbol;
     std::string sName;
     int nParameter = -1; // Enabled, Parameter: the parameter index
-    int nMeter = -1;     // Meter: index into kLv2Meters
+    int nMeter = -1; // Meter: index into kLv2Meters
 };
 
 // The ports of a plug-in, in port index order: audio in left/right, audio
@@ -80,10 +80,10 @@ std::string Lv2PortSymbol(const std::string& sFullName);
 
 // How a parameter's port is announced and read.
 enum class ELv2ValueShape {
-    Toggle,      // "Off@On" switches: lv2:toggled, off at 0, on above 0
+    Toggle, // "Off@On" switches: lv2:toggled, off at 0, on above 0
     Enumeration, // other lists: lv2:integer + lv2:enumeration, value = list index
-    Integer,     // unitless whole numbers ("Patch"): lv2:integer
-    Continuous,  // engineering units, rounded to the parameter's decimals
+    Integer, // unitless whole numbers ("Patch"): lv2:integer
+    Continuous, // engineering units, rounded to the parameter's decimals
 };
 ELv2ValueShape Lv2ValueShape(const SParameterText& parameter);
 

@@ -1,0 +1,247 @@
+#include "AudioWriter.h"
+
+#include "ToolError.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int ContainerOfExtension(const std::string& sPath)
+{
+    static const struct {
+        const char* pszExtension;
+        int nContainer;
+    } kExtensions[] = {
+        {".wav", SF_FORMAT_WAV},   {".wave", SF_FORMAT_WAV},  {".aif", SF_FORMAT_AIFF}, {".aiff", SF_FORMAT_AIFF},
+        {".aifc", SF_FORMAT_AIFF}, {".flac", SF_FORMAT_FLAC}, {".ogg", SF_FORMAT_OGG},  {".oga", SF_FORMAT_OGG},
+    };
+    const size_t nSlash = sPath.rfind('/');
+    const size_t nDot = sPath.rfind('.');
+    if (nDot == std::string::npos || (nSlash != std::string::npos && nDot < nSlash))
+        return 0;
+    for (const auto& extension : kExtensions) {
+        if (::strcasecmp(sPath.c_str() + nDot, extension.pszExtension) == 0)
+            return extension.nContainer;
+    }
+    return 0;
+}
+
+int SubtypeOfBits(EBitsRequest eBits)
+{
+    switch (eBits) {
+    case EBitsRequest::Pcm16:
+        return SF_FORMAT_PCM_16;
+    case EBitsRequest::Pcm24:
+        return SF_FORMAT_PCM_24;
+    case EBitsRequest::Float32:
+        return SF_FORMAT_FLOAT;
+    case EBitsRequest::Keep:
+        break;
+    }
+    return 0;
+}
+
+bool IsValid(int nFormat, int nChannels = 2)
+{
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = nChannels;
+    info.format = nFormat;
+    return sf_format_check(&info) == SF_TRUE;
+}
+
+// Word length of a fixed-point subtype, 0 for anything else.
+int BitsOfSubtype(int nSubtype)
+{
+    switch (nSubtype) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+        return 8;
+    case SF_FORMAT_PCM_16:
+        return 16;
+    case SF_FORMAT_PCM_24:
+        return 24;
+    case SF_FORMAT_PCM_32:
+        return 32;
+    default:
+        return 0;
+    }
+}
+
+const char* DescribeSubtype(int nSubtype)
+{
+    SF_FORMAT_INFO info{};
+    info.format = nSubtype;
+    return sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof(info)) == 0 ? info.name : "this sample format";
+}
+
+} // namespace
+
+SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, EBitsRequest eBits)
+{
+    const int nInputContainer = nInputFormat & SF_FORMAT_TYPEMASK;
+    const int nInputSubtype = nInputFormat & SF_FORMAT_SUBMASK;
+    int nContainer = sOutput == "-" ? nInputContainer : ContainerOfExtension(sOutput);
+    if (nContainer == 0)
+        throw UsageError("cannot tell the format of '" + sOutput + "' from its name (use .wav, .aiff, .flac or .ogg)");
+    SOutputFormat format;
+    if (nContainer == SF_FORMAT_OGG) {
+        if (eBits != EBitsRequest::Keep)
+            throw UsageError("--bits does not apply to Ogg Vorbis output");
+        // Ogg keeps an Opus input Opus; everything else becomes Vorbis.
+        format.nFormat = nContainer | (nInputSubtype == SF_FORMAT_OPUS ? SF_FORMAT_OPUS : SF_FORMAT_VORBIS);
+        return format;
+    }
+    if (eBits != EBitsRequest::Keep) {
+        format.nFormat = nContainer | SubtypeOfBits(eBits);
+        if (!IsValid(format.nFormat))
+            throw UsageError(std::string("--bits: ") + DescribeSubtype(SubtypeOfBits(eBits)) + " does not fit in " +
+                             (nContainer == SF_FORMAT_FLAC ? "FLAC (use 16 or 24)" : "this format"));
+        return format;
+    }
+    if (IsValid(nContainer | nInputSubtype)) {
+        format.nFormat = nContainer | nInputSubtype;
+        return format;
+    }
+    // The container cannot hold the input's samples: FLAC takes 24 bits,
+    // the others 32-bit float (lossless for every decoded source).
+    const int nNearest = nContainer == SF_FORMAT_FLAC
+                             ? (BitsOfSubtype(nInputSubtype) == 16 || BitsOfSubtype(nInputSubtype) == 8 ? SF_FORMAT_PCM_16
+                                                                                                         : SF_FORMAT_PCM_24)
+                             : SF_FORMAT_FLOAT;
+    format.nFormat = nContainer | nNearest;
+    format.sNote = std::string("writing ") + DescribeSubtype(nNearest) + " (the format cannot hold " +
+                   DescribeSubtype(nInputSubtype) + ")";
+    return format;
+}
+
+CAudioWriter::~CAudioWriter()
+{
+    Discard();
+}
+
+void CAudioWriter::Discard()
+{
+    if (mpFile != nullptr) {
+        sf_close(mpFile);
+        mpFile = nullptr;
+    }
+    if (!msTemporary.empty()) {
+        ::unlink(msTemporary.c_str());
+        msTemporary.clear();
+    }
+}
+
+void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, unsigned nChannels, int nSampleRate,
+                        const SAudioMetadata& metadata, bool bDither)
+{
+    msPath = sPath;
+    mnChannels = nChannels;
+    SF_INFO info{};
+    info.samplerate = nSampleRate;
+    info.channels = static_cast<int>(nChannels);
+    info.format = format.nFormat;
+    if (sPath == "-") {
+        mpStandardOutput = std::make_unique<CMemoryStream>();
+        mpFile = sf_open_virtual(&CMemoryStream::GetCallbacks(), SFM_WRITE, &info, mpStandardOutput.get());
+        if (mpFile == nullptr)
+            throw FailureError(std::string("cannot encode standard output: ") + sf_strerror(nullptr));
+    } else {
+        // The temporary file lies in the output's folder, so the rename that
+        // publishes it never crosses file systems.
+        const size_t nSlash = sPath.rfind('/');
+        const std::string sFolder = nSlash == std::string::npos ? std::string() : sPath.substr(0, nSlash + 1);
+        const std::string sName = nSlash == std::string::npos ? sPath : sPath.substr(nSlash + 1);
+        std::string sTemplate = sFolder + "." + sName + ".vantor-XXXXXX";
+        const int nDescriptor = ::mkstemp(sTemplate.data());
+        if (nDescriptor < 0)
+            throw FailureError("cannot write to '" + (sFolder.empty() ? std::string(".") : sFolder) +
+                               "': " + std::strerror(errno));
+        msTemporary = sTemplate;
+        // mkstemp makes the file private; give it the permissions a new file gets.
+        const mode_t nMask = ::umask(0);
+        ::umask(nMask);
+        ::fchmod(nDescriptor, 0666 & ~nMask);
+        mpFile = sf_open_fd(nDescriptor, SFM_WRITE, &info, SF_TRUE);
+        if (mpFile == nullptr) {
+            ::close(nDescriptor);
+            Discard();
+            throw FailureError("cannot encode '" + sPath + "': " + sf_strerror(nullptr));
+        }
+    }
+    for (const auto& text : metadata.strings)
+        sf_set_string(mpFile, text.first, text.second.c_str());
+    if (metadata.bHasBroadcastInfo && (format.nFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV) {
+        SF_BROADCAST_INFO broadcastInfo = metadata.broadcastInfo;
+        sf_command(mpFile, SFC_SET_BROADCAST_INFO, &broadcastInfo, sizeof(broadcastInfo));
+    }
+    const int nBits = BitsOfSubtype(format.nFormat & SF_FORMAT_SUBMASK);
+    if (nBits > 0) {
+        mQuantiser.Setup(nBits, bDither);
+    } else {
+        mQuantiser.Setup(0, false);
+        // Lossy and companded formats: libsndfile converts, clipping at full scale.
+        sf_command(mpFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    }
+}
+
+void CAudioWriter::Write(const float* pfInterleaved, unsigned nFrames)
+{
+    sf_count_t nWritten;
+    if (mQuantiser.GetBits() > 0) {
+        const unsigned nCount = nFrames * mnChannels;
+        if (mnConvertedFrames < nFrames) {
+            mpnConverted.reset(new int[nCount]);
+            mnConvertedFrames = nFrames;
+        }
+        mQuantiser.Convert(pfInterleaved, mpnConverted.get(), nCount);
+        nWritten = sf_writef_int(mpFile, mpnConverted.get(), nFrames);
+    } else {
+        nWritten = sf_writef_float(mpFile, pfInterleaved, nFrames);
+    }
+    if (nWritten != static_cast<sf_count_t>(nFrames)) {
+        const std::string sError = sf_strerror(mpFile);
+        Discard();
+        throw FailureError("writing '" + msPath + "' failed (" + sError + "); nothing was written");
+    }
+}
+
+void CAudioWriter::Commit(bool bReplace)
+{
+    // Closing writes the header and the encoder's last pages.
+    const int nError = sf_error(mpFile);
+    const int nClose = sf_close(mpFile);
+    mpFile = nullptr;
+    if (nError != SF_ERR_NO_ERROR || nClose != 0) {
+        Discard();
+        throw FailureError("writing '" + msPath + "' failed (" + sf_error_number(nError != 0 ? nError : nClose) +
+                           "); nothing was written");
+    }
+    if (mpStandardOutput) {
+        if (!mpStandardOutput->WriteAll(STDOUT_FILENO))
+            throw FailureError(std::string("writing to standard output failed: ") + std::strerror(errno));
+        return;
+    }
+    // Without -f an output that appeared meanwhile is still not replaced.
+    int nRenamed = bReplace ? ::rename(msTemporary.c_str(), msPath.c_str())
+                            : ::renameat2(AT_FDCWD, msTemporary.c_str(), AT_FDCWD, msPath.c_str(), RENAME_NOREPLACE);
+    if (nRenamed != 0 && !bReplace && (errno == EINVAL || errno == ENOSYS)) {
+        // File systems without RENAME_NOREPLACE: a hard link refuses an existing name too.
+        nRenamed = ::link(msTemporary.c_str(), msPath.c_str());
+        if (nRenamed == 0)
+            ::unlink(msTemporary.c_str());
+    }
+    if (nRenamed != 0) {
+        const int nRenameError = errno;
+        Discard();
+        throw FailureError("cannot put '" + msPath + "' in place: " + std::strerror(nRenameError));
+    }
+    msTemporary.clear();
+}

@@ -1,0 +1,58 @@
+// The mastered file: libsndfile encodes it into a temporary file in the
+// output's folder, which is renamed over the output only when everything was
+// written; a failure (a full disk, a killed run) leaves no partial output and
+// never touches an existing file. "-" encodes into memory and copies the
+// bytes to standard output at the end.
+#pragma once
+
+#include "AudioReader.h"
+#include "SampleQuantiser.h"
+
+#include <sndfile.h>
+
+#include <memory>
+#include <string>
+
+// --bits: keep the input's sample format, or 16, 24 bits, 32-bit float.
+enum class EBitsRequest { Keep, Pcm16, Pcm24, Float32 };
+
+struct SOutputFormat {
+    int nFormat = 0;       // SF_FORMAT_* container | subtype
+    std::string sNote;     // why the subtype differs from the input's, or ""
+};
+
+// The container comes from the output's extension (or the input's container
+// for "-" and unknown extensions is a usage error); the subtype is the
+// input's where the container holds it, else the request, else the nearest
+// one the container has. Throws a usage error for impossible requests.
+SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, EBitsRequest eBits);
+
+class CAudioWriter {
+public:
+    CAudioWriter() = default;
+    ~CAudioWriter(); // removes an uncommitted temporary file
+    CAudioWriter(const CAudioWriter&) = delete;
+    CAudioWriter& operator=(const CAudioWriter&) = delete;
+
+    // bDither: TPDF dither where the format has fewer bits than a float.
+    void Open(const std::string& sPath, const SOutputFormat& format, unsigned nChannels, int nSampleRate,
+              const SAudioMetadata& metadata, bool bDither);
+    void Write(const float* pfInterleaved, unsigned nFrames);
+    // Finishes the file and renames it into place (replacing an existing
+    // file only when bReplace). Throws on failure, leaving nothing behind.
+    void Commit(bool bReplace);
+    // Samples that the format could not hold and were clipped.
+    long long GetClippedSamples() const { return mQuantiser.GetClippedSamples(); }
+
+private:
+    void Discard();
+
+    std::string msPath;
+    std::string msTemporary; // "" for standard output
+    std::unique_ptr<CMemoryStream> mpStandardOutput;
+    SNDFILE* mpFile = nullptr;
+    unsigned mnChannels = 0;
+    CSampleQuantiser mQuantiser;
+    std::unique_ptr<int[]> mpnConverted;
+    unsigned mnConvertedFrames = 0;
+};

@@ -1,0 +1,186 @@
+#include "GainReductionProbe.h"
+
+#include "processor/ChainOrder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr unsigned kLatencyFrames = 64;
+constexpr unsigned kGlobalBypass = 0;
+constexpr unsigned kPatch = 1;
+constexpr unsigned kEnableOf[4] = {2, 22, 30, 43}; // equaliser, compressor, limiter, clipper
+constexpr int kCompressor = 1;
+constexpr int kLimiter = 2;
+// The measured passage and the run-up before it that lets the detectors
+// settle (longer than the longest release, 1.5 s).
+constexpr double kPassageSeconds = 2.0;
+constexpr double kRunUpSeconds = 2.0;
+
+double Engineering(vpa::IProcess& process, unsigned nIndex, int nDecimals)
+{
+    return process.GetParameter(nIndex) / std::pow(10.0, nDecimals);
+}
+
+} // namespace
+
+CGainReductionProbe::CGainReductionProbe(CVantorEngine& engine, const CProcessSettings& settings,
+                                         unsigned nChannels, double fSampleRate)
+    : mEngine(engine)
+    , mSettings(settings)
+    , mnChannels(nChannels)
+    , mfSampleRate(fSampleRate)
+{
+}
+
+std::vector<float> CGainReductionProbe::RunPrefix(unsigned nModulesOn, const std::vector<float>& input) const
+{
+    if (nModulesOn == 0)
+        return input;
+    ProcessPtr pProcess = mEngine.CreateProcess(mSettings.GetMode(), mnChannels, mfSampleRate, kBlockFrames);
+    mSettings.Apply(*pProcess);
+    for (int nModule = 0; nModule < 4; ++nModule) {
+        if ((nModulesOn & (1u << nModule)) == 0)
+            pProcess->SetParameter(kEnableOf[nModule], 0);
+    }
+    pProcess->Start();
+    const size_t nFrames = input.size() / mnChannels;
+    std::vector<float> output(input.size());
+    std::vector<float> planar(2 * kBlockFrames);
+    size_t nOut = 0;
+    long long nSkip = kLatencyFrames;
+    for (size_t nDone = 0; nDone < nFrames + kLatencyFrames;) {
+        const unsigned nBlock = static_cast<unsigned>(std::min<size_t>(kBlockFrames, nFrames + kLatencyFrames - nDone));
+        float* ppfChannels[2] = {planar.data(), planar.data() + kBlockFrames};
+        for (unsigned c = 0; c < mnChannels; ++c) {
+            for (unsigned i = 0; i < nBlock; ++i)
+                ppfChannels[c][i] = nDone + i < nFrames ? input[(nDone + i) * mnChannels + c] : 0.0f;
+        }
+        int nFlag = 0;
+        pProcess->ProcessInPlace(ppfChannels, nBlock, &nFlag);
+        for (unsigned i = 0; i < nBlock; ++i) {
+            if (nSkip > 0) {
+                --nSkip;
+                continue;
+            }
+            for (unsigned c = 0; c < mnChannels; ++c)
+                output[nOut * mnChannels + c] = ppfChannels[c][i];
+            ++nOut;
+        }
+        nDone += nBlock;
+    }
+    return output;
+}
+
+double CGainReductionProbe::DeepestReduction(const std::vector<float>& in, const std::vector<float>& out,
+                                             long long nFrom, double fStaticGainDb) const
+{
+    const size_t nWindow = std::max<size_t>(1, static_cast<size_t>(mfSampleRate / 100.0));
+    const size_t nFrames = in.size() / mnChannels;
+    double fDeepest = 0.0;
+    for (size_t nStart = static_cast<size_t>(nFrom); nStart + nWindow <= nFrames; nStart += nWindow) {
+        double fIn = 0.0, fOut = 0.0;
+        for (size_t i = nStart * mnChannels; i < (nStart + nWindow) * mnChannels; ++i) {
+            fIn += static_cast<double>(in[i]) * in[i];
+            fOut += static_cast<double>(out[i]) * out[i];
+        }
+        // Below -70 dBFS the ratio says more about noise than about gain.
+        if (fIn < 1e-7 * static_cast<double>(nWindow * mnChannels) || fOut <= 0.0)
+            continue;
+        const double fGainDb = 10.0 * std::log10(fOut / fIn);
+        fDeepest = std::max(fDeepest, fStaticGainDb - fGainDb);
+    }
+    return fDeepest;
+}
+
+unsigned CGainReductionProbe::RunningModules(vpa::IProcess& process, unsigned nMode)
+{
+    unsigned nRunning = 0;
+    for (int nModule = 0; nModule < 4; ++nModule) {
+        const bool bInMode = nMode == kModeChain || static_cast<unsigned>(nModule) == nMode;
+        if (bInMode && process.GetParameter(kEnableOf[nModule]) != 0 && process.GetParameter(kGlobalBypass) == 0)
+            nRunning |= 1u << nModule;
+    }
+    return nRunning;
+}
+
+SGainReduction CGainReductionProbe::Measure(CAudioReader& reader, long long nFrames,
+                                            const std::vector<double>& blockEnergy)
+{
+    SGainReduction result;
+    // Which modules run, and in which order, in this setting.
+    ProcessPtr pProcess = mEngine.CreateProcess(mSettings.GetMode(), mnChannels, mfSampleRate, kBlockFrames);
+    mSettings.Apply(*pProcess);
+    const unsigned nMode = mSettings.GetMode();
+    int order[4] = {0, 1, 2, 3};
+    if (nMode == kModeChain) {
+        const int nRow = std::clamp(pProcess->GetParameter(kPatch), 0, kNrOfChainOrders - 1);
+        std::copy(kChainOrders[nRow], kChainOrders[nRow] + 4, order);
+    }
+    const unsigned nRunning = RunningModules(*pProcess, nMode);
+    result.bCompressor = (nRunning & (1u << kCompressor)) != 0;
+    result.bLimiter = (nRunning & (1u << kLimiter)) != 0;
+    if (!result.bCompressor && !result.bLimiter)
+        return result;
+
+    // The loudest passage: the run of blocks with the most energy.
+    const size_t nPassageBlocks = std::max<size_t>(1, static_cast<size_t>(kPassageSeconds * mfSampleRate / kBlockFrames));
+    size_t nBest = 0;
+    double fBest = -1.0, fSum = 0.0;
+    for (size_t i = 0; i < blockEnergy.size(); ++i) {
+        fSum += blockEnergy[i];
+        if (i >= nPassageBlocks)
+            fSum -= blockEnergy[i - nPassageBlocks];
+        if (i + 1 >= nPassageBlocks && fSum > fBest) {
+            fBest = fSum;
+            nBest = i + 1 - nPassageBlocks;
+        }
+    }
+    const long long nPassageStart = static_cast<long long>(nBest) * kBlockFrames;
+    const long long nPassageEnd = std::min(nFrames, nPassageStart + static_cast<long long>(nPassageBlocks * kBlockFrames));
+    const long long nStart = std::max(0LL, nPassageStart - static_cast<long long>(kRunUpSeconds * mfSampleRate));
+    result.fFromSeconds = nPassageStart / mfSampleRate;
+    result.fToSeconds = nPassageEnd / mfSampleRate;
+
+    std::vector<float> input(static_cast<size_t>(nPassageEnd - nStart) * mnChannels);
+    reader.Seek(nStart);
+    size_t nRead = 0;
+    while (nRead < input.size() / mnChannels) {
+        const unsigned nGot = reader.Read(input.data() + nRead * mnChannels,
+                                          static_cast<unsigned>(std::min<size_t>(kBlockFrames, input.size() / mnChannels - nRead)));
+        if (nGot == 0)
+            break;
+        nRead += nGot;
+    }
+    input.resize(nRead * mnChannels);
+
+    // Each module's input is the chain up to it, its output the chain
+    // including it; prefixes are run once each.
+    std::vector<std::pair<unsigned, std::vector<float>>> prefixes;
+    prefixes.reserve(4); // at most four distinct prefixes: references stay valid
+    auto Prefix = [&](unsigned nModulesOn) -> const std::vector<float>& {
+        for (const auto& prefix : prefixes) {
+            if (prefix.first == nModulesOn)
+                return prefix.second;
+        }
+        prefixes.emplace_back(nModulesOn, RunPrefix(nModulesOn, input));
+        return prefixes.back().second;
+    };
+    auto MeasureModule = [&](int nModule, double fStaticGainDb) {
+        unsigned nBefore = 0;
+        for (int nPosition = 0; nPosition < 4 && order[nPosition] != nModule; ++nPosition)
+            nBefore |= nRunning & (1u << order[nPosition]);
+        const std::vector<float>& in = Prefix(nBefore);
+        const std::vector<float>& out = Prefix(nBefore | (1u << nModule));
+        return DeepestReduction(in, out, nPassageStart - nStart, fStaticGainDb);
+    };
+    if (result.bCompressor)
+        result.fCompressorDb = MeasureModule(kCompressor, Engineering(*pProcess, 28, 1) + Engineering(*pProcess, 29, 1));
+    if (result.bLimiter) {
+        const double fBandGainDb =
+            (Engineering(*pProcess, 38, 1) + Engineering(*pProcess, 40, 1) + Engineering(*pProcess, 42, 1)) / 3.0;
+        result.fLimiterDb = MeasureModule(kLimiter, Engineering(*pProcess, 32, 1) + Engineering(*pProcess, 34, 1) + fBandGainDb);
+    }
+    return result;
+}

@@ -1,0 +1,129 @@
+#include "HelpText.h"
+
+#include <string>
+
+#ifndef VANTOR_VERSION
+#define VANTOR_VERSION "0.0.0"
+#endif
+
+namespace {
+
+constexpr const char* kMaster = R"(Usage: vantor master [OPTION]... IN OUT
+  or:  vantor master -d OUTDIR [OPTION]... IN...
+  or:  vantor master --analyze [OPTION]... IN...
+Master audio files (WAV, AIFF, FLAC, Ogg; mono or stereo) with the Vantor
+chain. The output keeps the input's sample rate, channels, length, sample
+format and metadata, and lines up with the input sample for sample. A dash
+for IN or OUT means standard input or output (all messages then go to
+standard error).
+
+  -d, --output-dir=DIR  write each IN to DIR under its own name
+      --mode=MODE       chain (default), eq, compressor, limiter or clipper
+      --preset=PRESET   start from a preset: a name from 'vantor presets'
+                        (Folder:Name) or a .ryxp file
+      --set=NAME=VALUE  set a parameter, by full or short name in any case,
+                        in engineering units or by value text, e.g.
+                        --set "Limiter Input Drive=4.5" --set LCF=off;
+                        may be repeated; values outside a parameter's range
+                        are clamped with a warning
+      --order=ORDER     chain order, e.g. eq,comp,lim,clip (chain mode)
+      --bits=BITS       output sample format: 16, 24 or 32f (float)
+      --no-dither       no TPDF dither when writing 8, 16 or 24 bits
+      --report=KIND     text (default) or json: loudness before and after
+      --analyze         only measure the inputs; write nothing
+  -j, --jobs=N          master N files at once (one process each)
+  -f, --force           replace existing output files
+  -q, --quiet           print nothing but errors (and skip the measuring)
+  -h, --help            show this help
+
+The report gives integrated loudness (LUFS), loudness range (LU), true peak
+(dBTP) and sample peak (dBFS) before and after, and the deepest compressor
+and limiter gain reduction, measured on the loudest passage.
+)";
+
+constexpr const char* kParams = R"(Usage: vantor params [--mode=MODE]
+List the parameters of a mode (default: chain, all 47) with their names,
+ranges, defaults and units, shown as the editor shows them.
+)";
+
+constexpr const char* kPresets = R"(Usage: vantor presets [--mode=MODE]
+List the presets beside the library, as a tree. Presets are named
+Folder:Name; only presets with settings for the mode are listed.
+)";
+
+constexpr const char* kPresetSave = R"(Usage: vantor preset save NAME [OPTION]...
+  or:  vantor preset save -o FILE [OPTION]...
+Save a preset built from the defaults, --preset, --set and --order, into the
+presets folder as NAME (Folder:Name makes subfolders) or to FILE.
+
+      --mode=MODE       the preset's mode (default chain)
+      --preset=PRESET   start from another preset
+      --set=NAME=VALUE  set a parameter (as for 'vantor master')
+      --order=ORDER     chain order (chain mode)
+  -o, --output=FILE     write to FILE instead of the presets folder
+  -f, --force           replace an existing preset
+  -q, --quiet           print nothing but errors
+)";
+
+} // namespace
+
+const char* GetMasterHelp()
+{
+    return kMaster;
+}
+
+const char* GetParamsHelp()
+{
+    return kParams;
+}
+
+const char* GetPresetsHelp()
+{
+    return kPresets;
+}
+
+const char* GetPresetSaveHelp()
+{
+    return kPresetSave;
+}
+
+const char* GetMainHelp()
+{
+    static const std::string sHelp = std::string(R"(Usage: vantor COMMAND [OPTION]... [FILE]...
+Master audio files with the Vantor mastering chain (equaliser, compressor,
+three-band limiter and output clipper), list its parameters and presets,
+and save presets.
+
+Commands:
+  master      master or measure audio files
+  params      list the parameters
+  presets     list the presets
+  preset save save a preset
+
+  -h, --help     show this help ('vantor COMMAND --help' for one command)
+  -V, --version  show the version
+
+Exit status: 0 when everything worked, 1 for a usage error (bad option,
+unknown parameter, refused output path), 2 when reading, processing or
+writing failed.
+
+Environment:
+  VANTOR_LIBRARY  the Vantor.vpa to load instead of the one installed with
+                  the tool (lib/vantor/ beside bin/)
+
+)") + kMaster + "\n" + kParams + "\n" + kPresets + "\n" + kPresetSave +
+                                    R"(
+Examples:
+  vantor master song.wav song-master.wav
+  vantor master --preset "Mastering:Gentle Glue" --bits 16 mix.flac mix-16.flac
+  vantor master -j 4 -d mastered/ album/*.wav
+  vantor master --set "Limiter Input Drive=4.5" --report json in.wav out.wav
+  vantor master --analyze song.wav
+)";
+    return sHelp.c_str();
+}
+
+const char* GetVersionText()
+{
+    return "vantor " VANTOR_VERSION "\n";
+}

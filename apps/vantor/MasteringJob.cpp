@@ -1,0 +1,147 @@
+#include "MasteringJob.h"
+
+#include "AnalysisWorker.h"
+#include "ToolError.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <memory>
+
+CMasteringJob::CMasteringJob(CVantorEngine& engine, const CProcessSettings& settings, const SJobRequest& request,
+                             CProgressBar& progress)
+    : mEngine(engine)
+    , mSettings(settings)
+    , mRequest(request)
+    , mProgress(progress)
+{
+}
+
+SJobResult CMasteringJob::Run()
+{
+    SJobResult result;
+    result.sInput = mRequest.sInput;
+    result.sOutput = mRequest.sOutput;
+    try {
+        CAudioReader reader;
+        reader.Open(mRequest.sInput);
+        result.nSampleRate = reader.GetInfo().samplerate;
+        result.nChannels = reader.GetChannels();
+        if (mRequest.bAnalyzeOnly)
+            Analyze(reader, result);
+        else
+            Master(reader, result);
+    } catch (const CToolError& error) {
+        result.nExitCode = error.GetExitCode();
+        result.sError = error.what();
+    } catch (const std::bad_alloc&) {
+        result.nExitCode = kExitFailure;
+        result.sError = mRequest.sInput + ": out of memory";
+    }
+    return result;
+}
+
+void CMasteringJob::Analyze(CAudioReader& reader, SJobResult& result)
+{
+    const unsigned nChannels = reader.GetChannels();
+    CLoudnessMeter meter(nChannels, reader.GetSampleRate());
+    std::vector<float> block(static_cast<size_t>(kBlockFrames) * nChannels);
+    while (const unsigned nRead = reader.Read(block.data(), kBlockFrames)) {
+        meter.Add(block.data(), nRead);
+        result.nFrames += nRead;
+        mProgress.Add(nRead);
+    }
+    if (result.nFrames == 0)
+        throw FailureError("'" + mRequest.sInput + "' holds no audio (zero length)");
+    result.before = meter.GetResult();
+    result.bMeasured = true;
+}
+
+void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
+{
+    const unsigned nChannels = reader.GetChannels();
+    const double fRate = reader.GetSampleRate();
+    const SOutputFormat format = ChooseOutputFormat(mRequest.sOutput, reader.GetInfo().format, mRequest.eBits);
+    if (!format.sNote.empty())
+        result.notes.push_back(format.sNote);
+
+    ProcessPtr pProcess = mEngine.CreateProcess(mSettings.GetMode(), nChannels, fRate, kBlockFrames);
+    mSettings.Apply(*pProcess);
+    pProcess->Start();
+
+    CAudioWriter writer;
+    writer.Open(mRequest.sOutput, format, nChannels, reader.GetInfo().samplerate, reader.GetMetadata(),
+                mRequest.bDither);
+    std::unique_ptr<CAnalysisWorker> pBefore, pAfter;
+    if (mRequest.bMeasure) {
+        pBefore = std::make_unique<CAnalysisWorker>(nChannels, fRate);
+        pAfter = std::make_unique<CAnalysisWorker>(nChannels, fRate);
+    }
+
+    std::vector<float> input(static_cast<size_t>(kBlockFrames) * nChannels);
+    std::vector<float> output(input.size());
+    std::vector<float> planar(2 * static_cast<size_t>(kBlockFrames));
+    float* ppfChannels[2] = {planar.data(), planar.data() + kBlockFrames};
+    std::vector<double> blockEnergy;
+    unsigned nSkip = kLatencyFrames;
+    bool bFlushed = false;
+    while (!bFlushed) {
+        unsigned nFrames = reader.Read(input.data(), kBlockFrames);
+        if (nFrames == 0) {
+            if (result.nFrames == 0)
+                throw FailureError("'" + mRequest.sInput + "' holds no audio (zero length)");
+            // The tail: silence pushes the last latency's worth of frames out.
+            nFrames = kLatencyFrames;
+            std::fill(input.begin(), input.begin() + nFrames * nChannels, 0.0f);
+            bFlushed = true;
+        } else {
+            result.nFrames += nFrames;
+        }
+        double fEnergy = 0.0;
+        for (unsigned i = 0; i < nFrames; ++i) {
+            for (unsigned c = 0; c < nChannels; ++c) {
+                const float f = input[i * nChannels + c];
+                ppfChannels[c][i] = f;
+                fEnergy += static_cast<double>(f) * f;
+            }
+        }
+        if (!bFlushed)
+            blockEnergy.push_back(fEnergy);
+        int nFlag = 0;
+        {
+            platform::CScopedNoDenormals noDenormals;
+            pProcess->ProcessInPlace(ppfChannels, nFrames, &nFlag);
+        }
+
+        const unsigned nDropped = std::min(nSkip, nFrames);
+        nSkip -= nDropped;
+        const unsigned nKept = nFrames - nDropped;
+        for (unsigned i = 0; i < nKept; ++i) {
+            for (unsigned c = 0; c < nChannels; ++c)
+                output[i * nChannels + c] = ppfChannels[c][nDropped + i];
+        }
+        if (nKept > 0)
+            writer.Write(output.data(), nKept);
+        if (mRequest.bMeasure) {
+            if (!bFlushed)
+                pBefore->Add(std::vector<float>(input.begin(), input.begin() + nFrames * nChannels));
+            pAfter->Add(std::vector<float>(output.begin(), output.begin() + nKept * nChannels));
+        }
+        mProgress.Add(bFlushed ? 0 : nFrames);
+    }
+    pProcess.reset();
+
+    if (mRequest.bMeasure) {
+        // The probes run while the analysis threads catch up.
+        CGainReductionProbe probe(mEngine, mSettings, nChannels, fRate);
+        result.gainReduction = probe.Measure(reader, result.nFrames, blockEnergy);
+        pBefore->Finish();
+        pAfter->Finish();
+        result.before = pBefore->GetResult();
+        result.after = pAfter->GetResult();
+        result.bMeasured = true;
+    }
+    writer.Commit(mRequest.bReplace);
+    if (writer.GetClippedSamples() > 0)
+        result.notes.push_back(std::to_string(writer.GetClippedSamples()) +
+                               " samples were beyond full scale and clipped in the output");
+}

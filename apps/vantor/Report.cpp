@@ -1,0 +1,135 @@
+#include "Report.h"
+
+#include <cmath>
+
+namespace {
+
+std::string Number(const char* pszFormat, double f)
+{
+    if (!std::isfinite(f))
+        return f < 0 ? "-inf" : "inf";
+    char buffer[64];
+    std::snprintf(buffer, sizeof(buffer), pszFormat, f);
+    return buffer;
+}
+
+std::string JsonNumber(double f)
+{
+    return std::isfinite(f) ? Number("%.2f", f) : "null";
+}
+
+std::string JsonString(const std::string& s)
+{
+    std::string sOut = "\"";
+    for (const char c : s) {
+        if (c == '"' || c == '\\') {
+            sOut += '\\';
+            sOut += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof(buffer), "\\u%04x", c);
+            sOut += buffer;
+        } else {
+            sOut += c;
+        }
+    }
+    return sOut + "\"";
+}
+
+std::string Duration(long long nFrames, int nRate)
+{
+    if (nRate <= 0)
+        return "?";
+    const double fSeconds = static_cast<double>(nFrames) / nRate;
+    char buffer[32];
+    std::snprintf(buffer, sizeof(buffer), "%d:%04.1f", static_cast<int>(fSeconds / 60), std::fmod(fSeconds, 60.0));
+    return buffer;
+}
+
+std::string Row(const char* pszName, const char* pszUnit, double fBefore, double fAfter, bool bAfter)
+{
+    char buffer[160];
+    std::snprintf(buffer, sizeof(buffer), "  %-20s %7s %-5s", pszName, Number("%.1f", fBefore).c_str(), pszUnit);
+    std::string sRow = buffer;
+    if (bAfter) {
+        std::snprintf(buffer, sizeof(buffer), " %7s %s", Number("%.1f", fAfter).c_str(), pszUnit);
+        sRow += buffer;
+    }
+    return sRow + "\n";
+}
+
+std::string JsonLoudness(const SLoudness& loudness)
+{
+    return "{\"integrated_lufs\": " + JsonNumber(loudness.fIntegratedLufs) +
+           ", \"loudness_range_lu\": " + JsonNumber(loudness.fRangeLu) +
+           ", \"true_peak_dbtp\": " + JsonNumber(loudness.fTruePeakDb) +
+           ", \"sample_peak_dbfs\": " + JsonNumber(loudness.fSamplePeakDb) + "}";
+}
+
+} // namespace
+
+std::string CReport::FormatText(const SJobResult& result)
+{
+    const bool bAfter = !result.sOutput.empty();
+    std::string sText = (result.sInput == "-" ? std::string("(standard input)") : result.sInput);
+    if (bAfter)
+        sText += " -> " + (result.sOutput == "-" ? std::string("(standard output)") : result.sOutput);
+    sText += " (" + std::to_string(result.nSampleRate) + " Hz, " + (result.nChannels == 1 ? "mono" : "stereo") +
+             ", " + Duration(result.nFrames, result.nSampleRate) + ")\n";
+    for (const std::string& sNote : result.notes)
+        sText += "  note: " + sNote + "\n";
+    if (!result.bMeasured)
+        return sText;
+    sText += bAfter ? "                          before         after\n" : "";
+    sText += Row("Integrated loudness", "LUFS", result.before.fIntegratedLufs, result.after.fIntegratedLufs, bAfter);
+    sText += Row("Loudness range", "LU", result.before.fRangeLu, result.after.fRangeLu, bAfter);
+    sText += Row("True peak", "dBTP", result.before.fTruePeakDb, result.after.fTruePeakDb, bAfter);
+    sText += Row("Sample peak", "dBFS", result.before.fSamplePeakDb, result.after.fSamplePeakDb, bAfter);
+    const SGainReduction& reduction = result.gainReduction;
+    if (bAfter && (reduction.bCompressor || reduction.bLimiter)) {
+        sText += "  Deepest gain reduction:";
+        if (reduction.bCompressor)
+            sText += " compressor " + Number("%.1f", reduction.fCompressorDb) + " dB";
+        if (reduction.bLimiter)
+            sText += std::string(reduction.bCompressor ? "," : "") + " limiter " + Number("%.1f", reduction.fLimiterDb) +
+                     " dB";
+        sText += " (loudest passage, " + Number("%.1f", reduction.fFromSeconds) + "-" +
+                 Number("%.1f", reduction.fToSeconds) + " s)\n";
+    }
+    return sText;
+}
+
+std::string CReport::FormatJson(const std::vector<SJobResult>& results)
+{
+    std::string sJson = "{\"files\": [";
+    for (size_t i = 0; i < results.size(); ++i) {
+        const SJobResult& result = results[i];
+        sJson += i == 0 ? "\n  {" : ",\n  {";
+        sJson += "\"input\": " + JsonString(result.sInput);
+        sJson += ", \"output\": " + (result.sOutput.empty() ? std::string("null") : JsonString(result.sOutput));
+        if (result.nExitCode != 0) {
+            sJson += ", \"error\": " + JsonString(result.sError) + "}";
+            continue;
+        }
+        sJson += ", \"sample_rate\": " + std::to_string(result.nSampleRate);
+        sJson += ", \"channels\": " + std::to_string(result.nChannels);
+        sJson += ", \"frames\": " + std::to_string(result.nFrames);
+        if (result.bMeasured) {
+            sJson += ", \"before\": " + JsonLoudness(result.before);
+            if (!result.sOutput.empty()) {
+                const SGainReduction& reduction = result.gainReduction;
+                sJson += ", \"after\": " + JsonLoudness(result.after);
+                sJson += ", \"gain_reduction_db\": {\"compressor\": " +
+                         (reduction.bCompressor ? JsonNumber(reduction.fCompressorDb) : std::string("null")) +
+                         ", \"limiter\": " + (reduction.bLimiter ? JsonNumber(reduction.fLimiterDb) : std::string("null")) +
+                         ", \"passage_seconds\": [" + JsonNumber(reduction.fFromSeconds) + ", " +
+                         JsonNumber(reduction.fToSeconds) + "]}";
+            }
+        }
+        sJson += ", \"notes\": [";
+        for (size_t n = 0; n < result.notes.size(); ++n)
+            sJson += (n == 0 ? "" : ", ") + JsonString(result.notes[n]);
+        sJson += "]}";
+    }
+    return sJson + "\n]}\n";
+}

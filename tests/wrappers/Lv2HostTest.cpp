@@ -1,0 +1,354 @@
+// The plug-ins in a small lilv host with no host features: random block
+// lengths including 0, random port changes, several rates, reproducibility on
+// a fresh instance, and reliability rows 1 to 6 as a host meets them.
+#include "Lv2Signal.h"
+#include "Lv2TestHost.h"
+
+#include "wrappers/lv2/Lv2Ports.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+const char* const kChain = "urn:vantor:lv2:chain";
+
+// Settings that keep every module of the chain busy.
+void SetEverythingWorking(CLv2Instance& instance)
+{
+    const std::pair<const char*, float> settings[] = {
+        { "eq_low_cut_freq", 40.0f },
+        { "eq_low_shelf_gain", 3.0f },
+        { "eq_low_mid_gain", -2.5f },
+        { "eq_high_mid_gain", 2.0f },
+        { "eq_high_shelf_gain", 3.0f },
+        { "eq_high_cut_freq", 16000.0f },
+        { "compressor_input_drive", 9.0f },
+        { "compressor_ratio", 4.0f },
+        { "limiter_input_drive", 8.0f },
+        { "limiter_band_2_threshold", -6.0f },
+        { "clipper_gain", 6.0f },
+    };
+    for (const auto& setting : settings)
+        ASSERT_TRUE(instance.Set(setting.first, setting.second)) << setting.first;
+}
+
+// Runs a signal through in blocks of the given lengths (cycled), calling
+// between(frame) before each block; returns the output.
+SStereo RunInBlocks(CLv2Instance& instance, const SStereo& input, const std::vector<uint32_t>& blocks,
+    const std::function<void(size_t)>& between = nullptr)
+{
+    SStereo output { std::vector<float>(input.Frames()), std::vector<float>(input.Frames()) };
+    std::vector<float> inL(input.left), inR(input.right);
+    size_t nDone = 0;
+    for (size_t k = 0; nDone < input.Frames(); ++k) {
+        const uint32_t nBlock
+            = static_cast<uint32_t>(std::min<size_t>(blocks[k % blocks.size()], input.Frames() - nDone));
+        if (between)
+            between(nDone);
+        instance.Run(
+            inL.data() + nDone, inR.data() + nDone, output.left.data() + nDone, output.right.data() + nDone, nBlock);
+        EXPECT_EQ(instance.Get("latency"), kLv2LatencyFrames);
+        nDone += nBlock;
+    }
+    return output;
+}
+
+// Finite, no subnormals and, unless the settings may add gain without limit
+// (fuzzed corners: every gain at +18 dB), no sample above 16.
+void ExpectClean(const SStereo& output, const std::string& sWhat, float fLargest = 16.0f)
+{
+    for (const std::vector<float>* pChannel : { &output.left, &output.right }) {
+        for (size_t n = 0; n < pChannel->size(); ++n) {
+            const float f = (*pChannel)[n];
+            ASSERT_TRUE(std::isfinite(f) && std::fabs(f) <= fLargest && !IsSubnormal(f))
+                << sWhat << " frame " << n << ": " << f;
+        }
+    }
+}
+
+void ExpectSame(const SStereo& a, const SStereo& b, const std::string& sWhat)
+{
+    ASSERT_EQ(a.Frames(), b.Frames());
+    for (size_t n = 0; n < a.Frames(); ++n) {
+        ASSERT_EQ(a.left[n], b.left[n]) << sWhat << " left frame " << n;
+        ASSERT_EQ(a.right[n], b.right[n]) << sWhat << " right frame " << n;
+    }
+}
+
+// A random value a user could give the port.
+float RandomPortValue(const CLv2Instance::SControl& control, std::mt19937& random)
+{
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    if (control.bToggled)
+        return unit(random) < 0.5f ? 0.0f : 1.0f;
+    float fValue = control.fMin + unit(random) * (control.fMax - control.fMin);
+    if (control.bInteger)
+        fValue = std::round(fValue);
+    return fValue;
+}
+
+TEST(Lv2Host, RandomBlocksAndPortChangesAreCleanAndReproducibleOnAFreshInstance)
+{
+    std::mt19937 random(Lv2TestSeed("Lv2Host.RandomBlocks"));
+    for (const SLv2PlugIn& plugIn : kLv2PlugIns) {
+        for (const double fRate : { 44100.0, 48000.0, 96000.0 }) {
+            const SStereo input = MusicLikeSignal(static_cast<size_t>(fRate), fRate, random());
+            // The schedule: block lengths 0..4096 and, before some blocks, port changes.
+            std::vector<uint32_t> blocks;
+            std::vector<std::vector<std::pair<uint32_t, float>>> changes;
+            CLv2Instance first(plugIn.pszUri, fRate);
+            ASSERT_NE(first.Instance(), nullptr) << plugIn.pszUri;
+            const auto& controls = first.InputControls();
+            for (size_t nTotal = 0; nTotal < input.Frames();) {
+                const uint32_t nBlock = random() % 8 == 0 ? 0u : static_cast<uint32_t>(random() % 4097);
+                blocks.push_back(nBlock);
+                changes.emplace_back();
+                for (int k = static_cast<int>(random() % 4); k > 0; --k) {
+                    const auto& control = controls[random() % controls.size()];
+                    changes.back().push_back({ control.nPort, RandomPortValue(control, random) });
+                }
+                nTotal += nBlock;
+            }
+            auto run = [&](CLv2Instance& instance) {
+                instance.Activate();
+                SStereo output { std::vector<float>(input.Frames()), std::vector<float>(input.Frames()) };
+                std::vector<float> inL(input.left), inR(input.right);
+                size_t nDone = 0;
+                for (size_t k = 0; k < blocks.size(); ++k) {
+                    for (const auto& change : changes[k])
+                        instance.Control(change.first) = change.second;
+                    const uint32_t nBlock = static_cast<uint32_t>(std::min<size_t>(blocks[k], input.Frames() - nDone));
+                    instance.Run(inL.data() + nDone, inR.data() + nDone, output.left.data() + nDone,
+                        output.right.data() + nDone, nBlock);
+                    EXPECT_EQ(instance.Get("latency"), 64.0f) << "after run(" << nBlock << ")";
+                    nDone += nBlock;
+                }
+                instance.Deactivate();
+                return output;
+            };
+            const SStereo firstOutput = run(first);
+            ExpectClean(firstOutput, std::string(plugIn.pszUri) + " at " + std::to_string(fRate));
+            CLv2Instance second(plugIn.pszUri, fRate);
+            ExpectSame(run(second), firstOutput, std::string(plugIn.pszUri) + " fresh instance");
+        }
+    }
+}
+
+// Row 1: rates from 8 kHz to 384 kHz, blocks from 1 to 16384 frames (past the
+// process's 8192-frame slices), with and without deactivate/activate between.
+TEST(Lv2Host, TheProcessGridGivesCleanOutput)
+{
+    std::mt19937 random(Lv2TestSeed("Lv2Host.ProcessGrid"));
+    for (const double fRate : { 8000.0, 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 192000.0, 384000.0, 45678.901 }) {
+        CLv2Instance instance(kChain, fRate);
+        ASSERT_NE(instance.Instance(), nullptr);
+        SetEverythingWorking(instance);
+        instance.Activate();
+        for (const uint32_t nBlock : { 1u, 10u, 17u, 64u, 1536u, 2027u, 4096u, 8192u, 16384u }) {
+            const SStereo input = MusicLikeSignal(10 * nBlock, fRate, random());
+            const SStereo output = RunInBlocks(instance, input, { nBlock });
+            ExpectClean(output, "rate " + std::to_string(fRate) + " block " + std::to_string(nBlock));
+            if (nBlock % 2 == 0) {
+                instance.Deactivate();
+                instance.Activate();
+            }
+        }
+        instance.Deactivate();
+    }
+}
+
+// Row 2: a thousand calls of random lengths, some of them 0, give exactly
+// what one call over the whole signal gives.
+TEST(Lv2Host, OutputDoesNotDependOnHowTheHostCutsItsBlocks)
+{
+    std::mt19937 random(Lv2TestSeed("Lv2Host.Chunking"));
+    std::vector<uint32_t> blocks;
+    size_t nTotal = 0;
+    for (int k = 0; k < 1000; ++k) {
+        const uint32_t nBlock = random() % 50 == 0 ? 0u : random() % 5 == 0 ? 1u : 2u + random() % 2047;
+        blocks.push_back(nBlock);
+        nTotal += nBlock;
+    }
+    const SStereo input = MusicLikeSignal(nTotal, 44100.0, random());
+    CLv2Instance whole(kChain, 44100.0), pieces(kChain, 44100.0);
+    SetEverythingWorking(whole);
+    SetEverythingWorking(pieces);
+    whole.Activate();
+    pieces.Activate();
+    ExpectSame(RunInBlocks(pieces, input, blocks), RunInBlocks(whole, input, { static_cast<uint32_t>(nTotal) }),
+        "random blocks");
+}
+
+// Row 3: an impulse leaves exactly 64 frames later, whatever the block size;
+// disabled, the plug-in is that delay (plus the chain's noise guard, far
+// below any audible level) and still reports it.
+TEST(Lv2Host, AnImpulseLeavesSixtyFourFramesLaterAndDisabledIsAPureDelay)
+{
+    for (const bool bEnabled : { true, false }) {
+        for (const uint32_t nBlock : { 1u, 63u, 64u, 65u, 4096u }) {
+            for (const size_t nOffset : { 0u, 1u, 63u, 64u, 100u, 1000u }) {
+                CLv2Instance instance(kChain, 44100.0);
+                instance.Set("enabled", bEnabled ? 1.0f : 0.0f);
+                instance.Activate();
+                SStereo input { std::vector<float>(4096), std::vector<float>(4096) };
+                input.left[nOffset] = 0.5f;
+                input.right[nOffset] = -0.25f;
+                const SStereo output = RunInBlocks(instance, input, { nBlock });
+                const size_t nPeak
+                    = static_cast<size_t>(std::max_element(output.left.begin(), output.left.end(),
+                                              [](float a, float b) { return std::fabs(a) < std::fabs(b); })
+                        - output.left.begin());
+                EXPECT_EQ(nPeak, nOffset + 64) << "block " << nBlock << " offset " << nOffset;
+                if (!bEnabled) {
+                    for (size_t n = 0; n < 4096; ++n) {
+                        ASSERT_NEAR(output.left[n], n >= 64 ? input.left[n - 64] : 0.0f, 1e-12f) << n;
+                        ASSERT_NEAR(output.right[n], n >= 64 ? input.right[n - 64] : 0.0f, 1e-12f) << n;
+                    }
+                }
+                EXPECT_EQ(instance.Get("latency"), 64.0f);
+            }
+        }
+    }
+}
+
+// Row 4: run(0) touches no buffer and still reports the latency; a block far
+// past the process's slice length equals the same audio in small blocks.
+TEST(Lv2Host, EmptyAndOversizedBlocksAreHandled)
+{
+    CLv2Instance instance(kChain, 48000.0);
+    instance.Control(static_cast<uint32_t>(instance.PortIndex("latency"))) = -1.0f;
+    instance.Activate();
+    std::vector<float> guard(16, 1234.5f);
+    instance.Run(guard.data(), guard.data() + 8, guard.data(), guard.data() + 8, 0);
+    EXPECT_EQ(instance.Get("latency"), 64.0f) << "written by run(0)";
+    EXPECT_TRUE(std::all_of(guard.begin(), guard.end(), [](float f) { return f == 1234.5f; }));
+
+    const SStereo input = MusicLikeSignal(40000, 48000.0, 5);
+    CLv2Instance small(kChain, 48000.0);
+    SetEverythingWorking(instance);
+    SetEverythingWorking(small);
+    small.Activate();
+    ExpectSame(RunInBlocks(instance, input, { 40000 }), RunInBlocks(small, input, { 256 }), "40000 frames at once");
+}
+
+// Rows 5 and 6: random settings, settings at the corners of their ranges at
+// the lowest and highest rates, and automation every 1, 10 and 100 frames.
+TEST(Lv2Host, ParameterFuzzAndFastAutomationStayClean)
+{
+    std::mt19937 random(Lv2TestSeed("Lv2Host.ParameterFuzz"));
+    {
+        CLv2Instance instance(kChain, 44100.0);
+        instance.Activate();
+        const auto controls = instance.InputControls();
+        for (int nSet = 0; nSet < 50; ++nSet) {
+            const bool bCorners = nSet % 2 == 1;
+            for (const auto& control : controls) {
+                instance.Control(control.nPort)
+                    = bCorners ? (random() % 2 ? control.fMin : control.fMax) : RandomPortValue(control, random);
+            }
+            instance.Control(static_cast<uint32_t>(instance.PortIndex("enabled"))) = 1.0f;
+            ExpectClean(RunInBlocks(instance, MusicLikeSignal(5 * 512, 44100.0, random()), { 512 }),
+                "set " + std::to_string(nSet), INFINITY);
+        }
+    }
+    for (const double fRate : { 8000.0, 384000.0 }) {
+        CLv2Instance instance(kChain, fRate);
+        instance.Activate();
+        const auto controls = instance.InputControls();
+        for (int nCorner = 0; nCorner < 200; ++nCorner) {
+            for (const auto& control : controls)
+                instance.Control(control.nPort) = random() % 2 ? control.fMin : control.fMax;
+            instance.Control(static_cast<uint32_t>(instance.PortIndex("enabled"))) = 1.0f;
+            ExpectClean(RunInBlocks(instance, MusicLikeSignal(256, fRate, random()), { 256 }),
+                "corner " + std::to_string(nCorner) + " at " + std::to_string(fRate), INFINITY);
+        }
+    }
+    for (const uint32_t nEvery : { 1u, 10u, 100u }) {
+        for (const size_t nCount : { size_t(1), size_t(2), size_t(10), size_t(0) }) {
+            CLv2Instance instance(kChain, 44100.0);
+            instance.Activate();
+            const auto controls = instance.InputControls();
+            const size_t nChanged = nCount == 0 ? controls.size() : nCount;
+            const SStereo input = MusicLikeSignal(4000, 44100.0, random());
+            const SStereo output = RunInBlocks(instance, input, { nEvery }, [&](size_t) {
+                for (size_t k = 0; k < nChanged; ++k) {
+                    const auto& control = controls[(k * 7 + random()) % controls.size()];
+                    instance.Control(control.nPort) = RandomPortValue(control, random);
+                }
+            });
+            for (const float f : output.left)
+                ASSERT_TRUE(std::isfinite(f)) << "every " << nEvery << ", " << nChanged << " ports";
+        }
+    }
+}
+
+TEST(Lv2Host, InPlaceBuffersGiveTheSameOutput)
+{
+    const SStereo input = MusicLikeSignal(20000, 44100.0, 11);
+    CLv2Instance separate(kChain, 44100.0), inPlace(kChain, 44100.0);
+    SetEverythingWorking(separate);
+    SetEverythingWorking(inPlace);
+    separate.Activate();
+    inPlace.Activate();
+    const SStereo expected = RunInBlocks(separate, input, { 333 });
+    SStereo audio(input);
+    for (size_t nDone = 0; nDone < audio.Frames(); nDone += 333) {
+        const uint32_t nBlock = static_cast<uint32_t>(std::min<size_t>(333, audio.Frames() - nDone));
+        inPlace.Run(audio.left.data() + nDone, audio.right.data() + nDone, audio.left.data() + nDone,
+            audio.right.data() + nDone, nBlock);
+    }
+    ExpectSame(audio, expected, "in place");
+}
+
+// A host that deactivates and activates again gets a clean start: the same
+// output as a fresh instance with the same port values.
+TEST(Lv2Host, ActivatingAgainStartsFromACleanHistory)
+{
+    const SStereo input = MusicLikeSignal(30000, 44100.0, 3);
+    CLv2Instance used(kChain, 44100.0), fresh(kChain, 44100.0);
+    SetEverythingWorking(used);
+    SetEverythingWorking(fresh);
+    used.Activate();
+    RunInBlocks(used, MusicLikeSignal(30000, 44100.0, 4), { 512 });
+    used.Deactivate();
+    used.Activate();
+    fresh.Activate();
+    ExpectSame(RunInBlocks(used, input, { 512 }), RunInBlocks(fresh, input, { 512 }), "after activate");
+}
+
+TEST(Lv2Host, MeterPortsShowGainReductionAndClips)
+{
+    CLv2Instance instance(kChain, 44100.0);
+    SetEverythingWorking(instance);
+    instance.Activate();
+    float fMostCompressor = 0.0f, fMostLimiter = 0.0f, fLit = 0.0f;
+    const SStereo loud = MusicLikeSignal(44100, 44100.0, 8);
+    RunInBlocks(instance, loud, { 512 }, [&](size_t) {
+        fMostCompressor = std::max(fMostCompressor, instance.Get("compressor_gain_reduction"));
+        fMostLimiter = std::max(fMostLimiter, instance.Get("limiter_gain_reduction"));
+        fLit = std::max(fLit, instance.Get("clip"));
+    });
+    EXPECT_GT(fMostCompressor, 1.0f) << "dB of compressor gain reduction";
+    EXPECT_GT(fMostLimiter, 0.5f) << "dB of limiter gain reduction";
+    EXPECT_EQ(fLit, 1.0f) << "the clipper at +6 dB gain clips";
+    EXPECT_LT(instance.Get("compressor_needle"), 1.0f);
+
+    // Two seconds of silence: the needles return and the lights go out.
+    RunInBlocks(instance, SStereo { std::vector<float>(2 * 44100), std::vector<float>(2 * 44100) }, { 512 });
+    EXPECT_EQ(instance.Get("clip"), 0.0f);
+    EXPECT_EQ(instance.Get("over_left"), 0.0f);
+    EXPECT_LT(instance.Get("compressor_gain_reduction"), 0.5f);
+
+    // The single-module plug-ins have their own meters only.
+    CLv2Instance eq("urn:vantor:lv2:eq", 44100.0), clipper("urn:vantor:lv2:clipper", 44100.0);
+    EXPECT_LT(eq.PortIndex("compressor_needle"), 0);
+    EXPECT_LT(eq.PortIndex("clip"), 0);
+    EXPECT_GE(clipper.PortIndex("clip"), 0);
+    EXPECT_LT(clipper.PortIndex("limiter_needle"), 0);
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+#include "toolkit/epiAlphaControl_editText.h"
+
+#include "toolkit/epiAlphaFontsList.h"
+#include "toolkit/epiBlit.h"
+#include "toolkit/epiInputState.h"
+#include "toolkit/epiPanel.h"
+
+void epiAlphaControl_editText::Init()
+{
+    epiAlphaControl_text::Init();
+    mbFocusable = true;
+}
+
+bool epiAlphaControl_editText::Click()
+{
+    return mbEnabled && PointerInside();
+}
+
+void epiAlphaControl_editText::MouseDown()
+{
+    if (mpPanel != nullptr)
+        mpPanel->SetFocus(miIndex);
+}
+
+bool epiAlphaControl_editText::Key(int nKey)
+{
+    if (!IsFocused())
+        return false;
+    std::string sText = GetText();
+    if (nKey == kEpiKeyReturn) {
+        mpPanel->SetFocus(-1);
+        return true;
+    }
+    if (nKey == kEpiKeyBackspace || nKey == kEpiKeyDelete) {
+        if (!sText.empty())
+            sText.pop_back();
+    } else if (nKey >= 32 && nKey < 256 && nKey != kEpiKeyDelete) {
+        if (sText.size() >= kMaxLength)
+            return true;
+        sText.push_back(static_cast<char>(nKey));
+    } else {
+        return false;
+    }
+    SetText(sText.c_str());
+    return true;
+}
+
+void epiAlphaControl_editText::Draw(epiOffmap& target, const SEpiRect& clip)
+{
+    epiAlphaControl_text::Draw(target, clip);
+    if (!IsFocused())
+        return;
+    // A one-pixel underline marks the focused field.
+    const SEpiRect line { mBounds.left, static_cast<int16_t>(mBounds.bottom - 1), mBounds.right, mBounds.bottom };
+    EpiFillRect(target, EpiIntersect(line, clip), 0x3C, 0x8C, 0xD0);
+}
+
+void epiAlphaControl_rollingText::Restart()
+{
+    miScroll = 0;
+    mbStarted = false;
+    const epiAlphaFontsList* pFonts = GetFonts();
+    mbAnimating = pFonts != nullptr && pFonts->Measure(miFontSlot, GetLine(0)) > mBounds.Width();
+    Invalidate();
+}
+
+void epiAlphaControl_rollingText::Tick()
+{
+    const epiAlphaFontsList* pFonts = GetFonts();
+    const int nWidth = pFonts != nullptr ? pFonts->Measure(miFontSlot, GetLine(0)) : 0;
+    if (nWidth <= mBounds.Width()) {
+        mbAnimating = false;
+        miScroll = 0;
+        return;
+    }
+    const uint32_t nNow = Now();
+    if (!mbStarted) {
+        mbStarted = true;
+        mnStart = nNow;
+    }
+    // The text goes by once, then its start comes back in from the right.
+    const int nCycle = nWidth + mBounds.Width();
+    const int nScroll = static_cast<int>((nNow - mnStart) / kMillisPerPixel % static_cast<uint32_t>(nCycle));
+    if (nScroll != miScroll) {
+        miScroll = nScroll;
+        Invalidate();
+    }
+}
+
+void epiAlphaControl_rollingText::Draw(epiOffmap& target, const SEpiRect& clip)
+{
+    epiAlphaControl::Draw(target, clip);
+    const epiAlphaFontsList* pFonts = GetFonts();
+    if (pFonts == nullptr)
+        return;
+    const SEpiRect area = EpiIntersect(clip, mBounds);
+    const int h = pFonts->GetHeight(miFontSlot);
+    const int y = (mBounds.top + mBounds.bottom) / 2 - h / 2 + miOffsetV;
+    const int x = miScroll == 0 ? mBounds.left + miOffsetH : mBounds.left - miScroll;
+    const uint16_t nColour = mbEnabled ? mnColour : mnDimmedColour;
+    if (mbColour)
+        pFonts->DrawColoured(miFontSlot, &target, GetLine(0), x, y, 0, 0, area, nColour);
+    else
+        pFonts->Draw(miFontSlot, &target, GetLine(0), x, y, 0, 0, area);
+}

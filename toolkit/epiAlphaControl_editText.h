@@ -1,0 +1,39 @@
+// Text controls that change their text themselves.
+//
+// Edit text (kind 305): one line the user types into. A click gives it the
+// focus; while focused it takes printable characters (appended), Backspace
+// and Delete (remove the last character) and Return (gives the focus up).
+// It is focusable, so Tab reaches it. Rolling text (315): a line too wide
+// for its bounds scrolls to the left on the animation tick, one pixel per
+// 30 ms, and starts over when it has gone by.
+#pragma once
+
+#include "toolkit/epiAlphaControl_text.h"
+
+class epiAlphaControl_editText : public epiAlphaControl_text {
+public:
+    static constexpr size_t kMaxLength = 255;
+
+    void Init() override;
+    bool Click() override;
+    void MouseDown() override;
+    bool Key(int nKey) override;
+    bool MouseUp() override { return false; }
+    void Draw(epiOffmap& target, const SEpiRect& clip) override;
+};
+
+class epiAlphaControl_rollingText : public epiAlphaControl_text {
+public:
+    static constexpr uint32_t kMillisPerPixel = 30;
+
+    void Tick() override;
+    void Draw(epiOffmap& target, const SEpiRect& clip) override;
+    // Restarts the roll for a new text.
+    void Restart();
+    int GetScroll() const { return miScroll; }
+
+private:
+    int miScroll = 0;
+    uint32_t mnStart = 0;
+    bool mbStarted = false;
+};
