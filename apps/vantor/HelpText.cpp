@@ -95,10 +95,10 @@ three-band limiter and output clipper), list its parameters and presets,
 and save presets.
 
 Commands:
-  master      master or measure audio files
-  params      list the parameters
-  presets     list the presets
-  preset save save a preset
+  master        master or measure audio files
+  params        list the parameters
+  presets       list the presets
+  preset save   save a preset
 
   -h, --help     show this help ('vantor COMMAND --help' for one command)
   -V, --version  show the version

@@ -11,6 +11,7 @@
 #include <lv2/core/lv2.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -46,6 +47,7 @@ struct SParameterPort {
     uint32_t nPort;
     int nParameter;
     int nStored; // the value the process has
+    float fLast; // the port value nStored came from; NaN: none yet
     const SParameterText* pText; // into mParameters
     bool bInverted; // the enabled port: 1 means "Global Bypass" 0
 };
@@ -159,7 +161,8 @@ bool CVantorLv2::CreateProcess()
             case ELv2PortKind::Latency: mnLatency = nPort; break;
             case ELv2PortKind::Enabled:
             case ELv2PortKind::Parameter:
-                mParameterPorts.push_back({ nPort, port.nParameter, 0, nullptr, port.eKind == ELv2PortKind::Enabled });
+                mParameterPorts.push_back(
+                    { nPort, port.nParameter, 0, NAN, nullptr, port.eKind == ELv2PortKind::Enabled });
                 break;
             case ELv2PortKind::Meter: mMeterPorts.push_back({ nPort, &kLv2Meters[port.nMeter] }); break;
             }
@@ -170,6 +173,7 @@ bool CVantorLv2::CreateProcess()
     for (SParameterPort& port : mParameterPorts) {
         port.pText = &mParameters.Get(port.nParameter);
         port.nStored = pProcess->GetParameter(static_cast<unsigned>(port.nParameter));
+        port.fLast = NAN;
     }
     return true;
 }
@@ -194,13 +198,15 @@ void CVantorLv2::Deactivate()
 }
 
 // Audio thread: only the parameters whose stored value changed reach the
-// process, each through SetParameter, before the block.
+// process, each through SetParameter, before the block. A port that holds the
+// value of the previous run costs one comparison.
 void CVantorLv2::ApplyPortValues()
 {
     for (SParameterPort& port : mParameterPorts) {
         const float* pfValue = mppfPort[port.nPort];
-        if (pfValue == nullptr)
+        if (pfValue == nullptr || *pfValue == port.fLast)
             continue;
+        port.fLast = *pfValue;
         int nStored;
         if (port.bInverted)
             nStored = *pfValue > 0.0f ? 0 : 1;
