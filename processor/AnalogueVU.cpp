@@ -44,6 +44,11 @@ void CAnalogueVU::Reset()
     mfX1 = mfX2 = mfY1 = mfY2 = 0.0;
 }
 
+void CAnalogueVU::Settle(double fValue)
+{
+    mfX1 = mfX2 = mfY1 = mfY2 = fValue;
+}
+
 inline void CAnalogueVU::Step(double fX)
 {
     const double y = (fX + mfX2) * mfB0 + mfB1 * mfX1 - mfA2 * mfY2 - mfA1 * mfY1;

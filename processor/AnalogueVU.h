@@ -15,6 +15,9 @@ public:
     virtual void SetSampleRate(int nRate);
     // Needle and input history to 0; the coefficients stay.
     virtual void Reset();
+    // Needle and input history at a steady fValue, as if that value had
+    // been fed for a long time (a meter at rest before playback starts).
+    void Settle(double fValue);
     // Feeds |(left + right) / 2| per sample pair. Returns the needle after the
     // block, or the current needle when nCount is 0 or less.
     virtual double ProcessStereo(const float* pfLeft, const float* pfRight, int nCount);

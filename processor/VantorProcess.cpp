@@ -105,6 +105,10 @@ CVantorProcess::CUserHold::~CUserHold()
 
 void CVantorProcess::Start()
 {
+    // The ballistics restart from rest too (at the next block, on the audio
+    // thread that owns them), so the needles do not swing in from the far
+    // end of the scale.
+    mbSettleNeedles.store(true, std::memory_order_relaxed);
     mfNeedle[0].store(kNeedleRest, std::memory_order_relaxed);
     mfNeedle[1].store(kNeedleRest, std::memory_order_relaxed);
     mbPlaying = true;
@@ -174,6 +178,10 @@ void CVantorProcess::Process(float** ppfOut, float** ppfIn, unsigned nFrames, in
         return;
 
     const int nChannels = std::min(std::max(static_cast<int>(mnChannelsIn), 1), 2);
+    if (mbSettleNeedles.exchange(false, std::memory_order_relaxed)) {
+        mVU[0].Settle(kNeedleRest);
+        mVU[1].Settle(kNeedleRest);
+    }
     for (unsigned nDone = 0; nDone < nFrames;) {
         const unsigned nSlice = std::min(nFrames - nDone, std::min(kMaxSlice, mnMeterBufferSize));
         float* ppSliceOut[2] = {nullptr, nullptr};

@@ -97,6 +97,7 @@ private:
     CAnalogueVU mVU[2];                // needle ballistics (audio thread)
     std::atomic<float> mfNeedle[2];    // needle values; 1.0 = rest
     std::atomic<int> mnClipHold[3];    // clip indicator holds, in slices
+    std::atomic<bool> mbSettleNeedles{true}; // the ballistics restart from rest
 
     // Keeps user-interface changes to the chain apart from processing: the
     // audio thread holds it for one slice, the user-interface thread for one

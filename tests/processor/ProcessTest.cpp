@@ -250,6 +250,12 @@ TEST(Process, MetersRestWhenStoppedAndClipLightsHoldForOneAndAHalfSeconds)
     rig.pProcess->Start();
     EXPECT_EQ(rig.pProcess->GetMeter(0), 1.0f);
     EXPECT_EQ(rig.pProcess->GetMeter(1), 1.0f);
+    // Quiet audio right after the start leaves the needles at rest: the
+    // ballistics do not swing in from the far end of the scale.
+    std::vector<float> quiet(2 * 441, 0.001f);
+    rig.Run(quiet, 2, 441);
+    EXPECT_GT(rig.pProcess->GetMeter(0), 0.99f);
+    EXPECT_GT(rig.pProcess->GetMeter(1), 0.99f);
 
     // Hot audio: the compressor and limiter needles leave their rest, the
     // clipper clips.
