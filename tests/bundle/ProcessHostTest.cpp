@@ -157,7 +157,13 @@ TEST(ProcessHost, ProcessesOutliveTheirPlugInAndManyCyclesLeakNothing)
         }
         p->DestroySelf();
     }
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer holds freed memory in quarantine, so the resident size
+    // says nothing here; its leak checker reports any leak at exit instead.
+    (void)nBefore;
+#else
     EXPECT_LT(residentBytes() - nBefore, 1L << 20) << "memory grew over 1000 create/destroy cycles";
+#endif
 }
 
 } // namespace
