@@ -1,66 +1,18 @@
-// Proves that the chain's processing allocates nothing: a counting
-// interposer in front of the C allocator (and so of operator new) counts
-// every allocation the test thread makes while counting is on. Sanitizers
-// bring their own allocator, so the check runs in the plain build only.
+// Proves that the chain's processing allocates nothing, with the tests'
+// real-time guard.
 #include "DspTestUtil.h"
 
 #include "dsp/VnSystem.h"
 
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-#define VANTOR_COUNT_ALLOCATIONS 1
-#endif
+#include "RealtimeGuard.h"
 
-#ifdef VANTOR_COUNT_ALLOCATIONS
-extern "C" {
-void* __libc_malloc(size_t nBytes);
-void* __libc_calloc(size_t nCount, size_t nBytes);
-void* __libc_realloc(void* p, size_t nBytes);
-void* __libc_memalign(size_t nAlignment, size_t nBytes);
-}
-
-namespace {
-thread_local bool tbCounting = false;
-thread_local long tnAllocations = 0;
-} // namespace
-
-extern "C" void* malloc(size_t nBytes)
-{
-    if (tbCounting)
-        ++tnAllocations;
-    return __libc_malloc(nBytes);
-}
-
-extern "C" void* calloc(size_t nCount, size_t nBytes)
-{
-    if (tbCounting)
-        ++tnAllocations;
-    return __libc_calloc(nCount, nBytes);
-}
-
-extern "C" void* realloc(void* p, size_t nBytes)
-{
-    if (tbCounting)
-        ++tnAllocations;
-    return __libc_realloc(p, nBytes);
-}
-
-extern "C" void* aligned_alloc(size_t nAlignment, size_t nBytes)
-{
-    if (tbCounting)
-        ++tnAllocations;
-    return __libc_memalign(nAlignment, nBytes);
-}
-
+#ifdef VANTOR_REALTIME_GUARD
 namespace {
 
 // Counts the allocations made by one call on this thread.
 template <typename Function> long AllocationsDuring(Function function)
 {
-    tnAllocations = 0;
-    tbCounting = true;
-    function();
-    tbCounting = false;
-    return tnAllocations;
+    return RealtimeCountsDuring(function).nAllocations;
 }
 
 TEST(Realtime, TheCounterSeesAnAllocatingCall)

@@ -1,73 +1,17 @@
-// The real-time guard: a test-only interposer in front of the C allocator
-// (and so of operator new) and of pthread_mutex_lock counts what the test
-// thread does while counting is on. Processing may take its one lock per
-// slice and must allocate nothing. Sanitizers bring their own allocator, so
-// this runs in the plain build only.
+// The real-time guard on the process: processing may take its one lock per
+// slice and must allocate nothing.
 #include "ProcessRig.h"
 
-#if defined(__GLIBC__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-#include <pthread.h>
+#include "RealtimeGuard.h"
 
-extern "C" {
-void* __libc_malloc(size_t nBytes);
-void* __libc_calloc(size_t nCount, size_t nBytes);
-void* __libc_realloc(void* p, size_t nBytes);
-void __libc_free(void* p);
-// glibc's own lock under its internal name (a versioned symbol).
-int RealMutexLock(pthread_mutex_t* pMutex);
-}
-__asm__(".symver RealMutexLock, __pthread_mutex_lock@GLIBC_2.2.5");
-
-namespace {
-thread_local bool tbCounting = false;
-thread_local long tnAllocations = 0;
-thread_local long tnFrees = 0;
-thread_local long tnLocks = 0;
-} // namespace
-
-extern "C" void* malloc(size_t nBytes)
-{
-    tnAllocations += tbCounting;
-    return __libc_malloc(nBytes);
-}
-
-extern "C" void* calloc(size_t nCount, size_t nBytes)
-{
-    tnAllocations += tbCounting;
-    return __libc_calloc(nCount, nBytes);
-}
-
-extern "C" void* realloc(void* p, size_t nBytes)
-{
-    tnAllocations += tbCounting;
-    return __libc_realloc(p, nBytes);
-}
-
-extern "C" void free(void* p)
-{
-    tnFrees += tbCounting && p != nullptr;
-    __libc_free(p);
-}
-
-extern "C" int pthread_mutex_lock(pthread_mutex_t* pMutex)
-{
-    tnLocks += tbCounting;
-    return RealMutexLock(pMutex);
-}
-
+#ifdef VANTOR_REALTIME_GUARD
 namespace {
 
-struct SCounts {
-    long nAllocations, nFrees, nLocks;
-};
+using SCounts = SRealtimeCounts;
 
 template <typename Function> SCounts CountDuring(Function function)
 {
-    tnAllocations = tnFrees = tnLocks = 0;
-    tbCounting = true;
-    function();
-    tbCounting = false;
-    return {tnAllocations, tnFrees, tnLocks};
+    return RealtimeCountsDuring(function);
 }
 
 // A process that allocates on the audio thread: the guard must see it.

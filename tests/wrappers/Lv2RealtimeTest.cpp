@@ -1,59 +1,19 @@
-// run() allocates nothing, port changes included: a test-only interposer in
-// front of the C allocator (and so of operator new) counts what this thread
-// allocates while run() works. Sanitizers bring their own allocator, so this
-// runs in the plain build only.
+// run() allocates nothing, port changes included (the tests' real-time
+// guard counts what this thread allocates while run() works).
 #include "Lv2Signal.h"
 #include "Lv2TestHost.h"
 
 #include <gtest/gtest.h>
 
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#include "RealtimeGuard.h"
 
-extern "C" {
-void* __libc_malloc(size_t nBytes);
-void* __libc_calloc(size_t nCount, size_t nBytes);
-void* __libc_realloc(void* p, size_t nBytes);
-void __libc_free(void* p);
-}
-
-namespace {
-thread_local bool tbCounting = false;
-thread_local long tnCalls = 0;
-} // namespace
-
-extern "C" void* malloc(size_t nBytes)
-{
-    tnCalls += tbCounting;
-    return __libc_malloc(nBytes);
-}
-
-extern "C" void* calloc(size_t nCount, size_t nBytes)
-{
-    tnCalls += tbCounting;
-    return __libc_calloc(nCount, nBytes);
-}
-
-extern "C" void* realloc(void* p, size_t nBytes)
-{
-    tnCalls += tbCounting;
-    return __libc_realloc(p, nBytes);
-}
-
-extern "C" void free(void* p)
-{
-    tnCalls += tbCounting && p != nullptr;
-    __libc_free(p);
-}
-
+#ifdef VANTOR_REALTIME_GUARD
 namespace {
 
 template <typename Function> long AllocatorCallsDuring(Function function)
 {
-    tnCalls = 0;
-    tbCounting = true;
-    function();
-    tbCounting = false;
-    return tnCalls;
+    const SRealtimeCounts counts = RealtimeCountsDuring(function);
+    return counts.nAllocations + counts.nFrees;
 }
 
 TEST(Lv2Realtime, TheGuardSeesAnAllocation)
