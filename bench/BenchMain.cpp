@@ -22,6 +22,7 @@ struct SHeadline {
 const SHeadline kHeadlines[] = {
     {"BM_Chain44k", "xrt", "chain-44k-stereo-xrt"},
     {"BM_Chain96k", "xrt", "chain-96k-stereo-xrt"},
+    {"BM_ChainSilence44k", "xrt", "chain-44k-silence-xrt"},
     {"BM_Process44k/512", "xrt", "process-44k-stereo-xrt"},
     {"BM_Process44k/64", "xrt", "process-44k-stereo-64-xrt"},
     {"BM_Process44k/4096", "xrt", "process-44k-stereo-4096-xrt"},
