@@ -1,5 +1,6 @@
 #include "VantorPlugIn.h"
 
+#include "VantorEditorFactory.h"
 #include "VantorProcess.h"
 
 #include <new>
@@ -31,7 +32,7 @@ vpa::IProcess* CVantorPlugIn::CreateProcess(unsigned nType)
     return pProcess;
 }
 
-vpa::IGUI* CVantorPlugIn::CreateGUI(vpa::IProcess*)
+vpa::IGUI* CVantorPlugIn::CreateGUI(vpa::IProcess* pProcess)
 {
-    return nullptr; // The editor does not exist yet.
+    return CreateVantorEditor(pProcess);
 }

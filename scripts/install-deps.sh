@@ -9,7 +9,7 @@ packages=(
   libcairo2-dev libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev
   lv2-dev liblilv-dev libsndfile1-dev lilv-utils sordi lv2file lv2proc
   libebur128-dev help2man
-  libx11-dev libpng-dev xvfb xauth xdotool x11-apps
+  libx11-dev xvfb xauth xdotool
 )
 
 # Peer LV2 plug-ins for the side-by-side speed figures of `make bench` only

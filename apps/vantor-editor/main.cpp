@@ -1,0 +1,254 @@
+// vantor-editor: the plug-in's editor in a window of its own, with a file
+// playing through the process so that the meters move.
+#include "AudioPlayer.h"
+#include "PngFile.h"
+
+#include "apps/host/VpaHost.h"
+#include "host-interface/vpaGUI.h"
+#include "host-interface/vpaPlugIn.h"
+#include "host-interface/vpaProcess.h"
+#include "platform/Platform.h"
+#include "platform/Window.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char* const kHelp = "usage: vantor-editor [OPTIONS] [AUDIO-FILE]\n"
+                          "\n"
+                          "Opens the Vantor editor in a window of its own. The plug-in library is\n"
+                          "loaded as a host loads it; an audio file (WAV, AIFF, FLAC, Ogg; mono or\n"
+                          "stereo) is played through the process in a loop at real-time pace, so the\n"
+                          "meters and clip lights move. The sound itself is not played out.\n"
+                          "\n"
+                          "Options:\n"
+                          "  --mode MODE           which process to edit: chain (all four modules, the\n"
+                          "                        default), eq, compressor, limiter, clipper, or 0 to 4\n"
+                          "  --screenshot FILE.png write what the window shows as PNG, then quit\n"
+                          "  --after SECONDS       when to take the screenshot (default 1), or, without\n"
+                          "                        --screenshot, when to quit\n"
+                          "  --library PATH        the plug-in library (default: lib/vantor/Vantor.vpa\n"
+                          "                        beside the program, or the build's bundle)\n"
+                          "  --cpu                 print the editor thread's CPU use when quitting\n"
+                          "  --print-changes       print \"parameter INDEX = VALUE\" for every change the\n"
+                          "                        editor makes, as the host hears it\n"
+                          "  --help                this text\n"
+                          "\n"
+                          "Exit status: 0 done, 1 the library, the file or the screenshot failed,\n"
+                          "2 bad options or no display.\n";
+
+int UsageError(const std::string& sText)
+{
+    std::fprintf(stderr, "vantor-editor: %s (see --help)\n", sText.c_str());
+    return 2;
+}
+
+int ModeOf(const std::string& sMode)
+{
+    static const std::map<std::string, int> modes
+        = { { "eq", 0 }, { "compressor", 1 }, { "limiter", 2 }, { "clipper", 3 }, { "chain", 4 } };
+    const auto it = modes.find(sMode);
+    if (it != modes.end())
+        return it->second;
+    if (sMode.size() == 1 && sMode[0] >= '0' && sMode[0] <= '4')
+        return sMode[0] - '0';
+    return -1;
+}
+
+std::string FindLibrary()
+{
+    if (const char* pszPath = std::getenv("VANTOR_LIBRARY"))
+        return pszPath;
+    const std::string sHere = platform::GetModuleFolder();
+    for (const std::string& sPath :
+        { sHere + "../lib/vantor/Vantor.vpa", sHere + "../bundle/Vantor.vpa", CVpaLibrary::DefaultPath() })
+        if (platform::FileExists(sPath))
+            return sPath;
+    return CVpaLibrary::DefaultPath();
+}
+
+double ThreadCpuSeconds()
+{
+    timespec time {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) + time.tv_nsec / 1e9;
+}
+
+// Ends the main loop when the user closes the window.
+class CQuitListener : public platform::IWindowListener {
+public:
+    void OnWindowEvent(const platform::SWindowEvent& event) override
+    {
+        if (event.eType == platform::SWindowEvent::kClose)
+            mbQuit = true;
+    }
+    bool mbQuit = false;
+};
+
+struct SOptions {
+    int nMode = 4;
+    std::string sScreenshot;
+    double fAfter = -1.0;
+    std::string sLibrary;
+    std::string sAudio;
+    bool bCpu = false;
+    bool bPrintChanges = false;
+};
+
+int ParseOptions(int argc, char** argv, SOptions& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string sArgument = argv[i];
+        auto value = [&](std::string& sValue) {
+            if (i + 1 >= argc)
+                return false;
+            sValue = argv[++i];
+            return true;
+        };
+        std::string sValue;
+        if (sArgument == "--help" || sArgument == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (sArgument == "--mode") {
+            if (!value(sValue) || (options.nMode = ModeOf(sValue)) < 0)
+                return UsageError("--mode needs chain, eq, compressor, limiter, clipper or 0 to 4");
+        } else if (sArgument == "--screenshot") {
+            if (!value(options.sScreenshot))
+                return UsageError("--screenshot needs a file name");
+        } else if (sArgument == "--after") {
+            char* pEnd = nullptr;
+            if (!value(sValue) || (options.fAfter = std::strtod(sValue.c_str(), &pEnd)) < 0.0 || *pEnd != '\0')
+                return UsageError("--after needs a number of seconds");
+        } else if (sArgument == "--library") {
+            if (!value(options.sLibrary))
+                return UsageError("--library needs a path");
+        } else if (sArgument == "--print-changes") {
+            options.bPrintChanges = true;
+        } else if (sArgument == "--cpu") {
+            options.bCpu = true;
+        } else if (!sArgument.empty() && sArgument[0] == '-') {
+            return UsageError("unknown option " + sArgument);
+        } else if (options.sAudio.empty()) {
+            options.sAudio = sArgument;
+        } else {
+            return UsageError("only one audio file can be played");
+        }
+    }
+    if (!options.sScreenshot.empty() && options.fAfter < 0.0)
+        options.fAfter = 1.0;
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    SOptions options;
+    const int nParsed = ParseOptions(argc, argv, options);
+    if (nParsed >= 0)
+        return nParsed;
+    const char* pszDisplay = std::getenv("DISPLAY");
+    if (pszDisplay == nullptr || *pszDisplay == '\0') {
+        std::fprintf(stderr, "vantor-editor: no display to open a window on (DISPLAY is not set)\n");
+        return 2;
+    }
+
+    CAudioPlayer player;
+    std::string sError;
+    if (!options.sAudio.empty() && !player.Load(options.sAudio, sError)) {
+        std::fprintf(stderr, "vantor-editor: cannot play %s: %s\n", options.sAudio.c_str(), sError.c_str());
+        return 1;
+    }
+
+    CVpaLibrary library;
+    const std::string sLibrary = options.sLibrary.empty() ? FindLibrary() : options.sLibrary;
+    if (!library.Load(sLibrary)) {
+        std::fprintf(stderr, "vantor-editor: cannot load %s: %s\n", sLibrary.c_str(), library.GetError().c_str());
+        return 1;
+    }
+    CVpaHost host;
+    if (options.bPrintChanges)
+        host.SetParameterListener([](int nIndex, int nValue) {
+            std::printf("parameter %d = %d\n", nIndex, nValue);
+            std::fflush(stdout);
+        });
+    unsigned nVersion = 0;
+    vpa::IPlugIn* pPlugIn = library.CreatePlugIn(&host, &nVersion);
+    vpa::IProcess* pProcess
+        = pPlugIn != nullptr ? pPlugIn->CreateProcess(static_cast<unsigned>(options.nMode)) : nullptr;
+    vpa::IGUI* pEditor = pProcess != nullptr ? pPlugIn->CreateGUI(pProcess) : nullptr;
+    if (pEditor == nullptr) {
+        std::fprintf(stderr, "vantor-editor: %s made no editor\n", sLibrary.c_str());
+        if (pProcess != nullptr)
+            pProcess->DestroySelf();
+        if (pPlugIn != nullptr)
+            pPlugIn->DestroySelf();
+        return 1;
+    }
+    const unsigned nChannels = player.GetChannels() != 0 ? player.GetChannels() : 2;
+    pProcess->SetNrOfChannelsIn(nChannels);
+    pProcess->SetNrOfChannelsOut(nChannels);
+    pProcess->SetMaxBufferSize(CAudioPlayer::kBlockFrames);
+    pProcess->SetSampleFreq(player.GetSampleRate() > 0 ? player.GetSampleRate() : 44100.0f);
+    pProcess->Start();
+
+    long nWidth = 0, nHeight = 0;
+    pEditor->GetSize(nWidth, nHeight);
+    int nStatus = 0;
+    std::unique_ptr<platform::IWindow> pWindow
+        = platform::OpenTopLevelWindow("Vantor", static_cast<int>(nWidth), static_cast<int>(nHeight), sError);
+    if (!pWindow) {
+        std::fprintf(stderr, "vantor-editor: cannot open a window: %s\n", sError.c_str());
+        nStatus = 2;
+    } else {
+        pEditor->Open(reinterpret_cast<void*>(pWindow->GetHandle()), 0, 0);
+        player.Start(pProcess);
+
+        // The host's side of the editor: Idle every 10 ms.
+        using Clock = std::chrono::steady_clock;
+        const auto start = Clock::now();
+        const double fCpuStart = ThreadCpuSeconds();
+        auto next = start;
+        CQuitListener listener;
+        while (!listener.mbQuit) {
+            pWindow->PumpEvents(listener);
+            pEditor->Idle();
+            const double fElapsed = std::chrono::duration<double>(Clock::now() - start).count();
+            if (options.fAfter >= 0.0 && fElapsed >= options.fAfter)
+                break;
+            next += std::chrono::milliseconds(10);
+            std::this_thread::sleep_until(next);
+        }
+        const double fSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const double fCpu = ThreadCpuSeconds() - fCpuStart;
+
+        if (!options.sScreenshot.empty()) {
+            std::vector<uint32_t> pixels(static_cast<size_t>(nWidth) * nHeight);
+            // Let the editor's last picture reach the server before reading.
+            pEditor->Paint();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!pWindow->Capture(pixels.data())
+                || !WritePngFile(options.sScreenshot, pixels, static_cast<int>(nWidth), static_cast<int>(nHeight))) {
+                std::fprintf(stderr, "vantor-editor: cannot write %s\n", options.sScreenshot.c_str());
+                nStatus = 1;
+            }
+        }
+        if (options.bCpu)
+            std::printf("editor thread: %.3f s CPU in %.1f s (%.2f %% of one core)\n", fCpu, fSeconds,
+                fSeconds > 0 ? 100.0 * fCpu / fSeconds : 0.0);
+        player.Stop();
+        pEditor->Close();
+    }
+    pEditor->DestroySelf();
+    pProcess->DestroySelf();
+    pPlugIn->DestroySelf();
+    return nStatus;
+}

@@ -1,0 +1,30 @@
+// What a host that shows the editor from another binary needs beyond
+// vpa::IGUI: the editor's own window (LV2 hosts embed it by its id) and a
+// way to hand it meter readings. The LV2 UI binds the editor to a process
+// that only models the parameters, since the audio runs in the plug-in
+// binary, and feeds the readings of the plug-in's meter ports here; from
+// the first reading on, the editor shows fed readings instead of its
+// process's own. Found the way vpa::FindMeters finds meters, so a host that
+// loads the library at run time needs no link to it.
+#pragma once
+
+#include "host-interface/vpaGUI.h"
+
+#include <cstdint>
+
+class VPA_EXPORT IVantorEmbeddedEditor {
+public:
+    // The X Window id of the editor's window while it is open, else 0.
+    virtual uintptr_t GetWindowId() = 0;
+    // nWhich as the process's meters: 0, 1 needles (1.0 = rest), 2 … 4 clip
+    // lights (0 dark, else lit).
+    virtual void SetMeterReading(unsigned nWhich, float fValue) = 0;
+
+protected:
+    ~IVantorEmbeddedEditor() = default;
+};
+
+inline IVantorEmbeddedEditor* FindEmbeddedEditor(vpa::IGUI* pEditor)
+{
+    return pEditor != nullptr ? dynamic_cast<IVantorEmbeddedEditor*>(static_cast<vpa::IObject*>(pEditor)) : nullptr;
+}

@@ -1,0 +1,89 @@
+// The base of the editor's module panels (and of the preset strip): a
+// toolkit panel whose rotaries and switches are bound to parameters through
+// value keys (panel id × 65536 + control index). A control the user moves
+// becomes a value through its converter and goes to the process's data
+// manager; values the process reports queue up and reach the controls and
+// their texts on the next timer tick.
+#pragma once
+
+#include "Panel.h"
+#include "parameters/DisplayManager.h"
+#include "toolkit/vpaGuiPanel.h"
+
+#include <string>
+
+class IVantorProcess;
+
+namespace adl {
+class IConverterManager;
+class IDataManager;
+} // namespace adl
+
+class CVantorPanel : public vpaGuiPanel, public CPanel, public adl::IDisplayManagerCallback {
+public:
+    // Positions of every bound rotary, its Alt-click reset and its drag steps
+    // per pixel (coarse, with Control held).
+    static constexpr int kPositionMax = 30000;
+    static constexpr int kResetPosition = 15000;
+    static constexpr int kCoarseStep = 150;
+    static constexpr int kFineStep = 15;
+
+    // How a value text is written: its unit steps.
+    enum EUnit { kNoUnit, kHertz, kMillis, kDecibel };
+
+    // One parameter's controls: cConverter 'L' logarithmic, 'N' linear, 0
+    // none (switches pass 0 and 1); nText < 0 when no text shows the value.
+    struct SBinding {
+        int nParameter;
+        int nControl;
+        char cConverter;
+        int nDecimals;
+        int nMinimum;
+        int nMaximum;
+        int nBase;
+        int nText;
+        int nShownWidth;
+        int nShownDecimals;
+        EUnit eUnit;
+    };
+
+    CVantorPanel(int nPanelId, IVantorProcess* pProcess);
+    ~CVantorPanel() override;
+
+    int GetPanelId() const { return miPanelId; }
+    IVantorProcess* GetProcess() const { return mpProcess; }
+
+    // Once, after Attach: configures the rotaries, creates the converters and
+    // the text translaters.
+    virtual void SetUp();
+    // The process reports a value for one of this panel's controls.
+    virtual void ValueChanged(int nControl, int nValue);
+    // Every timer tick before the toolkit's idle step: meter polls, then the
+    // pending values.
+    virtual void TickStep();
+
+    void Notify(int nPhase) override;
+    void ReportValue(int nIndex, int nValue) override;
+    void SetDisplayText(int nDisplayId, const std::string& sText) override;
+
+    int GetKey(int nControl) const { return miPanelId * 65536 + nControl; }
+
+protected:
+    // The panel's own table; none for the base.
+    virtual const SBinding* Bindings(int& nCount) const;
+    // Bit m set: the panel works in process mode m (all modes for the base).
+    virtual unsigned ActiveModes() const { return 0x1F; }
+    // The value text shown for one value instead of a number ("Off").
+    virtual void AddValueTexts(int /*nParameter*/, adl::IDisplayTranslater* /*pTranslater*/) { }
+    // Meters and lights read from the process before the pending values.
+    virtual void PollMeters() { }
+    // A control was moved by the user (drag steps, clicks).
+    virtual void ControlMoved(int nControl, int nPosition);
+    void ApplyPendingValues();
+    adl::IDataManager* DataManager() const;
+
+    int miPanelId;
+    IVantorProcess* mpProcess; // not owned
+    adl::IConverterManager* mpConverters;
+    adl::IDisplayManager* mpDisplays;
+};

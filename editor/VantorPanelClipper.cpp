@@ -1,0 +1,46 @@
+#include "VantorPanelClipper.h"
+
+#include "VUMeter.h"
+#include "processor/IVantorProcess.h"
+
+namespace {
+
+// Parameter, control, converter (kind, decimals, minimum, maximum, base),
+// text control, shown width and decimals, unit.
+const CVantorPanel::SBinding kBindings[] = {
+    { 43, 2, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
+    { 43, 3, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
+    { 44, 4, 'N', 1, -150, 150, 0, 15, 5, 1, CVantorPanel::kDecibel },
+    { 45, 5, 'N', 1, -120, 0, 0, 16, 5, 1, CVantorPanel::kDecibel },
+    { 46, 10, 'N', 1, -600, 60, 0, 17, 5, 1, CVantorPanel::kDecibel },
+};
+
+} // namespace
+
+CVantorPanelClipper::CVantorPanelClipper(IVantorProcess* pProcess, const CMeterReadings* pReadings)
+    : CVantorPanel(kPanelId, pProcess)
+    , mpReadings(pReadings)
+{ }
+
+const CVantorPanel::SBinding* CVantorPanelClipper::Bindings(int& nCount) const
+{
+    nCount = static_cast<int>(sizeof kBindings / sizeof kBindings[0]);
+    return kBindings;
+}
+
+// The lights travel the pending-values route like any other value; a light
+// whose state did not change is not redrawn.
+void CVantorPanelClipper::PollMeters()
+{
+    if (mpProcess == nullptr || mpReadings == nullptr)
+        return;
+    const unsigned nMode = mpProcess->GetMode();
+    if (nMode != 3 && nMode != 4)
+        return;
+    for (unsigned n = 0; n < 3; ++n) {
+        const int nLit = mpReadings->Read(2 + n) != 0.0f ? 1 : 0;
+        const int nControl = kFirstLight + static_cast<int>(n);
+        if (GetControlValue(nControl) != nLit)
+            ValueChanged(nControl, nLit);
+    }
+}

@@ -1,0 +1,24 @@
+// The clipper panel (id 4): gain, curve and output, the module switch with
+// its lamp, and the three clip lights (controls 6, 7, 8) lit from meters
+// 2, 3 and 4 while the process holds them.
+#pragma once
+
+#include "VantorPanel.h"
+
+class CMeterReadings;
+
+class CVantorPanelClipper : public CVantorPanel {
+public:
+    static constexpr int kPanelId = 4;
+    static constexpr int kFirstLight = 6;
+
+    CVantorPanelClipper(IVantorProcess* pProcess, const CMeterReadings* pReadings);
+
+protected:
+    const SBinding* Bindings(int& nCount) const override;
+    unsigned ActiveModes() const override { return (1u << 3) | (1u << 4); }
+    void PollMeters() override;
+
+private:
+    const CMeterReadings* mpReadings; // not owned
+};

@@ -1,0 +1,160 @@
+#include "VantorPanelMenu.h"
+
+#include "platform/Platform.h"
+#include "platform/Window.h"
+#include "presets/PresetFile.h"
+#include "presets/PresetList.h"
+#include "processor/IVantorProcess.h"
+#include "toolkit/epiAlert.h"
+#include "toolkit/epiAlphaControl_button.h"
+#include "toolkit/epiAlphaControl_hierMenu.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kExtension = "ryxp";
+
+std::string FolderOf(const std::string& sPath)
+{
+    const size_t nCut = sPath.rfind(platform::kPathSeparator);
+    return nCut == std::string::npos ? std::string() : sPath.substr(0, nCut + 1);
+}
+
+} // namespace
+
+CVantorPanelMenu::CVantorPanelMenu(IVantorProcess* pProcess)
+    : CVantorPanel(kPanelId, pProcess)
+    , mSavePrompt([](const std::string& sFolder, std::string& sChosen) {
+        return platform::AskSaveFileName("Save As", sFolder, "RYX Presets (*.ryxp)", kExtension, sChosen);
+    })
+{
+    SetLayoutId(kLayoutId);
+}
+
+epiAlphaControl_hierMenu* CVantorPanelMenu::GetLoadMenu() const
+{
+    return dynamic_cast<epiAlphaControl_hierMenu*>(GetControl(kLoadMenu));
+}
+
+void CVantorPanelMenu::SetUp()
+{
+    const std::pair<int, const char*> captions[]
+        = { { kAboutButton, "i" }, { kSaveButton, "Save" }, { kSaveAsButton, "Save As" } };
+    for (const auto& caption : captions)
+        if (auto* pButton = dynamic_cast<epiAlphaControl_text*>(GetControl(caption.first)))
+            pButton->SetText(caption.second);
+    BuildLoadMenu();
+}
+
+void CVantorPanelMenu::BuildLoadMenu()
+{
+    epiAlphaControl_hierMenu* pMenu = GetLoadMenu();
+    if (pMenu == nullptr)
+        return;
+    pMenu->ClearItems();
+    pMenu->SetTitle("Load");
+    pMenu->AddItem(kRefreshItem);
+    if (mpProcess == nullptr)
+        return;
+    CPresetList list(mpProcess);
+    list.Refresh();
+    AddPresetItems(&list.GetRoot(), epiAlphaControl_hierMenu::kRoot);
+}
+
+void CVantorPanelMenu::AddPresetItems(const void* pFolder, int nParent)
+{
+    epiAlphaControl_hierMenu* pMenu = GetLoadMenu();
+    const auto& entries = *static_cast<const CPresetList::PresetInfoList*>(pFolder);
+    for (const CPresetList::SPresetInfo* pInfo : entries) {
+        if (pInfo->isFolder) {
+            const int nSubmenu = pMenu->AddSubmenu(pInfo->name.c_str(), nParent);
+            if (nSubmenu != epiAlphaControl_hierMenu::kNone)
+                AddPresetItems(&pInfo->children, nSubmenu);
+        } else {
+            pMenu->AddItem(pInfo->name.c_str(), nParent);
+        }
+    }
+}
+
+void CVantorPanelMenu::ReportValue(int nIndex, int nValue)
+{
+    switch (nIndex) {
+    case kAboutButton:
+        if (mShowAbout)
+            mShowAbout();
+        SendToControl(kAboutButton, kEpiMsgShowFrame, epiAlphaControl_button::kUp);
+        break;
+    case kSaveButton:
+        Save();
+        BuildLoadMenu();
+        break;
+    case kSaveAsButton:
+        SaveAs();
+        BuildLoadMenu();
+        break;
+    case kLoadMenu: {
+        epiAlphaControl_hierMenu* pMenu = GetLoadMenu();
+        if (pMenu == nullptr || nValue == epiAlphaControl_hierMenu::kNone || pMenu->IsSubmenu(nValue))
+            break;
+        if (pMenu->GetItemText(nValue) == kRefreshItem) {
+            BuildLoadMenu();
+            break;
+        }
+        const std::string sName = pMenu->GetItemPath(nValue, ':');
+        if (mpProcess != nullptr) {
+            mpProcess->LoadPreset(sName, -1, true);
+            msCurrentPath = GetPresetsFolder() + PresetNameToPath(sName) + "." + kExtension;
+        }
+        break;
+    }
+    default: break;
+    }
+}
+
+void CVantorPanelMenu::Save()
+{
+    if (msCurrentPath.empty()) {
+        SaveAs();
+        return;
+    }
+    if (mpProcess != nullptr)
+        mpProcess->SavePreset(msCurrentPath);
+}
+
+std::string CVantorPanelMenu::UnusedPresetPath() const
+{
+    const std::string sFolder = GetPresetsFolder();
+    for (int n = 1; n < 10000; ++n) {
+        const std::string sPath = sFolder + "Preset " + std::to_string(n) + "." + kExtension;
+        if (!platform::FileExists(sPath))
+            return sPath;
+    }
+    return std::string();
+}
+
+void CVantorPanelMenu::SaveAs()
+{
+    const std::string sFolder = msCurrentPath.empty() ? GetPresetsFolder() : FolderOf(msCurrentPath);
+    std::string sChosen;
+    const int nAnswer = mSavePrompt ? mSavePrompt(sFolder, sChosen) : -1;
+    if (nAnswer == 0)
+        return;
+    if (nAnswer < 0) {
+        // No dialog on this desktop: the preset goes into the presets
+        // folder under a new name, and the user is told which.
+        sChosen = UnusedPresetPath();
+        if (sChosen.empty())
+            return;
+        const std::string sText
+            = "No file dialog (zenity or kdialog) is installed; the preset was saved as '" + sChosen + "'.";
+        epi::Alert(sText.c_str(), "Save As");
+    }
+    const size_t nSlash = sChosen.rfind(platform::kPathSeparator);
+    const std::string sFileName = nSlash == std::string::npos ? sChosen : sChosen.substr(nSlash + 1);
+    if (sFileName.find('.') == std::string::npos)
+        sChosen += std::string(".") + kExtension;
+    if (mpProcess != nullptr)
+        mpProcess->SavePreset(sChosen);
+    msCurrentPath = sChosen;
+}

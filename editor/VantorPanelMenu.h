@@ -1,0 +1,51 @@
+// The preset strip along the top of the editor (layout 10, panel id 0): the
+// "Load" menu built from the presets folder, "Save", "Save As" and the "i"
+// button of the about box.
+#pragma once
+
+#include "VantorPanel.h"
+
+#include <functional>
+#include <string>
+
+class epiAlphaControl_hierMenu;
+
+class CVantorPanelMenu : public CVantorPanel {
+public:
+    static constexpr int kPanelId = 0;
+    static constexpr int kLayoutId = 10;
+    static constexpr int kAboutButton = 2;
+    static constexpr int kSaveButton = 5;
+    static constexpr int kSaveAsButton = 6;
+    static constexpr int kLoadMenu = 7;
+    static constexpr const char* kRefreshItem = "Refresh Preset List";
+
+    // Asks for the file to save to: 1 chosen (sChosen set), 0 cancelled,
+    // -1 no way to ask. The default runs the desktop's save dialog.
+    using SavePrompt = std::function<int(const std::string& sInitialFolder, std::string& sChosen)>;
+
+    explicit CVantorPanelMenu(IVantorProcess* pProcess);
+
+    void SetUp() override;
+    void ReportValue(int nIndex, int nValue) override;
+
+    virtual void Save();
+    virtual void SaveAs();
+    virtual void BuildLoadMenu();
+
+    void SetSavePrompt(SavePrompt prompt) { mSavePrompt = std::move(prompt); }
+    // What the "i" button opens (the window's about box).
+    void SetAboutAction(std::function<void()> action) { mShowAbout = std::move(action); }
+    const std::string& GetCurrentPresetPath() const { return msCurrentPath; }
+    epiAlphaControl_hierMenu* GetLoadMenu() const;
+
+private:
+    // Adds the presets and subfolders of one folder node under nParent.
+    void AddPresetItems(const void* pFolder, int nParent);
+    // A free name in the presets folder when there is no save dialog.
+    std::string UnusedPresetPath() const;
+
+    std::string msCurrentPath;
+    SavePrompt mSavePrompt;
+    std::function<void()> mShowAbout;
+};

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The standalone editor on a real X server (a private Xvfb): every mode opens
+# a window of its layout's size showing a picture, a knob dragged with the
+# pointer reaches the host, the editor opens and closes as a child of a real
+# window, and without a display the program says so.
+#   x11-editor-test.sh BIN_DIR
+# Exits 77 (skipped) when Xvfb or xdotool is missing.
+set -u
+BIN=$1
+EDITOR="$BIN/vantor-editor"
+SKIN_TOOL="$BIN/vantor-skin"
+BUNDLE="$(dirname "$BIN")/bundle"
+
+command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed (scripts/install-deps.sh adds it)"; exit 77; }
+command -v xdotool >/dev/null || { echo "SKIP: xdotool is not installed"; exit 77; }
+
+OUT=$(mktemp -d)
+XPID=""
+APID=""
+cleanup() {
+  [ -n "$APID" ] && kill "$APID" 2>/dev/null
+  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  rm -rf "$OUT"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# The size of a PNG file from its header: "WIDTH HEIGHT".
+png_size() { python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print(*struct.unpack(">II", d[16:24]))' "$1"; }
+
+# How many distinct bytes the image data of a PNG file holds.
+png_variety() {
+  python3 -c '
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+pos, idat = 8, b""
+while pos < len(data):
+    length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+    if kind == b"IDAT":
+        idat += data[pos + 8:pos + 8 + length]
+    pos += 12 + length
+print(len(set(zlib.decompress(idat))))' "$1"
+}
+
+# Without a display the program refuses with status 2.
+env -u DISPLAY timeout 20 "$EDITOR" --after 0.1 2>"$OUT/nodisplay.txt"
+[ $? -eq 2 ] || fail "without DISPLAY the status is not 2"
+grep -q "no display" "$OUT/nodisplay.txt" || fail "without DISPLAY nothing says why"
+
+# A private server on a free display number.
+for n in $(seq 91 140); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { DISPLAY_NUMBER=$n; break; }
+done
+Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$OUT/xvfb.log" 2>&1 &
+XPID=$!
+export DISPLAY=":$DISPLAY_NUMBER"
+for _ in $(seq 50); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.1
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "SKIP: Xvfb did not start"; cat "$OUT/xvfb.log"; exit 77; }
+
+# Every mode: the window is the size of the mode's main layout (the size the
+# skin tool composes) and shows a real picture.
+for mode in eq compressor limiter clipper chain; do
+  timeout 30 "$EDITOR" --mode "$mode" --screenshot "$OUT/$mode.png" --after 0.5 || fail "mode $mode: status $?"
+  [ -f "$OUT/$mode.png" ] || fail "mode $mode: no screenshot"
+  timeout 30 "$SKIN_TOOL" render "$BUNDLE/Vantor.xrs" --editor "$mode" -o "$OUT/$mode-layout.png" \
+    || fail "mode $mode: the skin tool cannot compose it"
+  [ "$(png_size "$OUT/$mode.png")" = "$(png_size "$OUT/$mode-layout.png")" ] \
+    || fail "mode $mode: window $(png_size "$OUT/$mode.png"), layout $(png_size "$OUT/$mode-layout.png")"
+  # A blank picture's pixel rows hold only a handful of distinct bytes.
+  [ "$(png_variety "$OUT/$mode.png")" -gt 20 ] || fail "mode $mode: the screenshot is blank"
+done
+
+# Drag the equaliser's low-cut knob up, then all the way down: the host hears
+# a frequency, then 15 (off).
+timeout 30 "$EDITOR" --mode chain --print-changes --after 4 >"$OUT/changes.txt" &
+APID=$!
+WINDOW=$(timeout 10 xdotool search --sync --name '^Vantor$' | head -1)
+[ -n "$WINDOW" ] || fail "the editor window did not appear"
+sleep 0.5
+# The knob's middle: panel at (0, 18), knob at (26, 166) in the panel.
+xdotool mousemove --window "$WINDOW" 51 210 mousedown 1
+sleep 0.2
+xdotool mousemove --window "$WINDOW" 51 150
+sleep 0.2
+xdotool mousemove --window "$WINDOW" 51 600
+sleep 0.2
+xdotool mouseup 1
+wait "$APID"
+STATUS=$?
+APID=""
+[ "$STATUS" -eq 0 ] || fail "the editor ended with status $STATUS"
+grep '^parameter 3 = ' "$OUT/changes.txt" | grep -vq ' = 15$' || fail "dragging up set no frequency: $(cat "$OUT/changes.txt")"
+[ "$(grep '^parameter 3 = ' "$OUT/changes.txt" | tail -1)" = "parameter 3 = 15" ] \
+  || fail "dragging down did not switch the low cut off: $(cat "$OUT/changes.txt")"
+
+# The editor as a child of a real window, opened and closed a hundred times.
+if [ -x "$BIN/vantor-editor-tests" ]; then
+  timeout 60 "$BIN/vantor-editor-tests" --gtest_filter='*RealWindow*' >"$OUT/gtest.txt" 2>&1 \
+    || fail "the editor in a real window: $(tail -20 "$OUT/gtest.txt")"
+  grep -q '\[  PASSED  \] 1 test' "$OUT/gtest.txt" || fail "the real-window test did not run: $(tail -5 "$OUT/gtest.txt")"
+fi
+
+echo "PASS"
