@@ -243,6 +243,10 @@ TEST(Lv2Tools, Lv2lsAndLv2infoListThePlugInsTheirPortsAndLatency)
         const SCommand info = RunCommand(WithBuildLv2Path(std::string("lv2info ") + plugIn.pszUri));
         EXPECT_NE(info.sOutput.find("Has latency:       yes"), std::string::npos) << info.sOutput;
         EXPECT_NE(info.sOutput.find(std::string("Name:              ") + plugIn.pszName), std::string::npos);
+        // Every plug-in offers the editor as an X11 UI in its own binary.
+        EXPECT_NE(info.sOutput.find("urn:vantor:lv2:ui"), std::string::npos) << info.sOutput;
+        EXPECT_NE(info.sOutput.find("ui#X11UI"), std::string::npos);
+        EXPECT_NE(info.sOutput.find("vantor_ui.so"), std::string::npos);
         for (const SLv2Port& port : BuildLv2Ports(plugIn.nProcessType, TableParameters(plugIn.nProcessType)))
             EXPECT_NE(info.sOutput.find("Symbol:      " + port.sSymbol + "\n"), std::string::npos) << port.sSymbol;
     }

@@ -275,11 +275,23 @@ bool ReadLv2Preset(
 std::string ManifestTurtle(const std::string& sBinary, const std::vector<SLv2Preset>& presets)
 {
     std::ostringstream out;
-    out << kGenerated << kPrefixes;
+    out << kGenerated << kPrefixes << "@prefix ui:     <http://lv2plug.in/ns/extensions/ui#> .\n\n";
     for (const SLv2PlugIn& plugIn : kLv2PlugIns) {
-        out << "<" << plugIn.pszUri << ">\n\ta lv2:Plugin ;\n\tlv2:binary <" << sBinary << "> ;\n\trdfs:seeAlso <"
-            << plugIn.pszTurtle << "> .\n\n";
+        out << "<" << plugIn.pszUri << ">\n\ta lv2:Plugin ;\n\tlv2:binary <" << sBinary << "> ;\n\tui:ui <"
+            << kLv2UiUri << "> ;\n\trdfs:seeAlso <" << plugIn.pszTurtle << "> .\n\n";
     }
+    // One editor serves every plug-in; it is told the meter ports of each.
+    out << "<" << kLv2UiUri << ">\n\ta ui:X11UI ;\n\tui:binary <" << kLv2UiBinary
+        << "> ;\n\tlv2:requiredFeature ui:parent ;\n\tlv2:optionalFeature ui:resize , ui:idleInterface ;\n"
+        << "\tlv2:extensionData ui:idleInterface";
+    for (const SLv2PlugIn& plugIn : kLv2PlugIns) {
+        for (const SLv2Port& port : BuildLv2Ports(plugIn.nProcessType, TableParameters(plugIn.nProcessType))) {
+            if (port.eKind == ELv2PortKind::Meter)
+                out << " ;\n\tui:portNotification [\n\t\tui:plugin <" << plugIn.pszUri << "> ;\n\t\tlv2:symbol "
+                    << Quoted(port.sSymbol) << " ;\n\t\tui:protocol ui:floatProtocol\n\t]";
+        }
+    }
+    out << " .\n\n";
     for (const SLv2Preset& preset : presets) {
         out << "<" << preset.sUri << ">\n\ta pset:Preset ;\n\tlv2:appliesTo <" << preset.pPlugIn->pszUri
             << "> ;\n\trdfs:label " << Quoted(preset.sLabel) << " ;\n\trdfs:seeAlso <" << kLv2PresetsFile << "> .\n\n";

@@ -31,6 +31,10 @@ struct SLv2Version {
     int nMicro;
 };
 
+// The editor of every plug-in: an X11 UI in its own binary.
+constexpr const char* kLv2UiUri = "urn:vantor:lv2:ui";
+constexpr const char* kLv2UiBinary = "vantor_ui.so";
+
 std::string ManifestTurtle(const std::string& sBinary, const std::vector<SLv2Preset>& presets);
 std::string PlugInTurtle(const SLv2PlugIn& plugIn, SLv2Version version);
 std::string PresetsTurtle(const std::vector<SLv2Preset>& presets);
