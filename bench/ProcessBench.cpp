@@ -83,6 +83,7 @@ BENCHMARK(BM_Process44k)->Arg(64)->Arg(512)->Arg(4096)->Unit(benchmark::kMillise
 void BM_UserInterfaceLockHold(benchmark::State& state)
 {
     double fLongest = 0.0;
+    bool bWarmedUp = false;
     for (auto _ : state) {
         SProcess process(512, 44100.0);
         std::atomic<bool> bStop{false};
@@ -102,10 +103,14 @@ void BM_UserInterfaceLockHold(benchmark::State& state)
         }
         bStop = true;
         audio.join();
-        fLongest = std::max(fLongest, process.pProcess->GetLongestUserHoldMicroseconds());
+        // The first burst of the program also pays for first calls into the
+        // maths library and cold caches; the figure is the steady state.
+        if (bWarmedUp)
+            fLongest = std::max(fLongest, process.pProcess->GetLongestUserHoldMicroseconds());
+        bWarmedUp = true;
     }
     state.counters["max_us"] = fLongest;
 }
-BENCHMARK(BM_UserInterfaceLockHold)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UserInterfaceLockHold)->Iterations(4)->Unit(benchmark::kMillisecond);
 
 } // namespace
