@@ -109,6 +109,10 @@ bool FlushFile(FileHandle hFile);
 bool ReplaceFile(const std::string& sFrom, const std::string& sTo);
 
 bool RemoveFile(const std::string& sPath);
+
+// The absolute path with every symbolic link resolved, or "" when the path
+// does not lead to an existing file.
+std::string ResolvePath(const std::string& sPath);
 bool FileExists(const std::string& sPath);
 
 // --- Files opened for update (the skin container) ---------------------------

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -100,6 +101,16 @@ bool ReplaceFile(const std::string& sFrom, const std::string& sTo)
 bool RemoveFile(const std::string& sPath)
 {
     return ::unlink(sPath.c_str()) == 0;
+}
+
+std::string ResolvePath(const std::string& sPath)
+{
+    char* pszReal = ::realpath(sPath.c_str(), nullptr);
+    if (pszReal == nullptr)
+        return std::string();
+    std::string sReal = pszReal;
+    std::free(pszReal);
+    return sReal;
 }
 
 bool FileExists(const std::string& sPath)

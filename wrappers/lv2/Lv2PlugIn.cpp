@@ -24,23 +24,9 @@ namespace {
 // Longest block handed to the process at once; longer host blocks are cut.
 constexpr unsigned kMaxBlock = 8192;
 
-// Where Vantor.vpa is. The bundle holds a symbolic link to the library
-// (build tree: ../Vantor.vpa, installed: ../../vantor/Vantor.vpa). The link is
-// resolved first, because the library finds its skin and presets folder
-// beside its own real path. A bundle copied without the link falls back to
-// the installed library.
 std::string FindLibrary(const char* pszBundlePath)
 {
-    std::string sLink = pszBundlePath != nullptr ? pszBundlePath : "";
-    if (!sLink.empty() && sLink.back() != '/')
-        sLink += '/';
-    sLink += "Vantor.vpa";
-    if (char* pszReal = ::realpath(sLink.c_str(), nullptr)) {
-        std::string sReal = pszReal;
-        std::free(pszReal);
-        return sReal;
-    }
-    return VANTOR_INSTALLED_VPA;
+    return FindLv2Library(pszBundlePath, VANTOR_INSTALLED_VPA);
 }
 
 struct SParameterPort {

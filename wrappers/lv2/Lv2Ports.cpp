@@ -1,5 +1,7 @@
 #include "Lv2Ports.h"
 
+#include "platform/Platform.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -163,4 +165,13 @@ std::string Lv2StoredToText(const SParameterText& parameter, int nStored)
     std::snprintf(
         buffer, sizeof(buffer), "%.*f", bWhole ? 0 : std::max(nDecimals, 1), nStored / PowerOfTen(parameter.nDecimals));
     return buffer;
+}
+
+std::string FindLv2Library(const char* pszBundlePath, const char* pszInstalled)
+{
+    std::string sLink = pszBundlePath != nullptr ? pszBundlePath : "";
+    if (!sLink.empty() && sLink.back() != '/')
+        sLink += '/';
+    const std::string sReal = platform::ResolvePath(sLink + "Vantor.vpa");
+    return sReal.empty() ? std::string(pszInstalled) : sReal;
 }

@@ -95,3 +95,10 @@ float Lv2StoredToPort(const SParameterText& parameter, int nStored);
 // The same as text for Turtle: the engineering value with the parameter's
 // decimals ("-3.3", "15.0", "1").
 std::string Lv2StoredToText(const SParameterText& parameter, int nStored);
+
+// Where Vantor.vpa is for a bundle. The bundle holds a symbolic link to the
+// library (build tree: ../Vantor.vpa, installed: ../../vantor/Vantor.vpa).
+// The link is resolved, because the library finds its skin and presets
+// beside its own real path. A bundle copied without the link falls back to
+// pszInstalled.
+std::string FindLv2Library(const char* pszBundlePath, const char* pszInstalled);

@@ -28,19 +28,9 @@ namespace {
 
 constexpr const char* kUiUri = "urn:vantor:lv2:ui";
 
-// Vantor.vpa through the bundle's link to it, as the plug-in binary finds it.
 std::string FindLibrary(const char* pszBundlePath)
 {
-    std::string sLink = pszBundlePath != nullptr ? pszBundlePath : "";
-    if (!sLink.empty() && sLink.back() != '/')
-        sLink += '/';
-    sLink += "Vantor.vpa";
-    if (char* pszReal = ::realpath(sLink.c_str(), nullptr)) {
-        std::string sReal = pszReal;
-        std::free(pszReal);
-        return sReal;
-    }
-    return VANTOR_INSTALLED_VPA;
+    return FindLv2Library(pszBundlePath, VANTOR_INSTALLED_VPA);
 }
 
 const void* FindFeature(const LV2_Feature* const* ppFeatures, const char* pszUri)
