@@ -58,20 +58,24 @@ test-tsan: deps $(BUILD_TSAN)/build.ninja
 # process takes from outside (host chunks, preset files). `make fuzz` runs
 # each five minutes, `make fuzz-smoke` each one minute as part of `make test`.
 FUZZ_DIR     ?= $(BUILD)/fuzz
-FUZZ_SOURCES  = tests/fuzz/SkinFuzz.cpp $(wildcard toolkit/*.cpp) $(wildcard platform/*.cpp)
+# The platform layer without its window system part.
+FUZZ_PLATFORM = $(filter-out platform/X11% platform/Offscreen% platform/SaveFilePrompt%,$(wildcard platform/*.cpp))
+FUZZ_SOURCES  = tests/fuzz/SkinFuzz.cpp $(wildcard toolkit/*.cpp) $(FUZZ_PLATFORM)
 FUZZ_FLAGS    = -std=c++17 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
 
 $(FUZZ_DIR)/skin-fuzz: $(FUZZ_SOURCES) $(wildcard toolkit/*.h) tests/fuzz/SkinFuzzInput.h platform/Platform.h
 	@mkdir -p $(FUZZ_DIR)
 	clang++ $(FUZZ_FLAGS) $(FUZZ_SOURCES) -o $@ -ldl
 
-STATE_FUZZ_SOURCES = tests/fuzz/StateFuzz.cpp $(wildcard processor/*.cpp) $(wildcard host-interface/*.cpp) \
-  $(wildcard dsp/*.cpp) $(wildcard parameters/*.cpp) $(wildcard presets/*.cpp) $(wildcard support/*.cpp) \
-  $(wildcard platform/*.cpp)
+# The process without the plug-in object (which also makes editors).
+STATE_FUZZ_SOURCES = tests/fuzz/StateFuzz.cpp \
+  $(filter-out processor/VantorPlugIn.cpp processor/VantorMain.cpp,$(wildcard processor/*.cpp)) \
+  $(wildcard host-interface/*.cpp) $(wildcard dsp/*.cpp) $(wildcard parameters/*.cpp) $(wildcard presets/*.cpp) \
+  $(wildcard support/*.cpp) $(FUZZ_PLATFORM)
 
 $(FUZZ_DIR)/state-fuzz: $(STATE_FUZZ_SOURCES) $(wildcard processor/*.h dsp/*.h parameters/*.h presets/*.h)
 	@mkdir -p $(FUZZ_DIR)
-	clang++ $(FUZZ_FLAGS) -ffp-contract=off $(STATE_FUZZ_SOURCES) -o $@ -ldl -lpthread
+	clang++ $(FUZZ_FLAGS) -fno-sanitize=vptr -ffp-contract=off $(STATE_FUZZ_SOURCES) -o $@ -ldl -lpthread
 
 # Seeds for the state fuzzer: every built preset (first byte 0x84: a chain
 # preset file) and a default chunk (first byte 4).
