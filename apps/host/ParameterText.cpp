@@ -54,6 +54,25 @@ double PowerOfTen(int nDecimals)
 
 } // namespace
 
+SParameterText MakeParameterText(const char* pszName, const char* pszUnit, int nType, int nMin, int nMax,
+                                 int nDefault, int nDecimals, const char* pszMinText, const char* pszMaxText,
+                                 const char* pszValueTexts, bool bActive)
+{
+    SParameterText text;
+    text.names = Split(pszName, '@');
+    text.unit = pszUnit != nullptr ? pszUnit : "";
+    text.nType = nType;
+    text.nMin = nMin;
+    text.nMax = nMax;
+    text.nDefault = nDefault;
+    text.nDecimals = nDecimals;
+    text.minText = pszMinText != nullptr ? pszMinText : "";
+    text.maxText = pszMaxText != nullptr ? pszMaxText : "";
+    text.valueTexts = Split(pszValueTexts, '@');
+    text.bActive = bActive;
+    return text;
+}
+
 void CParameterText::Load(vpa::IProcess& process)
 {
     mParameters.clear();
@@ -61,19 +80,9 @@ void CParameterText::Load(vpa::IProcess& process)
     for (unsigned i = 0; i < nCount; ++i) {
         vpa::SParameterInfo info;
         process.GetParameterInfo(i, &info);
-        SParameterText text;
-        text.names = Split(info.pszName, '@');
-        text.unit = info.pszUnit != nullptr ? info.pszUnit : "";
-        text.nType = info.nType;
-        text.nMin = info.nMin;
-        text.nMax = info.nMax;
-        text.nDefault = info.nDefault;
-        text.nDecimals = info.nDecimals;
-        text.minText = info.pszMinText != nullptr ? info.pszMinText : "";
-        text.maxText = info.pszMaxText != nullptr ? info.pszMaxText : "";
-        text.valueTexts = Split(info.pszValueTexts, '@');
-        text.bActive = info.bActive;
-        mParameters.push_back(text);
+        mParameters.push_back(MakeParameterText(info.pszName, info.pszUnit, info.nType, info.nMin, info.nMax,
+                                                info.nDefault, info.nDecimals, info.pszMinText, info.pszMaxText,
+                                                info.pszValueTexts, info.bActive));
     }
 }
 

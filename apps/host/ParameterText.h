@@ -22,6 +22,12 @@ struct SParameterText {
     bool bActive = false;
 };
 
+// A descriptor's fields as texts: names and value texts split at '@', null
+// texts as "".
+SParameterText MakeParameterText(const char* pszName, const char* pszUnit, int nType, int nMin, int nMax,
+                                 int nDefault, int nDecimals, const char* pszMinText, const char* pszMaxText,
+                                 const char* pszValueTexts, bool bActive);
+
 class CParameterText {
 public:
     // Reads the descriptors of a process.

@@ -9,25 +9,6 @@
 
 namespace {
 
-std::vector<std::string> Split(const char* psz)
-{
-    std::vector<std::string> parts;
-    if (psz == nullptr)
-        return parts;
-    std::string sPart;
-    for (const char* p = psz;; ++p) {
-        if (*p == '@' || *p == '\0') {
-            parts.push_back(sPart);
-            sPart.clear();
-            if (*p == '\0')
-                break;
-        } else {
-            sPart += *p;
-        }
-    }
-    return parts;
-}
-
 // A Turtle string literal.
 std::string Quoted(const std::string& s)
 {
@@ -204,19 +185,9 @@ CParameterText TableParameters(unsigned nProcessType)
     std::vector<SParameterText> texts;
     for (int i = 0; i < kNrOfVantorParameters; ++i) {
         const SParameterDescriptor& d = kVantorParameters[i];
-        SParameterText text;
-        text.names = Split(d.pszName);
-        text.unit = d.pszUnit != nullptr ? d.pszUnit : "";
-        text.nType = d.nType;
-        text.nMin = d.nMin;
-        text.nMax = d.nMax;
-        text.nDefault = d.nDefault;
-        text.nDecimals = d.nDecimals;
-        text.minText = d.pszMinText != nullptr ? d.pszMinText : "";
-        text.maxText = d.pszMaxText != nullptr ? d.pszMaxText : "";
-        text.valueTexts = Split(d.pszValueTexts);
-        text.bActive = IsParameterActive(i, nProcessType);
-        texts.push_back(text);
+        texts.push_back(MakeParameterText(d.pszName, d.pszUnit, d.nType, d.nMin, d.nMax, d.nDefault, d.nDecimals,
+                                          d.pszMinText, d.pszMaxText, d.pszValueTexts,
+                                          IsParameterActive(i, nProcessType)));
     }
     CParameterText parameters;
     parameters.Load(texts);
