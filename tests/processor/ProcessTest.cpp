@@ -1,6 +1,6 @@
 #include "ProcessRig.h"
 
-#include "host-interface/vpaGUI.h"
+#include "NullEditor.h"
 #include "processor/ChainOrder.h"
 #include "processor/IVantorGUI.h"
 #include "processor/ParameterTable.h"
@@ -64,18 +64,8 @@ TEST(Process, ParametersReachTheChainInEngineeringUnits)
 }
 
 // An editor that records what the process tells it.
-class CRecordingEditor : public virtual vpa::CGUI, public virtual IVantorGUI {
+class CRecordingEditor : public virtual CNullEditor, public virtual IVantorGUI {
 public:
-    void GetSize(long& nWidth, long& nHeight) override { nWidth = nHeight = 0; }
-    void Open(void*, long, long) override {}
-    void Move(long, long) override {}
-    void Close() override {}
-    void OpenFloating(long, long) override {}
-    void Activate() override {}
-    void Paint() override {}
-    void Idle() override {}
-    void Deactivate() override {}
-    void PanelStep(long) override {}
     void SetControlValue(int nKey, int nValue) override { mValues.emplace_back(nKey, nValue); }
     void InvalidateEQCurve() override { ++mnCurveRedraws; }
     void* GetDriver() override { return nullptr; }
