@@ -1,5 +1,6 @@
 #include "VantorPanelMenu.h"
 
+#include "NamePrompt.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "presets/PresetFile.h"
@@ -8,8 +9,7 @@
 #include "toolkit/epiAlert.h"
 #include "toolkit/epiAlphaControl_button.h"
 #include "toolkit/epiAlphaControl_hierMenu.h"
-
-#include <cstdio>
+#include "toolkit/vpaGui.h"
 
 namespace {
 
@@ -28,6 +28,7 @@ CVantorPanelMenu::CVantorPanelMenu(IVantorProcess* pProcess)
     , mSavePrompt([](const std::string& sFolder, std::string& sChosen) {
         return platform::AskSaveFileName("Save As", sFolder, "RYX Presets (*.ryxp)", kExtension, sChosen);
     })
+    , mRunNamePrompt([](CNamePrompt& prompt) { prompt.Run(false); })
 {
     SetLayoutId(kLayoutId);
 }
@@ -122,15 +123,58 @@ void CVantorPanelMenu::Save()
         mpProcess->SavePreset(msCurrentPath);
 }
 
-std::string CVantorPanelMenu::UnusedPresetPath() const
+std::string CVantorPanelMenu::UnusedPresetName() const
 {
     const std::string sFolder = GetPresetsFolder();
     for (int n = 1; n < 10000; ++n) {
-        const std::string sPath = sFolder + "Preset " + std::to_string(n) + "." + kExtension;
-        if (!platform::FileExists(sPath))
-            return sPath;
+        const std::string sName = "Preset " + std::to_string(n);
+        if (!platform::FileExists(sFolder + sName + kPresetExtension))
+            return sName;
     }
     return std::string();
+}
+
+bool CVantorPanelMenu::TakePresetName(std::string& sName, std::string& sPath, std::string& sWhy) const
+{
+    sName = TidyPresetName(sName, sWhy);
+    if (sName.empty())
+        return false;
+    const std::string sRelative = PresetNameToPath(sName);
+    sPath = GetPresetsFolder() + sRelative + kPresetExtension;
+    if (platform::FileExists(sPath)) {
+        const std::string sText = "The preset '" + sName + "' exists already. Do you want to replace it?";
+        if (epi::Alert(sText.c_str(), "Save As", 1) != 1) {
+            sWhy.clear();
+            return false;
+        }
+        return true;
+    }
+    // The presets folder and every folder of the name, made as needed.
+    std::string sFolder = GetPresetsFolder();
+    bool bMade = platform::CreateFolder(sFolder);
+    for (size_t nSlash = sRelative.find(platform::kPathSeparator); bMade && nSlash != std::string::npos;
+         nSlash = sRelative.find(platform::kPathSeparator, nSlash + 1))
+        bMade = platform::CreateFolder(sFolder + sRelative.substr(0, nSlash));
+    if (!bMade) {
+        sWhy = "The folder for the preset cannot be made.";
+        return false;
+    }
+    return true;
+}
+
+std::string CVantorPanelMenu::AskPresetFile()
+{
+    vpaGui* pWindow = GetWindow();
+    std::string sPath;
+    CNamePrompt prompt(pWindow != nullptr ? pWindow->GetEngine() : nullptr, "Save As",
+        [this, &sPath](std::string& sName, std::string& sWhy) { return TakePresetName(sName, sPath, sWhy); });
+    if (!prompt.Open(UnusedPresetName())) {
+        epi::Alert("The skin has no name prompt, so the preset was not saved.", "Save As");
+        return std::string();
+    }
+    if (mRunNamePrompt)
+        mRunNamePrompt(prompt);
+    return prompt.GetState() == CNamePrompt::EState::kAccepted ? sPath : std::string();
 }
 
 void CVantorPanelMenu::SaveAs()
@@ -141,20 +185,23 @@ void CVantorPanelMenu::SaveAs()
     if (nAnswer == 0)
         return;
     if (nAnswer < 0) {
-        // No dialog on this desktop: the preset goes into the presets
-        // folder under a new name, and the user is told which.
-        sChosen = UnusedPresetPath();
+        // No save dialog on this desktop: a name for the presets folder.
+        sChosen = AskPresetFile();
         if (sChosen.empty())
             return;
-        const std::string sText
-            = "No file dialog (zenity or kdialog) is installed; the preset was saved as '" + sChosen + "'.";
-        epi::Alert(sText.c_str(), "Save As");
+    } else {
+        const size_t nSlash = sChosen.rfind(platform::kPathSeparator);
+        const std::string sFileName = nSlash == std::string::npos ? sChosen : sChosen.substr(nSlash + 1);
+        if (sFileName.find('.') == std::string::npos)
+            sChosen += std::string(".") + kExtension;
     }
-    const size_t nSlash = sChosen.rfind(platform::kPathSeparator);
-    const std::string sFileName = nSlash == std::string::npos ? sChosen : sChosen.substr(nSlash + 1);
-    if (sFileName.find('.') == std::string::npos)
-        sChosen += std::string(".") + kExtension;
-    if (mpProcess != nullptr)
-        mpProcess->SavePreset(sChosen);
+    if (mpProcess == nullptr)
+        return;
+    mpProcess->SavePreset(sChosen);
+    if (!platform::FileExists(sChosen)) {
+        const std::string sText = "The preset could not be saved as '" + sChosen + "'.";
+        epi::Alert(sText.c_str(), "Save As");
+        return;
+    }
     msCurrentPath = sChosen;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+class CNamePrompt;
 class epiAlphaControl_hierMenu;
 
 class CVantorPanelMenu : public CVantorPanel {
@@ -23,6 +24,11 @@ public:
     // Asks for the file to save to: 1 chosen (sChosen set), 0 cancelled,
     // -1 no way to ask. The default runs the desktop's save dialog.
     using SavePrompt = std::function<int(const std::string& sInitialFolder, std::string& sChosen)>;
+    // Shows the toolkit's name prompt (opened, with the suggested name) that
+    // "Save As" falls back on when SavePrompt answers -1; it returns once
+    // the prompt is answered. The default is the off-screen run, which takes
+    // the suggested name; the editor's window installs the modal one.
+    using NamePromptRunner = std::function<void(CNamePrompt& prompt)>;
 
     explicit CVantorPanelMenu(IVantorProcess* pProcess);
 
@@ -34,6 +40,7 @@ public:
     virtual void BuildLoadMenu();
 
     void SetSavePrompt(SavePrompt prompt) { mSavePrompt = std::move(prompt); }
+    void SetNamePromptRunner(NamePromptRunner runner) { mRunNamePrompt = std::move(runner); }
     // What the "i" button opens (the window's about box).
     void SetAboutAction(std::function<void()> action) { mShowAbout = std::move(action); }
     const std::string& GetCurrentPresetPath() const { return msCurrentPath; }
@@ -42,10 +49,17 @@ public:
 private:
     // Adds the presets and subfolders of one folder node under nParent.
     void AddPresetItems(const void* pFolder, int nParent);
-    // A free name in the presets folder when there is no save dialog.
-    std::string UnusedPresetPath() const;
+    // "Preset N" with the smallest N that names no preset in the presets
+    // folder, or "" when all are taken.
+    std::string UnusedPresetName() const;
+    // The file of a preset name the name prompt gives, or "" when cancelled.
+    std::string AskPresetFile();
+    // The name prompt's check: a tidy name, not an existing preset unless
+    // the user agrees to replace it, its folders made. sPath gets the file.
+    bool TakePresetName(std::string& sName, std::string& sPath, std::string& sWhy) const;
 
     std::string msCurrentPath;
     SavePrompt mSavePrompt;
+    NamePromptRunner mRunNamePrompt;
     std::function<void()> mShowAbout;
 };

@@ -2,6 +2,7 @@
 
 #include "GUIDriver.h"
 #include "InfoDlg.h"
+#include "NamePrompt.h"
 #include "VantorPanelClipper.h"
 #include "VantorPanelComp.h"
 #include "VantorPanelEQ.h"
@@ -59,6 +60,7 @@ std::unique_ptr<CVantorPanel> CWindow::CreatePanel(int n)
     if (n == nModules) {
         auto pMenu = std::make_unique<CVantorPanelMenu>(mpProcess);
         pMenu->SetAboutAction([this] { ShowAbout(); });
+        pMenu->SetNamePromptRunner([this](CNamePrompt& prompt) { prompt.Run(IsInteractive()); });
         pMenu->SetOrigin(0, kMenuTop);
         return pMenu;
     }
@@ -212,9 +214,14 @@ void CWindow::PaintAll()
     mpDriver->Blit(GetMap(), GetBounds());
 }
 
+bool CWindow::IsInteractive() const
+{
+    return mpDriver->GetWindow() != nullptr && mpDriver->GetWindow()->IsInteractive();
+}
+
 void CWindow::ShowAbout()
 {
-    CInfoDlg dialog(GetEngine(), mpDriver->GetWindow() != nullptr && mpDriver->GetWindow()->IsInteractive());
+    CInfoDlg dialog(GetEngine(), IsInteractive());
     dialog.Run();
 }
 

@@ -65,6 +65,8 @@ public:
 
     // Shows the about box (modal).
     void ShowAbout();
+    // True when the system window takes input, so modal boxes may wait for it.
+    bool IsInteractive() const;
     // True for the window of a program of its own (no host around it).
     bool IsStandalone() const { return mbStandalone; }
 

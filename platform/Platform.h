@@ -148,4 +148,8 @@ struct SFolderEntry {
 // order. False when the folder cannot be read.
 bool ListFolder(const std::string& sPath, std::vector<SFolderEntry>& entries);
 
+// Creates one folder (its parent must exist; the umask applies). True when
+// the folder exists afterwards, also when it was there already.
+bool CreateFolder(const std::string& sPath);
+
 } // namespace platform

@@ -143,4 +143,12 @@ bool ListFolder(const std::string& sPath, std::vector<SFolderEntry>& entries)
     return true;
 }
 
+bool CreateFolder(const std::string& sPath)
+{
+    if (::mkdir(sPath.c_str(), 0777) == 0)
+        return true;
+    struct stat st { };
+    return errno == EEXIST && ::stat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "support/File.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -93,6 +94,47 @@ std::string PresetNameToPath(const std::string& sName)
             c = platform::kPathSeparator;
     }
     return sPath;
+}
+
+std::string TidyPresetName(const std::string& sTyped, std::string& sWhy)
+{
+    // Longest file name most file systems take, less the extension.
+    constexpr size_t kMaxPart = 255 - 5;
+    auto trim = [](const std::string& s) {
+        const size_t nFirst = s.find_first_not_of(' ');
+        return nFirst == std::string::npos ? std::string() : s.substr(nFirst, s.find_last_not_of(' ') - nFirst + 1);
+    };
+    sWhy.clear();
+    if (trim(sTyped).empty()) {
+        sWhy = "Type a name for the preset.";
+        return std::string();
+    }
+    std::string sName;
+    size_t nStart = 0;
+    while (true) {
+        const size_t nColon = sTyped.find(':', nStart);
+        const std::string sPart
+            = trim(sTyped.substr(nStart, nColon == std::string::npos ? std::string::npos : nColon - nStart));
+        const bool bControl = std::any_of(
+            sPart.begin(), sPart.end(), [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; });
+        if (sPart.empty())
+            sWhy = "A folder or preset name between ':' is empty.";
+        else if (sPart[0] == '.')
+            sWhy = "A name must not start with '.'.";
+        else if (sPart.find('/') != std::string::npos)
+            sWhy = "A name must not contain '/'; use ':' for folders.";
+        else if (sPart.size() > kMaxPart)
+            sWhy = "The name is too long.";
+        else if (bControl)
+            sWhy = "The name holds a control character.";
+        if (!sWhy.empty())
+            return std::string();
+        sName += sPart;
+        if (nColon == std::string::npos)
+            return sName;
+        sName += ':';
+        nStart = nColon + 1;
+    }
 }
 
 std::string GetDefaultPresetPath(int nModule)

@@ -20,6 +20,13 @@ std::string GetModuleFolder();
 std::string GetPresetsFolder();
 // "Rock:Warm" -> "Rock/Warm" (':' separates folders in preset names).
 std::string PresetNameToPath(const std::string& sName);
+// A preset name as a user typed it, made ready to save under: the spaces
+// around it and around each ':' are dropped. Every part must then hold more
+// than spaces, must not start with '.' (hidden files, "..") and must not
+// hold '/' or control characters, and must leave room for the extension in
+// a file name. A name that breaks a rule gives "" and the reason in sWhy,
+// one short sentence for the user.
+std::string TidyPresetName(const std::string& sTyped, std::string& sWhy);
 // The default preset file of a module (0..3); for other values the bare
 // defaults folder, which no load finds.
 std::string GetDefaultPresetPath(int nModule);

@@ -10,6 +10,7 @@ packages=(
   lv2-dev liblilv-dev libsndfile1-dev lilv-utils sordi lv2file lv2proc
   libebur128-dev help2man
   libx11-dev xvfb xauth xdotool
+  libjack-jackd2-dev jackd2 jalv libsamplerate0-dev
 )
 
 # Peer LV2 plug-ins for the side-by-side speed figures of `make bench` only

@@ -47,12 +47,41 @@ bool epiAlphaControl_editText::Key(int nKey)
 
 void epiAlphaControl_editText::Draw(epiOffmap& target, const SEpiRect& clip)
 {
-    epiAlphaControl_text::Draw(target, clip);
+    // Nothing is drawn outside the field, whatever the redrawn area.
+    const SEpiRect area = EpiIntersect(clip, mBounds);
+    if (area.IsEmpty())
+        return;
+    const epiAlphaFontsList* pFonts = GetFonts();
+    const int nWidth = pFonts != nullptr ? pFonts->Measure(miFontSlot, GetLine(0)) : 0;
+    const int nRoom = mBounds.Width() - miOffsetH - kCaretRoom;
+    int nEnd = 0; // where the text ends (the caret's place)
+    if (pFonts == nullptr || nWidth <= nRoom || miAlign != 0) {
+        epiAlphaControl_text::Draw(target, area);
+        nEnd = mBounds.left + miOffsetH + nWidth;
+    } else {
+        // Too wide: the end stays in view, where the typing happens.
+        epiAlphaControl::Draw(target, area);
+        nEnd = mBounds.right - kCaretRoom;
+        const int y = (mBounds.top + mBounds.bottom) / 2 - pFonts->GetHeight(miFontSlot) / 2 + miOffsetV;
+        if (mbColour)
+            pFonts->DrawColoured(
+                miFontSlot, &target, GetLine(0), nEnd, y, 2, 0, area, mbEnabled ? mnColour : mnDimmedColour);
+        else
+            pFonts->Draw(miFontSlot, &target, GetLine(0), nEnd, y, 2, 0, area);
+    }
     if (!IsFocused())
         return;
-    // A one-pixel underline marks the focused field.
+    // A one-pixel underline marks the focused field; a left-aligned one shows
+    // a caret after its text.
     const SEpiRect line { mBounds.left, static_cast<int16_t>(mBounds.bottom - 1), mBounds.right, mBounds.bottom };
-    EpiFillRect(target, EpiIntersect(line, clip), 0x3C, 0x8C, 0xD0);
+    EpiFillRect(target, EpiIntersect(line, area), 0x3C, 0x8C, 0xD0);
+    if (miAlign == 0 && pFonts != nullptr) {
+        const int h = pFonts->GetHeight(miFontSlot);
+        const int nTop = (mBounds.top + mBounds.bottom) / 2 - h / 2 + miOffsetV;
+        const SEpiRect caret { static_cast<int16_t>(nEnd + 1), static_cast<int16_t>(nTop),
+            static_cast<int16_t>(nEnd + 2), static_cast<int16_t>(nTop + h) };
+        EpiFillRect(target, EpiIntersect(caret, area), 0x20, 0x20, 0x24);
+    }
 }
 
 void epiAlphaControl_rollingText::Restart()

@@ -3,7 +3,9 @@
 // Edit text (kind 305): one line the user types into. A click gives it the
 // focus; while focused it takes printable characters (appended), Backspace
 // and Delete (remove the last character) and Return (gives the focus up).
-// It is focusable, so Tab reaches it. Rolling text (315): a line too wide
+// It is focusable, so Tab reaches it. It draws only inside its bounds; a
+// left-aligned line wider than the field shows its end, and while focused
+// a caret follows the text. Rolling text (315): a line too wide
 // for its bounds scrolls to the left on the animation tick, one pixel per
 // 30 ms, and starts over when it has gone by.
 #pragma once
@@ -13,6 +15,8 @@
 class epiAlphaControl_editText : public epiAlphaControl_text {
 public:
     static constexpr size_t kMaxLength = 255;
+    // Pixels kept free right of the text for the caret.
+    static constexpr int kCaretRoom = 3;
 
     void Init() override;
     bool Click() override;

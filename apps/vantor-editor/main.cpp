@@ -26,8 +26,12 @@ const char* const kHelp = "usage: vantor-editor [OPTIONS] [AUDIO-FILE]\n"
                           "\n"
                           "Opens the Vantor editor in a window of its own. The plug-in library is\n"
                           "loaded as a host loads it; an audio file (WAV, AIFF, FLAC, Ogg; mono or\n"
-                          "stereo) is played through the process in a loop at real-time pace, so the\n"
-                          "meters and clip lights move. The sound itself is not played out.\n"
+                          "stereo) is played through the process in a loop. When a JACK server is\n"
+                          "running the sound goes out through it (client \"vantor-editor\", ports\n"
+                          "out_left and out_right, connected to the first two speakers; a file at\n"
+                          "another rate is converted to the server's). Without a server the file is\n"
+                          "processed at real-time pace without sound, so the meters and clip lights\n"
+                          "still move.\n"
                           "\n"
                           "Options:\n"
                           "  --mode MODE           which process to edit: chain (all four modules, the\n"
@@ -37,13 +41,17 @@ const char* const kHelp = "usage: vantor-editor [OPTIONS] [AUDIO-FILE]\n"
                           "                        --screenshot, when to quit\n"
                           "  --library PATH        the plug-in library (default: lib/vantor/Vantor.vpa\n"
                           "                        beside the program, or the build's bundle)\n"
+                          "  --no-jack             do not use a JACK server even when one is running\n"
+                          "  --no-connect          leave the JACK outputs unconnected\n"
                           "  --cpu                 print the editor thread's CPU use when quitting\n"
                           "  --print-changes       print \"parameter INDEX = VALUE\" for every change the\n"
                           "                        editor makes, as the host hears it\n"
                           "  --help                this text\n"
                           "\n"
-                          "Exit status: 0 done, 1 the library, the file or the screenshot failed,\n"
-                          "2 bad options or no display.\n";
+                          "The JACK server is the default one, or the one JACK_DEFAULT_SERVER names.\n"
+                          "\n"
+                          "Exit status: 0 done, 1 the library, the file, JACK or the screenshot\n"
+                          "failed, 2 bad options or no display.\n";
 
 int UsageError(const std::string& sText)
 {
@@ -101,6 +109,8 @@ struct SOptions {
     std::string sAudio;
     bool bCpu = false;
     bool bPrintChanges = false;
+    bool bJack = true;
+    bool bConnect = true;
 };
 
 int ParseOptions(int argc, char** argv, SOptions& options)
@@ -132,6 +142,10 @@ int ParseOptions(int argc, char** argv, SOptions& options)
                 return UsageError("--library needs a path");
         } else if (sArgument == "--print-changes") {
             options.bPrintChanges = true;
+        } else if (sArgument == "--no-jack") {
+            options.bJack = false;
+        } else if (sArgument == "--no-connect") {
+            options.bConnect = false;
         } else if (sArgument == "--cpu") {
             options.bCpu = true;
         } else if (!sArgument.empty() && sArgument[0] == '-') {
@@ -167,6 +181,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vantor-editor: cannot play %s: %s\n", options.sAudio.c_str(), sError.c_str());
         return 1;
     }
+    if (player.IsLoaded()) {
+        if (options.bJack && player.OpenJack("vantor-editor", sError))
+            std::fprintf(stderr, "vantor-editor: playing through JACK as %s at %.0f Hz\n",
+                player.GetJackClientName().c_str(), player.GetSampleRate());
+        else
+            std::fprintf(stderr, "vantor-editor: %s; playing at real-time pace without sound\n",
+                options.bJack ? sError.c_str() : "JACK not used");
+    }
 
     CVpaLibrary library;
     const std::string sLibrary = options.sLibrary.empty() ? FindLibrary() : options.sLibrary;
@@ -196,7 +218,7 @@ int main(int argc, char** argv)
     const unsigned nChannels = player.GetChannels() != 0 ? player.GetChannels() : 2;
     pProcess->SetNrOfChannelsIn(nChannels);
     pProcess->SetNrOfChannelsOut(nChannels);
-    pProcess->SetMaxBufferSize(CAudioPlayer::kBlockFrames);
+    pProcess->SetMaxBufferSize(CAudioPlayer::kMaxBlockFrames);
     pProcess->SetSampleFreq(player.GetSampleRate() > 0 ? player.GetSampleRate() : 44100.0f);
     pProcess->Start();
 
@@ -209,18 +231,24 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vantor-editor: cannot open a window: %s\n", sError.c_str());
         nStatus = 2;
     } else {
+        CQuitListener listener;
         pEditor->Open(reinterpret_cast<void*>(pWindow->GetHandle()), 0, 0);
-        player.Start(pProcess);
+        if (!player.Start(pProcess, options.bConnect, sError)) {
+            std::fprintf(stderr, "vantor-editor: cannot play through JACK: %s\n", sError.c_str());
+            nStatus = 1;
+            listener.mbQuit = true;
+        }
 
         // The host's side of the editor: Idle every 10 ms.
         using Clock = std::chrono::steady_clock;
         const auto start = Clock::now();
         const double fCpuStart = ThreadCpuSeconds();
         auto next = start;
-        CQuitListener listener;
         while (!listener.mbQuit) {
             pWindow->PumpEvents(listener);
             pEditor->Idle();
+            if (player.FallBackIfJackLost())
+                std::fprintf(stderr, "vantor-editor: the JACK server went away; playing on at real-time pace\n");
             const double fElapsed = std::chrono::duration<double>(Clock::now() - start).count();
             if (options.fAfter >= 0.0 && fElapsed >= options.fAfter)
                 break;

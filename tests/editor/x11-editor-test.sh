@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The standalone editor on a real X server (a private Xvfb): every mode opens
 # a window of its layout's size showing a picture, a knob dragged with the
-# pointer reaches the host, the editor opens and closes as a child of a real
-# window, and without a display the program says so.
+# pointer reaches the host, "Save As" without a save dialog saves under a
+# name typed into the editor's own prompt, the editor opens and closes as a
+# child of a real window, and without a display the program says so.
 #   x11-editor-test.sh BIN_DIR
 # Exits 77 (skipped) when Xvfb or xdotool is missing.
 set -u
@@ -17,9 +18,11 @@ command -v xdotool >/dev/null || { echo "SKIP: xdotool is not installed"; exit 7
 OUT=$(mktemp -d)
 XPID=""
 APID=""
+PRESET_FILE=""
 cleanup() {
   [ -n "$APID" ] && kill "$APID" 2>/dev/null
   [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  [ -n "$PRESET_FILE" ] && rm -f "$PRESET_FILE"
   rm -rf "$OUT"
 }
 trap cleanup EXIT
@@ -96,6 +99,32 @@ APID=""
 grep '^parameter 3 = ' "$OUT/changes.txt" | grep -vq ' = 15$' || fail "dragging up set no frequency: $(cat "$OUT/changes.txt")"
 [ "$(grep '^parameter 3 = ' "$OUT/changes.txt" | tail -1)" = "parameter 3 = 15" ] \
   || fail "dragging down did not switch the low cut off: $(cat "$OUT/changes.txt")"
+
+# "Save As" with no save dialog on the PATH (zenity, kdialog): the toolkit's
+# name prompt opens, takes a typed name and Return, and the preset is saved
+# into the presets folder. The field holds a suggested name first.
+PRESET_NAME="x11-prompt-$$"
+PRESET_FILE="$BUNDLE/Vantor Presets/$PRESET_NAME.ryxp"
+rm -f "$PRESET_FILE"
+timeout 60 env PATH=/nonexistent "$EDITOR" --mode clipper --after 6 >"$OUT/prompt.txt" 2>&1 &
+APID=$!
+WINDOW=$(timeout 10 xdotool search --sync --name '^Vantor$' | head -1)
+[ -n "$WINDOW" ] || fail "the editor window did not appear for Save As"
+sleep 0.5
+# "Save As" on the preset strip: the button at (724, 2), 62 x 14.
+xdotool mousemove --window "$WINDOW" 755 9 click 1
+PROMPT=$(timeout 10 xdotool search --sync --name '^Save As$' | head -1)
+[ -n "$PROMPT" ] || fail "the name prompt did not appear"
+timeout 10 xdotool windowfocus --sync "$PROMPT" || fail "the name prompt cannot take the focus"
+xdotool key --repeat 12 BackSpace
+xdotool type "$PRESET_NAME"
+xdotool key Return
+wait "$APID"
+STATUS=$?
+APID=""
+[ "$STATUS" -eq 0 ] || fail "the editor ended with status $STATUS after Save As: $(cat "$OUT/prompt.txt")"
+[ -f "$PRESET_FILE" ] || fail "the typed name was not saved as $PRESET_FILE"
+rm -f "$PRESET_FILE"
 
 # The editor as a child of a real window, opened and closed a hundred times.
 if [ -x "$BIN/vantor-editor-tests" ]; then

@@ -40,7 +40,7 @@ TEST(Platform, ModuleFolderIsTheFolderOfTheRunningBinary)
     EXPECT_TRUE(platform::FileExists(sFile));
 }
 
-TEST(Platform, FolderListingMarksFoldersAndHiddenEntries)
+TEST(Platform, FoldersListTheirEntriesAndAreMadeOnDemand)
 {
     CTestFolder folder;
     std::ofstream(folder.Path("EQ.ryxp")) << "x";
@@ -61,6 +61,14 @@ TEST(Platform, FolderListingMarksFoldersAndHiddenEntries)
 
     EXPECT_FALSE(platform::ListFolder(folder.Path("missing"), entries));
     EXPECT_TRUE(entries.empty());
+
+    // A folder is made once and found again; a file of the name or a
+    // missing parent is refused.
+    EXPECT_TRUE(platform::CreateFolder(folder.Path("Rock")));
+    EXPECT_TRUE(platform::CreateFolder(folder.Path("Rock")));
+    EXPECT_TRUE(platform::ListFolder(folder.Path("Rock"), entries));
+    EXPECT_FALSE(platform::CreateFolder(folder.Path("EQ.ryxp")));
+    EXPECT_FALSE(platform::CreateFolder(folder.Path("missing/Rock")));
 }
 
 TEST(Platform, ReplacingAFileSwapsItsContentsWhole)

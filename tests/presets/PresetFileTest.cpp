@@ -181,8 +181,9 @@ TEST(PresetFile, HostileTruncatedAndFlippedFilesNeverApplyWhatIsNotThere)
         WriteBytes(folder.Path("cut.ryxp"), std::vector<unsigned char>(good.begin(), good.begin() + nLength));
         SProcessRig cut(4);
         cut.pProcess->LoadPreset(folder.Path("cut.ryxp"), -1, false);
-        if (nLength < 88 + 20 * 8)
+        if (nLength < 88 + 20 * 8) {
             EXPECT_EQ(cut.pProcess->GetParameter(kEqOutput), 0) << "the equaliser block is cut at " << nLength;
+        }
     }
     for (size_t nBit = 0; nBit < good.size() * 8; nBit += 3) {
         std::vector<unsigned char> flipped(good);
@@ -230,6 +231,24 @@ TEST(PresetFile, NamesAndDefaultPathsFollowThePresetsFolder)
     EXPECT_EQ(GetDefaultPresetPath(3), sFolder + "Defaults/Clipper.ryxp");
     EXPECT_EQ(GetDefaultPresetPath(0), sFolder + "Defaults/EQ.ryxp");
     EXPECT_EQ(GetDefaultPresetPath(7), sFolder + "Defaults/");
+}
+
+TEST(PresetFile, TypedNamesAreTidiedOrRefusedWithAReason)
+{
+    std::string sWhy;
+    EXPECT_EQ(TidyPresetName("  Warm Master ", sWhy), "Warm Master");
+    EXPECT_TRUE(sWhy.empty());
+    EXPECT_EQ(TidyPresetName("Rock : Live: Warm", sWhy), "Rock:Live:Warm");
+    EXPECT_EQ(TidyPresetName("v1.2 (final)", sWhy), "v1.2 (final)") << "dots inside a name are fine";
+
+    const std::string kBad[] = { "", "   ", "a/b", "../Up", "..", ".hidden", "Rock:.x", "Rock::Warm", ":Warm",
+        "Rock:", "Rock:  :Warm", std::string("Tab\there"), std::string(251, 'x') };
+    for (const std::string& sBad : kBad) {
+        sWhy.clear();
+        EXPECT_EQ(TidyPresetName(sBad, sWhy), "") << "'" << sBad << "'";
+        EXPECT_FALSE(sWhy.empty()) << "'" << sBad << "' needs a reason";
+    }
+    EXPECT_EQ(TidyPresetName(std::string(250, 'x'), sWhy), std::string(250, 'x'));
 }
 
 } // namespace

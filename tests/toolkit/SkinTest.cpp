@@ -87,7 +87,7 @@ TEST_F(SkinTest, MainLayoutsAreSizedForTheirModes)
     EXPECT_EQ(18 + PanelNeeds()[0].nHeight, 278);
     EXPECT_EQ(278 + PanelNeeds()[1].nHeight, 413);
     EXPECT_EQ(413 + PanelNeeds()[2].nHeight, 600);
-    for (int32_t iId : { 1, 2, 3, 4, 10, 201 }) {
+    for (int32_t iId : { 1, 2, 3, 4, 10, 201, 202 }) {
         const int32_t nSize = mFile.GetSize(kEpiTypeLayout, iId);
         EXPECT_TRUE(nSize == epiLayout::kLargeBytes || nSize == epiLayout::kSmallBytes) << iId;
     }
@@ -137,9 +137,24 @@ TEST_F(SkinTest, TheMenuStripHasItsButtonsAndLoadMenu)
     }
 }
 
+TEST_F(SkinTest, TheNamePromptHasItsFieldReasonLineAndButtons)
+{
+    // Layout 202: 1 the name field, 2 the reason line, 3 OK, 4 Cancel.
+    const epiLayout prompt = Layout(202);
+    ASSERT_GT(prompt.mItems.size(), 4u);
+    EXPECT_EQ(prompt.mItems[1].Kind(), kEpiKindEditText);
+    EXPECT_EQ(prompt.mItems[1].iState, kEpiItemActive);
+    EXPECT_EQ(prompt.mItems[1].anOptions[3], 0) << "left-aligned, so the typed end stays in view";
+    EXPECT_EQ(prompt.mItems[2].Kind(), kEpiKindText);
+    for (size_t n : { 3u, 4u }) {
+        EXPECT_EQ(prompt.mItems[n].Kind(), kEpiKindButton) << n;
+        EXPECT_EQ(prompt.mItems[n].iState, kEpiItemActive) << n;
+    }
+}
+
 TEST_F(SkinTest, EveryNamedCastLoadsAndControlsFitTheirPanels)
 {
-    for (int32_t iId : { 1, 2, 3, 4, 10, 201 }) {
+    for (int32_t iId : { 1, 2, 3, 4, 10, 201, 202 }) {
         const epiLayout layout = Layout(iId);
         for (size_t i = 0; i < layout.mItems.size(); ++i) {
             const SEpiLayoutItem& item = layout.mItems[i];

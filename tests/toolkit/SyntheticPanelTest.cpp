@@ -381,3 +381,35 @@ TEST_F(SyntheticPanelTest, AFocusedEditFieldTakesTheTyping)
     EXPECT_EQ(mpPanel->GetFocus(), -1);
     EXPECT_FALSE(mpPanel->Key('z'));
 }
+
+TEST_F(SyntheticPanelTest, AnEditFieldKeepsItsTextInsideAndTheTypedEndInView)
+{
+    // Field 7 spans columns 10 to 109; glyph rows start at row 175.
+    const uint32_t kCaret = EpiPack555(0x20, 0x20, 0x24);
+    mpPanel->SetFocus(7);
+    for (int c : { 'W', 'W' })
+        mpPanel->Key(c);
+    mWindow.Tick();
+    std::vector<int> ink = InkColumns(178);
+    ASSERT_FALSE(ink.empty());
+    EXPECT_EQ(ink.front(), 10);
+    EXPECT_EQ(ink.back(), 17);
+    EXPECT_EQ(Pixel(19, 178), kCaret) << "the caret follows the text";
+
+    // 30 glyphs of 4 pixels: the start is cut off, the end stays in view
+    // beside the caret, and nothing reaches past the field.
+    for (int i = 0; i < 28; ++i)
+        mpPanel->Key('W');
+    mWindow.Tick();
+    ink = InkColumns(178);
+    ASSERT_FALSE(ink.empty());
+    EXPECT_EQ(ink.front(), 10);
+    EXPECT_EQ(ink.back(), 109 - epiAlphaControl_editText::kCaretRoom);
+    EXPECT_EQ(Pixel(110 - epiAlphaControl_editText::kCaretRoom + 1, 178), kCaret);
+    EXPECT_EQ(Pixel(110, 178), kBackground);
+
+    // Without the focus there is no caret.
+    mpPanel->SetFocus(-1);
+    mWindow.Tick();
+    EXPECT_NE(Pixel(110 - epiAlphaControl_editText::kCaretRoom + 1, 178), kCaret);
+}
