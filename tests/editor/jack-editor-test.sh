@@ -12,7 +12,7 @@ OUT=$(mktemp -d)
 APID=""
 . "$(dirname "$0")/../lib/servers.sh"
 cleanup() {
-  [ -n "$APID" ] && kill "$APID" 2>/dev/null
+  stop "$APID"
   stop_servers
   rm -rf "$OUT"
 }
@@ -41,12 +41,12 @@ wait_connected() {
   return 1
 }
 
-timeout 30 "$EDITOR" --mode eq --after 8 "$OUT/tone.wav" 2>"$OUT/editor.txt" &
-APID=$!
-wait_connected vantor-editor:out_left system:playback_1 || { cat "$OUT/editor.txt"; fail "out_left is not connected to the speakers"; }
+start_client APID vantor-editor:out_left "$OUT/editor" "$EDITOR" --mode eq --after 8 "$OUT/tone.wav" \
+  || fail "the editor did not become a JACK client"
+wait_connected vantor-editor:out_left system:playback_1 || { cat "$OUT/editor.err"; fail "out_left is not connected to the speakers"; }
 wait_connected vantor-editor:out_right system:playback_2 || fail "out_right is not connected to the speakers"
-grep -q "playing through JACK as vantor-editor at 48000 Hz" "$OUT/editor.txt" || fail "the editor does not say it plays through JACK"
-timeout 10 jack_rec -f "$OUT/recorded.wav" -d 2 vantor-editor:out_left vantor-editor:out_right >/dev/null 2>&1 \
+grep -q "playing through JACK as vantor-editor at 48000 Hz" "$OUT/editor.err" || fail "the editor does not say it plays through JACK"
+retry timeout 10 jack_rec -f "$OUT/recorded.wav" -d 2 vantor-editor:out_left vantor-editor:out_right >/dev/null 2>&1 \
   || fail "cannot record the editor's outputs"
 python3 - "$OUT/recorded.wav" <<'PY' || fail "the recording is not the tone"
 import array, sys, wave
@@ -69,17 +69,13 @@ wait "$APID" || fail "the editor ended with status $?"
 APID=""
 
 # The server goes away mid-play: the editor plays on and quits normally.
-timeout 30 "$EDITOR" --mode eq --after 3 --no-connect "$OUT/tone.wav" 2>"$OUT/lost.txt" &
-APID=$!
-for _ in $(seq 100); do
-  jack_lsp 2>/dev/null | grep -q vantor-editor:out_left && break
-  sleep 0.1
-done
+start_client APID vantor-editor:out_left "$OUT/lost" "$EDITOR" --mode eq --after 3 --no-connect "$OUT/tone.wav" \
+  || fail "the editor did not become a JACK client"
 sleep 0.5
 stop_jack
-wait "$APID" || { cat "$OUT/lost.txt"; fail "after losing the server the editor failed"; }
+wait "$APID" || { cat "$OUT/lost.err"; fail "after losing the server the editor failed"; }
 APID=""
-grep -q "went away; playing on at real-time pace" "$OUT/lost.txt" || { cat "$OUT/lost.txt"; fail "losing the server goes unsaid"; }
+grep -q "went away; playing on at real-time pace" "$OUT/lost.err" || { cat "$OUT/lost.err"; fail "losing the server goes unsaid"; }
 
 # No server at all: said once, then played at real-time pace.
 JACK_DEFAULT_SERVER="vantor-test-none-$$" timeout 30 "$EDITOR" --after 1 "$OUT/tone.wav" 2>"$OUT/none.txt" \

@@ -12,16 +12,13 @@ EDITOR="$BIN/vantor-editor"
 SKIN_TOOL="$BIN/vantor-skin"
 BUNDLE="$(dirname "$BIN")/bundle"
 
-command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed (scripts/install-deps.sh adds it)"; exit 77; }
-command -v xdotool >/dev/null || { echo "SKIP: xdotool is not installed"; exit 77; }
-
 OUT=$(mktemp -d)
-XPID=""
+. "$(dirname "$0")/../lib/servers.sh"
 APID=""
 PRESET_FILE=""
 cleanup() {
   [ -n "$APID" ] && kill "$APID" 2>/dev/null
-  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  stop_servers
   [ -n "$PRESET_FILE" ] && rm -f "$PRESET_FILE"
   rm -rf "$OUT"
 }
@@ -51,18 +48,7 @@ env -u DISPLAY timeout 20 "$EDITOR" --after 0.1 2>"$OUT/nodisplay.txt"
 [ $? -eq 2 ] || fail "without DISPLAY the status is not 2"
 grep -q "no display" "$OUT/nodisplay.txt" || fail "without DISPLAY nothing says why"
 
-# A private server on a free display number.
-for n in $(seq 91 140); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { DISPLAY_NUMBER=$n; break; }
-done
-Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$OUT/xvfb.log" 2>&1 &
-XPID=$!
-export DISPLAY=":$DISPLAY_NUMBER"
-for _ in $(seq 50); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
-  sleep 0.1
-done
-xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "SKIP: Xvfb did not start"; cat "$OUT/xvfb.log"; exit 77; }
+start_xvfb
 
 # Every mode: the window is the size of the mode's main layout (the size the
 # skin tool composes) and shows a real picture.
