@@ -3,6 +3,7 @@
 #include "GUIDriver.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
+#include "toolkit/epiAlphaControl_editText.h"
 #include "toolkit/epiAlphaControl_text.h"
 #include "toolkit/epiBlit.h"
 #include "toolkit/epiInputState.h"
@@ -88,6 +89,9 @@ bool CNamePrompt::Open(const std::string& sInitial)
     mPanel.SendToControl(kReasonLine, kEpiMsgTextColour, kReasonColour);
     TextControl(kNameField)->SetText(sInitial.c_str());
     mPanel.SetFocus(kNameField);
+    // The suggestion is marked: typing replaces it, a click keeps it.
+    if (auto* pField = dynamic_cast<epiAlphaControl_editText*>(TextControl(kNameField)))
+        pField->SelectAll();
     msName.clear();
     meState = EState::kOpen;
 

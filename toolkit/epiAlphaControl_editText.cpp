@@ -16,8 +16,18 @@ bool epiAlphaControl_editText::Click()
     return mbEnabled && PointerInside();
 }
 
+void epiAlphaControl_editText::SelectAll()
+{
+    mbSelected = GetLine(0)[0] != '\0';
+    Invalidate();
+}
+
 void epiAlphaControl_editText::MouseDown()
 {
+    if (mbSelected) {
+        mbSelected = false;
+        Invalidate();
+    }
     if (mpPanel != nullptr)
         mpPanel->SetFocus(miIndex);
 }
@@ -28,20 +38,22 @@ bool epiAlphaControl_editText::Key(int nKey)
         return false;
     std::string sText = GetText();
     if (nKey == kEpiKeyReturn) {
+        mbSelected = false;
         mpPanel->SetFocus(-1);
         return true;
     }
-    if (nKey == kEpiKeyBackspace || nKey == kEpiKeyDelete) {
-        if (!sText.empty())
-            sText.pop_back();
-    } else if (nKey >= 32 && nKey < 256 && nKey != kEpiKeyDelete) {
-        if (sText.size() >= kMaxLength)
-            return true;
-        sText.push_back(static_cast<char>(nKey));
-    } else {
+    const bool bErase = nKey == kEpiKeyBackspace || nKey == kEpiKeyDelete;
+    if (!bErase && !(nKey >= 32 && nKey < 256))
         return false;
-    }
+    if (mbSelected)
+        sText.clear();
+    else if (bErase && !sText.empty())
+        sText.pop_back();
+    if (!bErase && sText.size() < kMaxLength)
+        sText.push_back(static_cast<char>(nKey));
+    mbSelected = false;
     SetText(sText.c_str());
+    Invalidate();
     return true;
 }
 
@@ -54,14 +66,21 @@ void epiAlphaControl_editText::Draw(epiOffmap& target, const SEpiRect& clip)
     const epiAlphaFontsList* pFonts = GetFonts();
     const int nWidth = pFonts != nullptr ? pFonts->Measure(miFontSlot, GetLine(0)) : 0;
     const int nRoom = mBounds.Width() - miOffsetH - kCaretRoom;
-    int nEnd = 0; // where the text ends (the caret's place)
-    if (pFonts == nullptr || nWidth <= nRoom || miAlign != 0) {
-        epiAlphaControl_text::Draw(target, area);
-        nEnd = mBounds.left + miOffsetH + nWidth;
+    const bool bFits = pFonts == nullptr || nWidth <= nRoom || miAlign != 0;
+    // Too wide: the end stays in view, where the typing happens.
+    const int nEnd = bFits ? mBounds.left + miOffsetH + nWidth : mBounds.right - kCaretRoom;
+    const int nStart = bFits ? nEnd - nWidth : mBounds.left;
+    epiAlphaControl::Draw(target, area);
+    if (mbSelected && IsFocused() && miAlign == 0 && pFonts != nullptr) {
+        const int h = pFonts->GetHeight(miFontSlot);
+        const int nTop = (mBounds.top + mBounds.bottom) / 2 - h / 2 + miOffsetV;
+        const SEpiRect mark { static_cast<int16_t>(nStart - 1), static_cast<int16_t>(nTop - 1),
+            static_cast<int16_t>(nEnd + 1), static_cast<int16_t>(nTop + h + 1) };
+        EpiFillRect(target, EpiIntersect(mark, area), 0x9C, 0xC4, 0xF0);
+    }
+    if (bFits) {
+        DrawText(target, area);
     } else {
-        // Too wide: the end stays in view, where the typing happens.
-        epiAlphaControl::Draw(target, area);
-        nEnd = mBounds.right - kCaretRoom;
         const int y = (mBounds.top + mBounds.bottom) / 2 - pFonts->GetHeight(miFontSlot) / 2 + miOffsetV;
         if (mbColour)
             pFonts->DrawColoured(

@@ -5,7 +5,9 @@
 // and Delete (remove the last character) and Return (gives the focus up).
 // It is focusable, so Tab reaches it. It draws only inside its bounds; a
 // left-aligned line wider than the field shows its end, and while focused
-// a caret follows the text. Rolling text (315): a line too wide
+// a caret follows the text. SelectAll marks the whole text (a suggestion):
+// the next character replaces it, Backspace or Delete clears it, and a
+// click in the field keeps it and drops the mark. Rolling text (315): a line too wide
 // for its bounds scrolls to the left on the animation tick, one pixel per
 // 30 ms, and starts over when it has gone by.
 #pragma once
@@ -24,6 +26,11 @@ public:
     bool Key(int nKey) override;
     bool MouseUp() override { return false; }
     void Draw(epiOffmap& target, const SEpiRect& clip) override;
+    void SelectAll();
+    bool IsSelected() const { return mbSelected; }
+
+private:
+    bool mbSelected = false;
 };
 
 class epiAlphaControl_rollingText : public epiAlphaControl_text {

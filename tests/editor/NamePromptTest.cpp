@@ -261,18 +261,43 @@ TEST_F(NamePrompt, ThePictureShowsTheTypedTextAndTheReason)
         return nChanged;
     };
     const SEpiRect field = prompt.GetControlBounds(CNamePrompt::kNameField);
+    // The suggestion opens marked; a click in the field drops the mark.
+    Click(prompt, CNamePrompt::kNameField);
+    EXPECT_FALSE(prompt.Update().IsEmpty());
+    const std::vector<uint32_t> unmarked = prompt.GetPixels();
+    EXPECT_GT(changesOnlyInside(first, unmarked, field), 10u) << "the mark is gone";
     prompt.Key('A');
     EXPECT_FALSE(prompt.Update().IsEmpty());
     const std::vector<uint32_t> typed = prompt.GetPixels();
-    EXPECT_GT(changesOnlyInside(first, typed, field), 10u) << "the new letter and the caret moved";
+    EXPECT_GT(changesOnlyInside(unmarked, typed, field), 10u) << "the new letter and the caret moved";
     prompt.Key(kEpiKeyBackspace);
     prompt.Update();
-    EXPECT_EQ(prompt.GetPixels(), first) << "the same text, the same picture";
+    EXPECT_EQ(prompt.GetPixels(), unmarked) << "the same text, the same picture";
 
     prompt.Key(kEpiKeyReturn);
     prompt.Update();
     EXPECT_EQ(prompt.GetReason(), "Refused.");
-    EXPECT_GT(changesOnlyInside(first, prompt.GetPixels(), prompt.GetControlBounds(CNamePrompt::kReasonLine)), 10u);
+    EXPECT_GT(changesOnlyInside(unmarked, prompt.GetPixels(), prompt.GetControlBounds(CNamePrompt::kReasonLine)), 10u);
+}
+
+TEST_F(NamePrompt, TypingReplacesTheSuggestionAClickKeepsIt)
+{
+    SEditorRig rig(4);
+    CNamePrompt replaced(rig.Window().GetEngine(), "Save As", nullptr);
+    ASSERT_TRUE(replaced.Open("Preset 3"));
+    replaced.Key('X');
+    EXPECT_EQ(replaced.GetName(), "X");
+
+    CNamePrompt cleared(rig.Window().GetEngine(), "Save As", nullptr);
+    ASSERT_TRUE(cleared.Open("Preset 3"));
+    cleared.Key(kEpiKeyBackspace);
+    EXPECT_EQ(cleared.GetName(), "");
+
+    CNamePrompt kept(rig.Window().GetEngine(), "Save As", nullptr);
+    ASSERT_TRUE(kept.Open("Preset 3"));
+    Click(kept, CNamePrompt::kNameField);
+    kept.Key('b');
+    EXPECT_EQ(kept.GetName(), "Preset 3b");
 }
 
 TEST_F(NamePrompt, WithoutASkinThePromptDoesNotOpenNorWait)
