@@ -3,18 +3,23 @@
 // skin.
 #include "EditorRig.h"
 
+#include "../TestFolder.h"
 #include "editor/IVantorEmbeddedEditor.h"
+#include "editor/VantorPanelComp.h"
 #include "editor/InfoDlg.h"
 #include "platform/Window.h"
 #include "processor/ParameterTable.h"
 #include "editor/VantorPanelEQ.h"
 #include "support/RYXException.h"
+#include "toolkit/epiDiskResFile.h"
 #include "toolkit/epiLayout.h"
 #include "toolkit/epiPath.h"
 #include "toolkit/vpaGuiEngine.h"
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -205,6 +210,49 @@ TEST(EditorWindow, WithoutASkinTheEditorSaysSoAndStaysEmptyButAlive)
     EXPECT_EQ(rig.Window().GetPanelCount(), 0);
     EXPECT_EQ(DistinctColours(rig.Screen()), 1u);
     rig.pEditor->Close();
+}
+
+TEST(EditorWindow, ADamagedSkinCostsOnlyWhatIsDamaged)
+{
+    CTestFolder folder;
+    CNoDisplay noDisplay; // alerts go to stderr
+
+    // Garbage where the skin should be: the alert, then an editor that stays
+    // empty but answers the host.
+    const std::string sCorrupt = folder.Path("Vantor.xrs");
+    std::ofstream(sCorrupt, std::ios::binary) << std::string(20000, '\x5a');
+    testing::internal::CaptureStderr();
+    {
+        SEditorRig rig(4, sCorrupt);
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("Vantor.xrs' can't be found"), std::string::npos);
+        EXPECT_FALSE(rig.pEditor->HasSkin());
+        rig.pProcess->SetParameter(kEqOutput, 60);
+        rig.Ticks(2);
+        rig.pEditor->Paint();
+        EXPECT_EQ(rig.Window().GetPanelCount(), 0);
+    }
+
+    // The compressor's layout taken out: its panel has no controls, the
+    // equaliser next to it still works.
+    const std::string sPartial = folder.Path("Partial.xrs");
+    std::filesystem::copy_file(BuiltSkinPath(), sPartial);
+    {
+        epiDiskResFile skin;
+        ASSERT_TRUE(skin.SetPath(epi::ToolkitPathFrom(sPartial)));
+        ASSERT_TRUE(skin.Open());
+        ASSERT_TRUE(skin.Remove(kEpiTypeLayout, CVantorPanelComp::kPanelId));
+        ASSERT_TRUE(skin.Close());
+    }
+    SEditorRig rig(4, sPartial);
+    ASSERT_TRUE(rig.pEditor->HasSkin());
+    EXPECT_EQ(rig.Panel(CVantorPanelComp::kPanelId).GetControlCount(), 0);
+    rig.pProcess->SetParameter(kCompressorAttack, 10);
+    rig.pProcess->SetParameter(kEqLowCutFreq, 1000);
+    rig.Ticks(2);
+    rig.Drag(1, 5, 400);
+    EXPECT_EQ(rig.pProcess->GetParameter(kEqLowCutFreq), 15);
+    EXPECT_TRUE(rig.host.Heard(kEqLowCutFreq, 15));
+    EXPECT_GT(rig.Panel(3).GetControlCount(), 0);
 }
 
 TEST(EditorWindow, TheAboutBoxShowsItsLayout)
