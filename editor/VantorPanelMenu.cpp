@@ -150,12 +150,7 @@ bool CVantorPanelMenu::TakePresetName(std::string& sName, std::string& sPath, st
         return true;
     }
     // The presets folder and every folder of the name, made as needed.
-    std::string sFolder = GetPresetsFolder();
-    bool bMade = platform::CreateFolder(sFolder);
-    for (size_t nSlash = sRelative.find(platform::kPathSeparator); bMade && nSlash != std::string::npos;
-         nSlash = sRelative.find(platform::kPathSeparator, nSlash + 1))
-        bMade = platform::CreateFolder(sFolder + sRelative.substr(0, nSlash));
-    if (!bMade) {
+    if (!platform::CreateFolders(FolderOf(sPath))) {
         sWhy = "The folder for the preset cannot be made.";
         return false;
     }

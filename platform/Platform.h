@@ -148,8 +148,9 @@ struct SFolderEntry {
 // order. False when the folder cannot be read.
 bool ListFolder(const std::string& sPath, std::vector<SFolderEntry>& entries);
 
-// Creates one folder (its parent must exist; the umask applies). True when
-// the folder exists afterwards, also when it was there already.
-bool CreateFolder(const std::string& sPath);
+// Creates a folder and every missing folder above it (the umask applies).
+// True when the folder exists afterwards, also when it was there already;
+// false with errno set (ENOTDIR when a file stands in the way).
+bool CreateFolders(const std::string& sPath);
 
 } // namespace platform

@@ -24,7 +24,7 @@ FileHandle OpenFile(const std::string& sPath, EFileMode eMode)
         return kInvalidFile;
 
     // Folders open for reading on POSIX; they are not files.
-    struct stat st{};
+    struct stat st { };
     if (::fstat(hFile, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(hFile);
         return kInvalidFile;
@@ -80,7 +80,7 @@ unsigned SeekFile(FileHandle hFile, unsigned nOffset)
 
 unsigned GetFileSize(FileHandle hFile)
 {
-    struct stat st{};
+    struct stat st { };
     if (hFile == kInvalidFile || ::fstat(hFile, &st) != 0)
         return 0;
     if (st.st_size > static_cast<off_t>(0xFFFFFFFFu))
@@ -115,7 +115,7 @@ std::string ResolvePath(const std::string& sPath)
 
 bool FileExists(const std::string& sPath)
 {
-    struct stat st{};
+    struct stat st { };
     return ::stat(sPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -134,21 +134,34 @@ bool ListFolder(const std::string& sPath, std::vector<SFolderEntry>& entries)
             continue;
         bool bIsFolder = pEntry->d_type == DT_DIR;
         if (pEntry->d_type == DT_UNKNOWN || pEntry->d_type == DT_LNK) {
-            struct stat st{};
+            struct stat st { };
             bIsFolder = ::stat((sBase + sName).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         }
-        entries.push_back(SFolderEntry{sName, bIsFolder, sName[0] == '.'});
+        entries.push_back(SFolderEntry { sName, bIsFolder, sName[0] == '.' });
     }
     ::closedir(pDir);
     return true;
 }
 
-bool CreateFolder(const std::string& sPath)
+bool CreateFolders(const std::string& sPath)
 {
-    if (::mkdir(sPath.c_str(), 0777) == 0)
-        return true;
-    struct stat st { };
-    return errno == EEXIST && ::stat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (sPath.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    // Each folder along the path, the path itself last.
+    for (size_t nSlash = sPath.find('/', 1);; nSlash = sPath.find('/', nSlash + 1)) {
+        const std::string sPart = sPath.substr(0, nSlash);
+        if (::mkdir(sPart.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+        struct stat st { };
+        if (::stat(sPart.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            errno = ENOTDIR;
+            return false;
+        }
+        if (nSlash == std::string::npos)
+            return true;
+    }
 }
 
 } // namespace platform

@@ -2,9 +2,11 @@
 
 #include "ProcessDataManager.h"
 #include "ToolError.h"
+#include "platform/Platform.h"
 #include "presets/PresetFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -56,20 +58,6 @@ uint32_t ReadWord(const std::vector<unsigned char>& bytes, size_t nAt)
 }
 
 // Makes every missing folder of sFolder (which ends in '/'); errno on failure.
-bool MakeFolders(const std::string& sFolder)
-{
-    for (size_t nSlash = sFolder.find('/', 1); nSlash != std::string::npos; nSlash = sFolder.find('/', nSlash + 1)) {
-        const std::string sPart = sFolder.substr(0, nSlash);
-        if (::mkdir(sPart.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-        if (!IsFolder(sPart)) {
-            errno = ENOTDIR;
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 std::string CPresetStore::Resolve(const std::string& sNameOrFile) const
@@ -156,26 +144,24 @@ void CPresetStore::Load(const std::string& sPath, vpa::IProcess& process, unsign
 
 std::string CPresetStore::PathOfName(const std::string& sName) const
 {
-    if (sName.empty() || sName.find('/') != std::string::npos)
-        throw UsageError("'" + sName + "' is not a preset name (use ':' between folders, or -o FILE)");
-    size_t nStart = 0;
-    while (true) {
-        const size_t nColon = sName.find(':', nStart);
-        const std::string sPart = sName.substr(nStart, nColon == std::string::npos ? std::string::npos : nColon - nStart);
-        if (sPart.empty() || sPart == "." || sPart == ".." || sPart[0] == '.')
-            throw UsageError("'" + sName + "' is not a preset name (empty, hidden or '..' part)");
-        if (nColon == std::string::npos)
-            break;
-        nStart = nColon + 1;
+    std::string sWhy;
+    const std::string sTidy = TidyPresetName(sName, sWhy);
+    if (sTidy.empty()) {
+        // The reason is a sentence for the editor; here it ends a line.
+        if (!sWhy.empty() && sWhy.back() == '.')
+            sWhy.pop_back();
+        if (!sWhy.empty())
+            sWhy[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(sWhy[0])));
+        throw UsageError("'" + sName + "' is not a preset name: " + sWhy + " (use ':' between folders, or -o FILE)");
     }
-    return msFolder + PresetNameToPath(sName) + kPresetExtension;
+    return msFolder + PresetNameToPath(sTidy) + kPresetExtension;
 }
 
 void CPresetStore::Save(const std::string& sPath, vpa::IProcess& process, unsigned nMode, bool bForce,
                         bool bCreateFolders) const
 {
     const std::string sFolder = sPath.find('/') == std::string::npos ? "./" : sPath.substr(0, sPath.rfind('/') + 1);
-    if (bCreateFolders && !MakeFolders(sFolder)) {
+    if (bCreateFolders && !platform::CreateFolders(sFolder)) {
         throw FailureError("the presets folder " + msFolder + " is not writable (" + std::strerror(errno) +
                            "); save the preset to a file of your own with -o FILE");
     }

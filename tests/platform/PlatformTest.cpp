@@ -15,7 +15,7 @@ namespace {
 
 TEST(Platform, AlignedBlocksAreZeroedSixteenByteAlignedAndFreeable)
 {
-    for (size_t nBytes : {size_t(1), size_t(64 * sizeof(float)), size_t(16384 * sizeof(float))}) {
+    for (size_t nBytes : { size_t(1), size_t(64 * sizeof(float)), size_t(16384 * sizeof(float)) }) {
         for (int nRepeat = 0; nRepeat < 32; ++nRepeat) {
             auto* pBlock = static_cast<unsigned char*>(platform::AllocAligned(nBytes));
             ASSERT_NE(pBlock, nullptr);
@@ -49,8 +49,7 @@ TEST(Platform, FoldersListTheirEntriesAndAreMadeOnDemand)
 
     std::vector<platform::SFolderEntry> entries;
     ASSERT_TRUE(platform::ListFolder(folder.Root(), entries));
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return a.sName < b.sName; });
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.sName < b.sName; });
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].sName, ".hidden");
     EXPECT_TRUE(entries[0].bIsHidden);
@@ -62,13 +61,15 @@ TEST(Platform, FoldersListTheirEntriesAndAreMadeOnDemand)
     EXPECT_FALSE(platform::ListFolder(folder.Path("missing"), entries));
     EXPECT_TRUE(entries.empty());
 
-    // A folder is made once and found again; a file of the name or a
-    // missing parent is refused.
-    EXPECT_TRUE(platform::CreateFolder(folder.Path("Rock")));
-    EXPECT_TRUE(platform::CreateFolder(folder.Path("Rock")));
-    EXPECT_TRUE(platform::ListFolder(folder.Path("Rock"), entries));
-    EXPECT_FALSE(platform::CreateFolder(folder.Path("EQ.ryxp")));
-    EXPECT_FALSE(platform::CreateFolder(folder.Path("missing/Rock")));
+    // Folders are made with their parents and found again; a file in the
+    // way is refused.
+    EXPECT_TRUE(platform::CreateFolders(folder.Path("Rock/Live/")));
+    EXPECT_TRUE(platform::CreateFolders(folder.Path("Rock/Live")));
+    EXPECT_TRUE(platform::ListFolder(folder.Path("Rock/Live"), entries));
+    EXPECT_FALSE(platform::CreateFolders(folder.Path("EQ.ryxp")));
+    EXPECT_EQ(errno, ENOTDIR);
+    EXPECT_FALSE(platform::CreateFolders(folder.Path("EQ.ryxp/Rock")));
+    EXPECT_FALSE(platform::CreateFolders(""));
 }
 
 TEST(Platform, ReplacingAFileSwapsItsContentsWhole)
