@@ -1,5 +1,6 @@
 #include "AudioWriter.h"
 
+#include "TemporaryFiles.h"
 #include "ToolError.h"
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -127,6 +129,11 @@ CAudioWriter::~CAudioWriter()
     Discard();
 }
 
+std::string CAudioWriter::Name() const
+{
+    return msPath == "-" ? std::string("standard output") : "'" + msPath + "'";
+}
+
 void CAudioWriter::Discard()
 {
     if (mpFile != nullptr) {
@@ -134,9 +141,16 @@ void CAudioWriter::Discard()
         mpFile = nullptr;
     }
     if (!msTemporary.empty()) {
-        ::unlink(msTemporary.c_str());
+        CTemporaryFiles::Remove(msTemporary);
         msTemporary.clear();
     }
+}
+
+void CAudioWriter::Fail(const std::string& sReason)
+{
+    Discard();
+    throw FailureError("writing " + Name() + " failed (" + sReason + ")" +
+                       (msPath == "-" ? std::string() : "; nothing was written"));
 }
 
 void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, unsigned nChannels, int nSampleRate,
@@ -148,37 +162,30 @@ void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, u
     info.samplerate = nSampleRate;
     info.channels = static_cast<int>(nChannels);
     info.format = format.nFormat;
+    const int nContainer = format.nFormat & SF_FORMAT_TYPEMASK;
     if (sPath == "-") {
-        mpStandardOutput = std::make_unique<CMemoryStream>();
-        mpFile = sf_open_virtual(&CMemoryStream::GetCallbacks(), SFM_WRITE, &info, mpStandardOutput.get());
-        if (mpFile == nullptr)
-            throw FailureError(std::string("cannot encode standard output: ") + sf_strerror(nullptr));
+        if (!mStream.Attach(STDOUT_FILENO, false, nContainer))
+            throw FailureError(std::string("cannot write to standard output: ") + std::strerror(errno));
     } else {
-        // The temporary file lies in the output's folder, so the rename that
-        // publishes it never crosses file systems.
-        const size_t nSlash = sPath.rfind('/');
-        const std::string sFolder = nSlash == std::string::npos ? std::string() : sPath.substr(0, nSlash + 1);
-        const std::string sName = nSlash == std::string::npos ? sPath : sPath.substr(nSlash + 1);
-        std::string sTemplate = sFolder + "." + sName + ".vantor-XXXXXX";
-        const int nDescriptor = ::mkstemp(sTemplate.data());
-        if (nDescriptor < 0)
-            throw FailureError("cannot write to '" + (sFolder.empty() ? std::string(".") : sFolder) +
-                               "': " + std::strerror(errno));
-        msTemporary = sTemplate;
+        const int nDescriptor = CTemporaryFiles::Create(sPath, msTemporary);
+        if (nDescriptor < 0) {
+            const size_t nSlash = sPath.rfind('/');
+            const std::string sFolder = nSlash == std::string::npos ? std::string(".") : sPath.substr(0, nSlash + 1);
+            throw FailureError("cannot write to '" + sFolder + "': " + std::strerror(errno));
+        }
         // mkstemp makes the file private; give it the permissions a new file gets.
         const mode_t nMask = ::umask(0);
         ::umask(nMask);
         ::fchmod(nDescriptor, 0666 & ~nMask);
-        mpFile = sf_open_fd(nDescriptor, SFM_WRITE, &info, SF_TRUE);
-        if (mpFile == nullptr) {
-            ::close(nDescriptor);
-            Discard();
-            throw FailureError("cannot encode '" + sPath + "': " + sf_strerror(nullptr));
-        }
+        if (!mStream.Attach(nDescriptor, true, nContainer))
+            Fail(std::strerror(errno));
     }
+    mpFile = sf_open_virtual(&COutputStream::GetCallbacks(), SFM_WRITE, &info, &mStream);
+    if (mpFile == nullptr)
+        Fail(mStream.GetError() != 0 ? std::strerror(mStream.GetError()) : sf_strerror(nullptr));
     for (const auto& text : metadata.strings)
         sf_set_string(mpFile, text.first, text.second.c_str());
-    if (metadata.bHasBroadcastInfo && (format.nFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV) {
+    if (metadata.bHasBroadcastInfo && nContainer == SF_FORMAT_WAV) {
         SF_BROADCAST_INFO broadcastInfo = metadata.broadcastInfo;
         sf_command(mpFile, SFC_SET_BROADCAST_INFO, &broadcastInfo, sizeof(broadcastInfo));
     }
@@ -206,11 +213,11 @@ void CAudioWriter::Write(const float* pfInterleaved, unsigned nFrames)
     } else {
         nWritten = sf_writef_float(mpFile, pfInterleaved, nFrames);
     }
-    if (nWritten != static_cast<sf_count_t>(nFrames)) {
-        const std::string sError = sf_strerror(mpFile);
-        Discard();
-        throw FailureError("writing '" + msPath + "' failed (" + sError + "); nothing was written");
-    }
+    if (mStream.GetError() != 0)
+        Fail(std::strerror(mStream.GetError()));
+    if (nWritten != static_cast<sf_count_t>(nFrames))
+        Fail(sf_strerror(mpFile));
+    mnWrittenFrames += nFrames;
 }
 
 void CAudioWriter::Commit(bool bReplace)
@@ -219,29 +226,44 @@ void CAudioWriter::Commit(bool bReplace)
     const int nError = sf_error(mpFile);
     const int nClose = sf_close(mpFile);
     mpFile = nullptr;
-    if (nError != SF_ERR_NO_ERROR || nClose != 0) {
-        Discard();
-        throw FailureError("writing '" + msPath + "' failed (" + sf_error_number(nError != 0 ? nError : nClose) +
-                           "); nothing was written");
-    }
-    if (mpStandardOutput) {
-        if (!mpStandardOutput->WriteAll(STDOUT_FILENO))
-            throw FailureError(std::string("writing to standard output failed: ") + std::strerror(errno));
+    const bool bFinished = mStream.Finish();
+    if (!bFinished)
+        Fail(std::strerror(mStream.GetError()));
+    if (nError != SF_ERR_NO_ERROR || nClose != 0)
+        Fail(sf_error_number(nError != 0 ? nError : nClose));
+    if (msTemporary.empty())
         return;
-    }
-    // Without -f an output that appeared meanwhile is still not replaced.
-    int nRenamed = bReplace ? ::rename(msTemporary.c_str(), msPath.c_str())
-                            : ::renameat2(AT_FDCWD, msTemporary.c_str(), AT_FDCWD, msPath.c_str(), RENAME_NOREPLACE);
-    if (nRenamed != 0 && !bReplace && (errno == EINVAL || errno == ENOSYS)) {
-        // File systems without RENAME_NOREPLACE: a hard link refuses an existing name too.
-        nRenamed = ::link(msTemporary.c_str(), msPath.c_str());
-        if (nRenamed == 0)
-            ::unlink(msTemporary.c_str());
-    }
-    if (nRenamed != 0) {
-        const int nRenameError = errno;
+    Verify();
+    if (const int nPublishError = CTemporaryFiles::Publish(msTemporary, msPath, bReplace)) {
         Discard();
-        throw FailureError("cannot put '" + msPath + "' in place: " + std::strerror(nRenameError));
+        throw FailureError("cannot put '" + msPath + "' in place: " + std::strerror(nPublishError));
     }
     msTemporary.clear();
+}
+
+void CAudioWriter::Verify()
+{
+    struct stat info;
+    if (::stat(msTemporary.c_str(), &info) != 0)
+        Fail(std::strerror(errno));
+    if (info.st_size != mStream.GetLength())
+        Fail("the file holds " + std::to_string(info.st_size) + " of " + std::to_string(mStream.GetLength()) +
+             " bytes");
+    SF_INFO format{};
+    SNDFILE* pFile = sf_open(msTemporary.c_str(), SFM_READ, &format);
+    if (pFile == nullptr)
+        Fail(std::string("it does not read back: ") + sf_strerror(nullptr));
+    // Decoding it through counts what a player will get, whatever the header says.
+    std::vector<float> block(4096 * static_cast<size_t>(format.channels > 0 ? format.channels : 1));
+    long long nFrames = 0;
+    while (const sf_count_t nRead = sf_readf_float(pFile, block.data(), 4096)) {
+        if (nRead < 0)
+            break;
+        nFrames += nRead;
+    }
+    const int nReadError = sf_error(pFile);
+    sf_close(pFile);
+    if (nReadError != SF_ERR_NO_ERROR || nFrames != mnWrittenFrames ||
+        (format.frames != mnWrittenFrames && format.frames != SF_COUNT_MAX))
+        Fail("it reads back as " + std::to_string(nFrames) + " of " + std::to_string(mnWrittenFrames) + " frames");
 }

@@ -1,11 +1,13 @@
 // The mastered file: libsndfile encodes it into a temporary file in the
-// output's folder, which is renamed over the output only when everything was
-// written; a failure (a full disk, a killed run) leaves no partial output and
-// never touches an existing file. "-" encodes into memory and copies the
-// bytes to standard output at the end.
+// output's folder, which is renamed over the output only when every write,
+// the final flush and the close succeeded and the file reads back whole; a
+// failure (a full disk, a killed run) leaves no partial output and never
+// touches an existing file. "-" streams to standard output as the audio
+// comes.
 #pragma once
 
 #include "AudioReader.h"
+#include "OutputStream.h"
 #include "SampleQuantiser.h"
 
 #include <sndfile.h>
@@ -46,11 +48,17 @@ public:
 
 private:
     void Discard();
+    std::string Name() const;
+    // Throws, after discarding, with the first failure's reason.
+    [[noreturn]] void Fail(const std::string& sReason);
+    // Reads the finished temporary file back; throws unless it holds every frame.
+    void Verify();
 
     std::string msPath;
     std::string msTemporary; // "" for standard output
-    std::unique_ptr<CMemoryStream> mpStandardOutput;
+    COutputStream mStream;
     SNDFILE* mpFile = nullptr;
+    long long mnWrittenFrames = 0;
     unsigned mnChannels = 0;
     CSampleQuantiser mQuantiser;
     std::unique_ptr<int[]> mpnConverted;

@@ -159,8 +159,13 @@ void CheckPaths(const SMasterOptions& options)
     if (nStandardInputs > 1)
         throw UsageError("standard input can be read once only");
     std::set<std::string> written;
-    for (const std::string& sOutput : options.outputs) {
+    for (size_t i = 0; i < options.outputs.size(); ++i) {
+        const std::string& sOutput = options.outputs[i];
         if (sOutput == "-")
+            continue;
+        // An input that cannot be read is reported by its job, before any
+        // word about its output.
+        if (options.inputs[i] != "-" && ::access(options.inputs[i].c_str(), R_OK) != 0)
             continue;
         for (const std::string& sInput : options.inputs) {
             if (sInput != "-" && SameFile(sInput, sOutput))
@@ -173,22 +178,6 @@ void CheckPaths(const SMasterOptions& options)
         if (!options.bForce && ::access(sOutput.c_str(), F_OK) == 0)
             throw UsageError("'" + sOutput + "' exists; add -f to replace it");
     }
-}
-
-long long TotalFrames(const std::vector<std::string>& inputs)
-{
-    // Only for the progress bar: a cheap look at each file's header.
-    long long nTotal = 0;
-    for (const std::string& sInput : inputs) {
-        if (sInput == "-")
-            return 0;
-        SF_INFO info{};
-        if (SNDFILE* pFile = sf_open(sInput.c_str(), SFM_READ, &info)) {
-            nTotal += info.frames;
-            sf_close(pFile);
-        }
-    }
-    return nTotal;
 }
 
 } // namespace
@@ -220,7 +209,7 @@ int RunMaster(const std::vector<std::string>& words)
             std::fprintf(stderr, "vantor: warning: %s\n", sWarning.c_str());
     }
 
-    CProgressBar progress(!options.bQuiet, TotalFrames(options.inputs));
+    CProgressBar progress(!options.bQuiet, options.inputs.size());
     std::vector<SJobResult> results(options.inputs.size());
     std::mutex printMutex;
     std::atomic<size_t> nNext{0};
@@ -238,7 +227,9 @@ int RunMaster(const std::vector<std::string>& words)
             results[i] = job.Run();
             std::lock_guard<std::mutex> lock(printMutex);
             progress.Clear();
-            if (results[i].nExitCode != 0)
+            for (const std::string& sWarning : results[i].warnings)
+                std::fprintf(stderr, "vantor: warning: %s\n", sWarning.c_str());
+            if (!results[i].sError.empty())
                 std::fprintf(stderr, "vantor: %s\n", results[i].sError.c_str());
             else if (!options.bQuiet && !options.bJson)
                 std::fputs(CReport::FormatText(results[i]).c_str(), pReportStream);
@@ -258,6 +249,6 @@ int RunMaster(const std::vector<std::string>& words)
         std::fputs(CReport::FormatJson(results).c_str(), pReportStream);
     int nExitCode = kExitOk;
     for (const SJobResult& result : results)
-        nExitCode = std::max(nExitCode, result.nExitCode);
+        nExitCode = WorseExitCode(nExitCode, result.nExitCode);
     return nExitCode;
 }

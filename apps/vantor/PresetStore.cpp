@@ -73,7 +73,7 @@ std::string CPresetStore::Resolve(const std::string& sNameOrFile) const
     }
     const std::string sPath = msFolder + PresetNameToPath(sNameOrFile) + kPresetExtension;
     if (!IsRegularFile(sPath))
-        throw FailureError("no preset named '" + sNameOrFile + "' in " + msFolder + " (see 'vantor presets')");
+        throw UsageError("no preset named '" + sNameOrFile + "' in " + msFolder + " (see 'vantor presets')");
     return sPath;
 }
 

@@ -2,6 +2,7 @@
 // vpaMain as any host does and drives one process per audio file.
 #include "Commands.h"
 #include "HelpText.h"
+#include "TemporaryFiles.h"
 #include "ToolError.h"
 
 #include <csignal>
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
 {
     // A closed pipe on standard output ends in a write error, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
+    // Before any thread starts: every thread inherits the blocked signals.
+    CTemporaryFiles::HandleSignals();
     std::vector<std::string> words(argv + 1, argv + argc);
     try {
         if (words.empty()) {
