@@ -50,13 +50,17 @@ const char* const kHelp = "usage: vantor-editor [OPTIONS] [AUDIO-FILE]\n"
                           "\n"
                           "The JACK server is the default one, or the one JACK_DEFAULT_SERVER names.\n"
                           "\n"
-                          "Exit status: 0 done, 1 the library, the file, JACK or the screenshot\n"
-                          "failed, 2 bad options or no display.\n";
+                          "Exit status (as for vantor): 0 done, 1 bad options, 2 no display, or the\n"
+                          "library, the file, JACK or the screenshot failed.\n";
+
+// The exit codes of the command-line tool, with the same meanings.
+constexpr int kExitUsage = 1;
+constexpr int kExitFailure = 2;
 
 int UsageError(const std::string& sText)
 {
     std::fprintf(stderr, "vantor-editor: %s (see --help)\n", sText.c_str());
-    return 2;
+    return kExitUsage;
 }
 
 int ModeOf(const std::string& sMode)
@@ -172,14 +176,14 @@ int main(int argc, char** argv)
     const char* pszDisplay = std::getenv("DISPLAY");
     if (pszDisplay == nullptr || *pszDisplay == '\0') {
         std::fprintf(stderr, "vantor-editor: no display to open a window on (DISPLAY is not set)\n");
-        return 2;
+        return kExitFailure;
     }
 
     CAudioPlayer player;
     std::string sError;
     if (!options.sAudio.empty() && !player.Load(options.sAudio, sError)) {
         std::fprintf(stderr, "vantor-editor: cannot play %s: %s\n", options.sAudio.c_str(), sError.c_str());
-        return 1;
+        return kExitFailure;
     }
     if (player.IsLoaded()) {
         if (options.bJack && player.OpenJack("vantor-editor", sError))
@@ -194,7 +198,7 @@ int main(int argc, char** argv)
     const std::string sLibrary = options.sLibrary.empty() ? FindLibrary() : options.sLibrary;
     if (!library.Load(sLibrary)) {
         std::fprintf(stderr, "vantor-editor: cannot load %s: %s\n", sLibrary.c_str(), library.GetError().c_str());
-        return 1;
+        return kExitFailure;
     }
     CVpaHost host;
     if (options.bPrintChanges)
@@ -213,7 +217,7 @@ int main(int argc, char** argv)
             pProcess->DestroySelf();
         if (pPlugIn != nullptr)
             pPlugIn->DestroySelf();
-        return 1;
+        return kExitFailure;
     }
     const unsigned nChannels = player.GetChannels() != 0 ? player.GetChannels() : 2;
     pProcess->SetNrOfChannelsIn(nChannels);
@@ -229,13 +233,13 @@ int main(int argc, char** argv)
         = platform::OpenTopLevelWindow("Vantor", static_cast<int>(nWidth), static_cast<int>(nHeight), sError);
     if (!pWindow) {
         std::fprintf(stderr, "vantor-editor: cannot open a window: %s\n", sError.c_str());
-        nStatus = 2;
+        nStatus = kExitFailure;
     } else {
         CQuitListener listener;
         pEditor->Open(reinterpret_cast<void*>(pWindow->GetHandle()), 0, 0);
         if (!player.Start(pProcess, options.bConnect, sError)) {
             std::fprintf(stderr, "vantor-editor: cannot play through JACK: %s\n", sError.c_str());
-            nStatus = 1;
+            nStatus = kExitFailure;
             listener.mbQuit = true;
         }
 
@@ -266,7 +270,7 @@ int main(int argc, char** argv)
             if (!pWindow->Capture(pixels.data())
                 || !WritePngFile(options.sScreenshot, pixels, static_cast<int>(nWidth), static_cast<int>(nHeight))) {
                 std::fprintf(stderr, "vantor-editor: cannot write %s\n", options.sScreenshot.c_str());
-                nStatus = 1;
+                nStatus = kExitFailure;
             }
         }
         if (options.bCpu)

@@ -170,9 +170,10 @@ void CPresetStore::Save(const std::string& sPath, vpa::IProcess& process, unsign
     if (IsFolder(sPath))
         throw FailureError("'" + sPath + "' is a folder");
     CProcessDataManager dataManager(process);
+    errno = 0;
     if (WritePresetFile(sPath, dataManager, nMode))
         return;
-    const int nError = ::access(sFolder.c_str(), W_OK) == 0 ? EIO : errno;
+    const int nError = errno != 0 ? errno : EIO;
     if (bCreateFolders)
         throw FailureError("the presets folder " + msFolder + " is not writable (" + std::strerror(nError) +
                            "); save the preset to a file of your own with -o FILE");
