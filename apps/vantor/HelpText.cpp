@@ -15,7 +15,10 @@ Master audio files (WAV, AIFF, FLAC, Ogg; mono or stereo) with the Vantor
 chain. The output keeps the input's sample rate, channels, length, sample
 format and metadata, and lines up with the input sample for sample. A dash
 for IN or OUT means standard input or output (all messages then go to
-standard error).
+standard error); named pipes and process substitution work as inputs. The
+output is published only once it was written whole and reads back whole;
+an interrupted or failed run leaves no partial file and never touches an
+existing output.
 
   -d, --output-dir=DIR  write each IN to DIR under its own name
       --mode=MODE       chain (default), eq, compressor, limiter or clipper
@@ -104,8 +107,10 @@ Commands:
   -V, --version  show the version
 
 Exit status: 0 when everything worked, 1 for a usage error (bad option,
-unknown parameter, refused output path), 2 when reading, processing or
-writing failed.
+unknown parameter or preset, refused output path), 2 when reading,
+processing or writing failed, 3 when it finished with warnings (an input
+was damaged or cut short: what could be read was mastered). SIGINT, SIGTERM
+and SIGHUP end a run with 128 + the signal's number.
 
 Environment:
   VANTOR_LIBRARY  the Vantor.vpa to load instead of the one installed with
