@@ -176,7 +176,7 @@ TEST_F(Faults, AFullFileSystemFailsInTheLastPageAndKeepsThePreviousOutput)
     std::filesystem::create_directory(sMount);
     if (::mount("tmpfs", sMount.c_str(), "tmpfs", 0, "size=8m") != 0)
         GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
-    for (const char* pszFormat : {"flac", "ogg", "wav"}) {
+    for (const char* pszFormat : kFormats) {
         SCOPED_TRACE(pszFormat);
         const std::string sInput = MakeInput(mFolder, "wav");
         const std::string sOutput = sMount + "/out." + pszFormat;
