@@ -11,7 +11,7 @@ packages=(
   libebur128-dev help2man
   libx11-dev xvfb xauth xdotool
   libjack-jackd2-dev jackd2 jalv libsamplerate0-dev
-  x11-apps python3
+  x11-apps python3 parallel
 )
 
 # Peer LV2 plug-ins for the side-by-side speed figures of `make bench` only

@@ -30,6 +30,7 @@ struct SJobResult {
     std::string sError;
     std::vector<std::string> notes;
     std::vector<std::string> warnings; // damage found in the input
+    bool bSkipped = false;    // --skip-existing kept a complete output
     int nSampleRate = 0;
     unsigned nChannels = 0;
     long long nFrames = 0;

@@ -125,9 +125,36 @@ std::string JsonLoudness(const SLoudness& loudness)
 
 } // namespace
 
+SBatchSummary CReport::Summarise(const std::vector<SJobResult>& results)
+{
+    SBatchSummary summary;
+    summary.nFiles = results.size();
+    for (const SJobResult& result : results) {
+        if (result.bSkipped)
+            ++summary.nSkipped;
+        else if (!result.sError.empty())
+            ++summary.nFailed;
+        else
+            ++summary.nDone;
+        summary.nWithWarnings += !result.warnings.empty();
+    }
+    return summary;
+}
+
+std::string CReport::FormatSummary(const SBatchSummary& summary)
+{
+    std::string sText = std::to_string(summary.nFiles) + (summary.nFiles == 1 ? " file: " : " files: ") +
+                        std::to_string(summary.nDone) + " done";
+    if (summary.nWithWarnings > 0)
+        sText += " (" + std::to_string(summary.nWithWarnings) + " with warnings)";
+    return sText + ", " + std::to_string(summary.nSkipped) + " skipped, " + std::to_string(summary.nFailed) + " failed";
+}
+
 std::string CReport::FormatText(const SJobResult& result)
 {
     const bool bAfter = !result.sOutput.empty();
+    if (result.bSkipped)
+        return result.sInput + " -> " + result.sOutput + ": skipped (the output is already there)\n";
     std::string sText = (result.sInput == "-" ? std::string("(standard input)") : result.sInput);
     if (bAfter)
         sText += " -> " + (result.sOutput == "-" ? std::string("(standard output)") : result.sOutput);
@@ -164,6 +191,10 @@ std::string CReport::FormatJson(const std::vector<SJobResult>& results)
         sJson += i == 0 ? "\n  {" : ",\n  {";
         sJson += "\"input\": " + JsonString(result.sInput);
         sJson += ", \"output\": " + (result.sOutput.empty() ? std::string("null") : JsonString(result.sOutput));
+        if (result.bSkipped) {
+            sJson += ", \"skipped\": true}";
+            continue;
+        }
         if (!result.sError.empty()) {
             sJson += ", \"error\": " + JsonString(result.sError) + "}";
             continue;
@@ -186,5 +217,10 @@ std::string CReport::FormatJson(const std::vector<SJobResult>& results)
         sJson += ", \"notes\": " + JsonList(result.notes);
         sJson += ", \"warnings\": " + JsonList(result.warnings) + "}";
     }
-    return sJson + "\n]}\n";
+    const SBatchSummary summary = Summarise(results);
+    sJson += "\n], \"summary\": {\"files\": " + std::to_string(summary.nFiles) +
+             ", \"done\": " + std::to_string(summary.nDone) +
+             ", \"with_warnings\": " + std::to_string(summary.nWithWarnings) +
+             ", \"skipped\": " + std::to_string(summary.nSkipped) + ", \"failed\": " + std::to_string(summary.nFailed);
+    return sJson + "}}\n";
 }
