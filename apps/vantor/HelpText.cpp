@@ -10,6 +10,7 @@ namespace {
 
 constexpr const char* kMaster = R"(Usage: vantor master [OPTION]... IN OUT
   or:  vantor master -d OUTDIR [OPTION]... IN...
+  or:  vantor master --manifest FILE [--manifest-part K/N] [OPTION]...
   or:  vantor master --analyze [OPTION]... IN...
 Master audio files (WAV, AIFF, FLAC, Ogg; mono or stereo) with the Vantor
 chain. The output keeps the input's sample rate, channels, length, sample
@@ -20,7 +21,19 @@ output is published only once it was written whole and reads back whole;
 an interrupted or failed run leaves no partial file and never touches an
 existing output.
 
-  -d, --output-dir=DIR  write each IN to DIR under its own name
+  -d, --output-dir=DIR  write each IN to DIR under its own name (DIR is made
+                        when missing)
+      --format=FORMAT   with -d: write wav, flac, ogg or aiff
+      --suffix=TEXT     with -d: add TEXT to each name before its extension
+      --skip-existing   keep outputs that are already there (a run that
+                        stopped goes on where it was); outputs that are not
+                        audio are mastered again
+      --manifest=FILE   a CSV file with a header row: input, output and
+                        optionally preset and set (NAME=VALUE items separated
+                        by ';'); one job per row, relative paths from the
+                        file's folder; bad rows are reported by line number
+                        and skipped
+      --manifest-part=K/N  only rows K, K+N, K+2N, ... (for job runners)
       --mode=MODE       chain (default), eq, compressor, limiter or clipper
       --preset=PRESET   start from a preset: a name from 'vantor presets'
                         (Folder:Name) or a .ryxp file
@@ -35,7 +48,8 @@ existing output.
       --report=KIND     text (default) or json: loudness before and after
       --analyze         only measure the inputs; write nothing
   -j, --jobs=N          master N files at once (one process each)
-  -f, --force           replace existing output files
+  -f, --force           replace existing output files (without it, an
+                        existing output refuses its file; the rest runs)
   -q, --quiet           print nothing but errors (and skip the measuring)
   -h, --help            show this help
 
