@@ -86,11 +86,25 @@ const char* DescribeSubtype(int nSubtype)
 
 } // namespace
 
+void SetQuality(SOutputFormat& format, double fQuality)
+{
+    if (fQuality < 0.0)
+        return;
+    const int nContainer = format.nFormat & SF_FORMAT_TYPEMASK;
+    if (nContainer == SF_FORMAT_FLAC && (fQuality > 8.0 || fQuality != static_cast<int>(fQuality)))
+        throw UsageError("--quality for FLAC is a compression level from 0 to 8");
+    if (nContainer != SF_FORMAT_FLAC && nContainer != SF_FORMAT_OGG)
+        throw UsageError("--quality applies to FLAC and Ogg outputs");
+    format.fQuality = fQuality;
+}
+
 SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, EBitsRequest eBits)
 {
     const int nInputContainer = nInputFormat & SF_FORMAT_TYPEMASK;
     const int nInputSubtype = nInputFormat & SF_FORMAT_SUBMASK;
     int nContainer = sOutput == "-" ? nInputContainer : ContainerOfExtension(sOutput);
+    if (sOutput == "-" && nContainer == SF_FORMAT_MPEG)
+        nContainer = SF_FORMAT_WAV; // MP3 is read, not written
     if (nContainer == 0)
         throw UsageError("cannot tell the format of '" + sOutput + "' from its name (use .wav, .aiff, .flac or .ogg)");
     SOutputFormat format;
@@ -106,6 +120,14 @@ SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, E
         if (!IsValid(format.nFormat))
             throw UsageError(std::string("--bits: ") + DescribeSubtype(SubtypeOfBits(eBits)) + " does not fit in " +
                              (nContainer == SF_FORMAT_FLAC ? "FLAC (use 16 or 24)" : "this format"));
+        return format;
+    }
+    if (BitsOfSubtype(nInputSubtype) == 0 && nInputSubtype != SF_FORMAT_FLOAT && nInputSubtype != SF_FORMAT_DOUBLE) {
+        // A lossy or companded input (MP3, Vorbis, A-law...): its encoding is
+        // one to read, not to write again; CD depth unless --bits says.
+        format.nFormat = nContainer | SF_FORMAT_PCM_16;
+        format.sNote = std::string("writing ") + DescribeSubtype(SF_FORMAT_PCM_16) + " (the input is " +
+                       DescribeSubtype(nInputSubtype) + "; --bits for another depth)";
         return format;
     }
     if (IsValid(nContainer | nInputSubtype)) {
@@ -188,6 +210,18 @@ void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, u
     if (metadata.bHasBroadcastInfo && nContainer == SF_FORMAT_WAV) {
         SF_BROADCAST_INFO broadcastInfo = metadata.broadcastInfo;
         sf_command(mpFile, SFC_SET_BROADCAST_INFO, &broadcastInfo, sizeof(broadcastInfo));
+    }
+    if (nContainer == SF_FORMAT_OGG || nContainer == SF_FORMAT_FLAC) {
+        // Vorbis quality 0-10 (6 unless asked: clear of audible artefacts on
+        // program material), FLAC compression level 0-8 (libsndfile's own
+        // default unless asked).
+        if (nContainer == SF_FORMAT_OGG) {
+            double fQuality = (format.fQuality >= 0.0 ? format.fQuality : kDefaultVorbisQuality) / 10.0;
+            sf_command(mpFile, SFC_SET_VBR_ENCODING_QUALITY, &fQuality, sizeof(fQuality));
+        } else if (format.fQuality >= 0.0) {
+            double fLevel = format.fQuality / 8.0;
+            sf_command(mpFile, SFC_SET_COMPRESSION_LEVEL, &fLevel, sizeof(fLevel));
+        }
     }
     const int nBits = BitsOfSubtype(format.nFormat & SF_FORMAT_SUBMASK);
     if (nBits > 0) {

@@ -21,13 +21,18 @@ enum class EBitsRequest { Keep, Pcm16, Pcm24, Float32 };
 struct SOutputFormat {
     int nFormat = 0;       // SF_FORMAT_* container | subtype
     std::string sNote;     // why the subtype differs from the input's, or ""
+    double fQuality = -1;  // Vorbis quality 0-10, FLAC level 0-8; -1 for the default
 };
+
+constexpr double kDefaultVorbisQuality = 6.0;
 
 // The container comes from the output's extension (or the input's container
 // for "-" and unknown extensions is a usage error); the subtype is the
 // input's where the container holds it, else the request, else the nearest
 // one the container has. Throws a usage error for impossible requests.
 SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, EBitsRequest eBits);
+// --quality (>= 0) for the chosen format; throws a usage error where it does not apply.
+void SetQuality(SOutputFormat& format, double fQuality);
 
 class CAudioWriter {
 public:

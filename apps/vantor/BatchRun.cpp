@@ -33,6 +33,7 @@ SJobResult CBatchRun::RunItem(const SBatchItem& item, CProgressBar& progress)
     request.bReplace = item.bReplace;
     request.bDither = mOptions.bDither;
     request.eBits = mOptions.eBits;
+    request.fQuality = mOptions.fQuality;
     CMasteringJob job(mEngine, *item.pSettings, request, progress);
     return job.Run();
 }

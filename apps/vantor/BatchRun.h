@@ -26,6 +26,7 @@ struct SBatchOptions {
     bool bQuiet = false;
     bool bDither = true;
     EBitsRequest eBits = EBitsRequest::Keep;
+    double fQuality = -1.0;
     int nJobs = 1;
     FILE* pReportStream = stdout;
 };

@@ -45,6 +45,8 @@ existing output.
       --order=ORDER     chain order, e.g. eq,comp,lim,clip (chain mode)
       --bits=BITS       output sample format: 16, 24 or 32f (float)
       --no-dither       no TPDF dither when writing 8, 16 or 24 bits
+      --quality=Q       Ogg Vorbis quality 0-10 (default 6), or FLAC
+                        compression level 0-8
       --report=KIND     text (default) or json: loudness before and after
       --analyze         only measure the inputs; write nothing
   -j, --jobs=N          master N files at once (one process each)

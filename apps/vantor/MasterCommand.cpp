@@ -102,6 +102,7 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
                                     {"order", 0, true},
                                     {"bits", 0, true},
                                     {"no-dither", 0, false},
+                                    {"quality", 0, true},
                                     {"report", 0, true},
                                     {"analyze", 0, false},
                                     {"jobs", 'j', true},
@@ -135,6 +136,11 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
                 options.batch.eBits = EBitsRequest::Float32;
             else
                 throw UsageError("--bits must be 16, 24 or 32f, not '" + item.sValue + "'");
+        } else if (item.sName == "quality") {
+            char* pszEnd = nullptr;
+            options.batch.fQuality = std::strtod(item.sValue.c_str(), &pszEnd);
+            if (item.sValue.empty() || *pszEnd != '\0' || !(options.batch.fQuality >= 0.0 && options.batch.fQuality <= 10.0))
+                throw UsageError("--quality must be a number from 0 to 10 (Ogg) or 0 to 8 (FLAC), not '" + item.sValue + "'");
         } else if (item.sName == "no-dither") {
             options.batch.bDither = false;
         } else if (item.sName == "report") {

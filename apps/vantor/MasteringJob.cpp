@@ -92,7 +92,8 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
 {
     const unsigned nChannels = reader.GetChannels();
     const double fRate = reader.GetSampleRate();
-    const SOutputFormat format = ChooseOutputFormat(mRequest.sOutput, reader.GetFormat(), mRequest.eBits);
+    SOutputFormat format = ChooseOutputFormat(mRequest.sOutput, reader.GetFormat(), mRequest.eBits);
+    SetQuality(format, mRequest.fQuality);
     if (!format.sNote.empty())
         result.notes.push_back(format.sNote);
 

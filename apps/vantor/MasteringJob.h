@@ -22,6 +22,7 @@ struct SJobRequest {
     bool bReplace = false;    // -f
     bool bDither = true;
     EBitsRequest eBits = EBitsRequest::Keep;
+    double fQuality = -1.0;   // --quality, -1 for none
 };
 
 struct SJobResult {
