@@ -66,14 +66,19 @@ ranges, defaults and units, shown as the editor shows them.
 )";
 
 constexpr const char* kPresets = R"(Usage: vantor presets [--mode=MODE]
-List the presets beside the library, as a tree. Presets are named
-Folder:Name; only presets with settings for the mode are listed.
+List the presets beside the library, then your own ($XDG_DATA_HOME/vantor/
+presets, ~/.local/share/vantor/presets without it), marked (user), as
+trees. Presets are named Folder:Name, found in any case; the folder may be
+left out while only one folder holds the name. Only presets with settings
+for the mode are listed.
 )";
 
 constexpr const char* kPresetSave = R"(Usage: vantor preset save NAME [OPTION]...
   or:  vantor preset save -o FILE [OPTION]...
 Save a preset built from the defaults, --preset, --set and --order, into the
-presets folder as NAME (Folder:Name makes subfolders) or to FILE.
+presets folder as NAME (Folder:Name makes subfolders) or to FILE. When the
+library's presets folder cannot be written (an installed bundle), NAME goes
+into your own presets folder, and the tool says so.
 
       --mode=MODE       the preset's mode (default chain)
       --preset=PRESET   start from another preset
@@ -84,7 +89,18 @@ presets folder as NAME (Folder:Name makes subfolders) or to FILE.
   -q, --quiet           print nothing but errors
 )";
 
+constexpr const char* kPresetShow = R"(Usage: vantor preset show NAME|FILE
+Print the settings a preset holds, one "Full Name=Value" line per parameter,
+in the form --set reads, so each line can be passed back as --set NAME=VALUE
+(the same values to the last step).
+)";
+
 } // namespace
+
+const char* GetPresetShowHelp()
+{
+    return kPresetShow;
+}
 
 const char* GetMasterHelp()
 {
@@ -118,6 +134,7 @@ Commands:
   params        list the parameters
   presets       list the presets
   preset save   save a preset
+  preset show   print a preset's settings
 
   -h, --help     show this help ('vantor COMMAND --help' for one command)
   -V, --version  show the version
@@ -132,7 +149,7 @@ Environment:
   VANTOR_LIBRARY  the Vantor.vpa to load instead of the one installed with
                   the tool (lib/vantor/ beside bin/)
 
-)") + kMaster + "\n" + kParams + "\n" + kPresets + "\n" + kPresetSave +
+)") + kMaster + "\n" + kParams + "\n" + kPresets + "\n" + kPresetSave + "\n" + kPresetShow +
                                     R"(
 Examples:
   vantor master song.wav song-master.wav

@@ -41,12 +41,13 @@ int main(int argc, char** argv)
         if (sCommand == "presets")
             return RunPresets(words);
         if (sCommand == "preset") {
-            if (words.empty() || words.front() != "save")
-                throw UsageError("'vantor preset' takes 'save' (vantor preset save NAME ...)");
+            const std::string sAction = words.empty() ? std::string() : words.front();
+            if (sAction != "save" && sAction != "show")
+                throw UsageError("'vantor preset' takes 'save' or 'show' (vantor preset show NAME ...)");
             words.erase(words.begin());
-            return RunPresetSave(words);
+            return sAction == "save" ? RunPresetSave(words) : RunPresetShow(words);
         }
-        throw UsageError("unknown command '" + sCommand + "' (master, params, presets, preset save; see --help)");
+        throw UsageError("unknown command '" + sCommand + "' (master, params, presets, preset save, preset show; see --help)");
     } catch (const CToolError& error) {
         std::fprintf(stderr, "vantor: %s\n", error.what());
         return error.GetExitCode();
