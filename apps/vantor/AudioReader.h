@@ -37,6 +37,7 @@ public:
     // The length the input announces, 0 when it does not (a stream).
     long long GetAnnouncedFrames() const { return mnPromised; }
     const SAudioMetadata& GetMetadata() const { return mMetadata; }
+    const CInputStream& GetStream() const { return mStream; }
 
     // Reads up to nFrames frames; 0 at the end. Throws when the input cannot
     // be read at all; a decoder that gives up part way ends the input early

@@ -185,6 +185,7 @@ void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, u
     info.channels = static_cast<int>(nChannels);
     info.format = format.nFormat;
     const int nContainer = format.nFormat & SF_FORMAT_TYPEMASK;
+    mnContainer = nContainer;
     if (sPath == "-") {
         if (!mStream.Attach(STDOUT_FILENO, false, nContainer))
             throw FailureError(std::string("cannot write to standard output: ") + std::strerror(errno));
@@ -267,7 +268,11 @@ void CAudioWriter::Commit(bool bReplace)
         Fail(sf_error_number(nError != 0 ? nError : nClose));
     if (msTemporary.empty())
         return;
-    Verify();
+    VerifyLength();
+    const std::string sTagError = CTagCopy::Write(msTemporary, mnContainer, mTags);
+    if (!sTagError.empty())
+        Fail(sTagError);
+    VerifyFrames();
     if (const int nPublishError = CTemporaryFiles::Publish(msTemporary, msPath, bReplace)) {
         Discard();
         throw FailureError("cannot put '" + msPath + "' in place: " + std::strerror(nPublishError));
@@ -275,7 +280,7 @@ void CAudioWriter::Commit(bool bReplace)
     msTemporary.clear();
 }
 
-void CAudioWriter::Verify()
+void CAudioWriter::VerifyLength()
 {
     struct stat info;
     if (::stat(msTemporary.c_str(), &info) != 0)
@@ -283,6 +288,10 @@ void CAudioWriter::Verify()
     if (info.st_size != mStream.GetLength())
         Fail("the file holds " + std::to_string(info.st_size) + " of " + std::to_string(mStream.GetLength()) +
              " bytes");
+}
+
+void CAudioWriter::VerifyFrames()
+{
     SF_INFO format{};
     SNDFILE* pFile = sf_open(msTemporary.c_str(), SFM_READ, &format);
     if (pFile == nullptr)

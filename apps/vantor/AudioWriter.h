@@ -9,6 +9,7 @@
 #include "AudioReader.h"
 #include "OutputStream.h"
 #include "SampleQuantiser.h"
+#include "TagCopy.h"
 
 #include <sndfile.h>
 
@@ -48,6 +49,8 @@ public:
     // Finishes the file and renames it into place (replacing an existing
     // file only when bReplace). Throws on failure, leaving nothing behind.
     void Commit(bool bReplace);
+    // Tags to write into the finished file (not into standard output).
+    void SetTags(const STagSet& tags) { mTags = tags; }
     // Samples that the format could not hold and were clipped.
     long long GetClippedSamples() const { return mQuantiser.GetClippedSamples(); }
 
@@ -56,14 +59,18 @@ private:
     std::string Name() const;
     // Throws, after discarding, with the first failure's reason.
     [[noreturn]] void Fail(const std::string& sReason);
-    // Reads the finished temporary file back; throws unless it holds every frame.
-    void Verify();
+    // Reads the finished temporary file back; throws unless it holds every
+    // byte written, then (after the tags went in) every frame.
+    void VerifyLength();
+    void VerifyFrames();
 
     std::string msPath;
     std::string msTemporary; // "" for standard output
     COutputStream mStream;
     SNDFILE* mpFile = nullptr;
     long long mnWrittenFrames = 0;
+    int mnContainer = 0;
+    STagSet mTags;
     unsigned mnChannels = 0;
     CSampleQuantiser mQuantiser;
     std::unique_ptr<int[]> mpnConverted;

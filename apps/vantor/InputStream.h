@@ -25,6 +25,7 @@ public:
     bool Attach(int nDescriptor, bool bOwned);
 
     bool IsSeekable() const { return mbSeekable; }
+    int GetDescriptor() const { return mnDescriptor; }
     bool IsFolder() const { return mbFolder; }
     // The first bytes of the input (up to kHeadBytes), for header checks.
     std::vector<unsigned char> GetHead() const;

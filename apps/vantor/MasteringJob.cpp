@@ -103,6 +103,7 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
 
     CAudioWriter writer;
     writer.Open(mRequest.sOutput, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(), mRequest.bDither);
+    writer.SetTags(CTagCopy::Read(reader.GetStream(), reader.GetFormat() & SF_FORMAT_TYPEMASK));
     std::unique_ptr<CAnalysisWorker> pBefore, pAfter;
     std::unique_ptr<CLoudestPassage> pPassage;
     if (mRequest.bMeasure) {
