@@ -4,6 +4,7 @@
 #include "ToolError.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -272,6 +273,8 @@ void CAudioWriter::Commit(bool bReplace)
     const std::string sTagError = CTagCopy::Write(msTemporary, mnContainer, mTags);
     if (!sTagError.empty())
         Fail(sTagError);
+    if (mbHasLoudness && mnContainer == SF_FORMAT_WAV)
+        WriteBroadcastLoudness();
     VerifyFrames();
     if (const int nPublishError = CTemporaryFiles::Publish(msTemporary, msPath, bReplace)) {
         Discard();
@@ -309,4 +312,49 @@ void CAudioWriter::VerifyFrames()
     if (nReadError != SF_ERR_NO_ERROR || nFrames != mnWrittenFrames ||
         (format.frames != mnWrittenFrames && format.frames != SF_COUNT_MAX))
         Fail("it reads back as " + std::to_string(nFrames) + " of " + std::to_string(mnWrittenFrames) + " frames");
+}
+
+void CAudioWriter::WriteBroadcastLoudness()
+{
+    // The loudness fields of a version 2 "bext" chunk: integrated loudness,
+    // loudness range and maximum true peak in hundredths, 0x7fff where
+    // there is no figure (momentary and short-term maxima are not measured).
+    constexpr size_t kVersionAt = 346, kLoudnessAt = 412, kFieldsEnd = 422;
+    const int nDescriptor = ::open(msTemporary.c_str(), O_RDWR | O_CLOEXEC);
+    if (nDescriptor < 0)
+        Fail(std::strerror(errno));
+    unsigned char header[1 << 16];
+    const ssize_t nRead = ::pread(nDescriptor, header, sizeof(header), 0);
+    long long nChunk = -1;
+    for (size_t nAt = 12; nRead > 0 && nAt + 8 <= static_cast<size_t>(nRead);) {
+        const uint32_t nSize = header[nAt + 4] | header[nAt + 5] << 8 | header[nAt + 6] << 16 |
+                               static_cast<uint32_t>(header[nAt + 7]) << 24;
+        if (std::memcmp(header + nAt, "bext", 4) == 0) {
+            if (nSize >= kFieldsEnd)
+                nChunk = static_cast<long long>(nAt) + 8;
+            break;
+        }
+        nAt += 8 + static_cast<size_t>(nSize) + (nSize & 1);
+    }
+    bool bWritten = true;
+    if (nChunk >= 0) {
+        auto Hundredths = [](double f) {
+            return std::isfinite(f) && std::fabs(f) < 327.0 ? static_cast<int16_t>(std::lround(f * 100.0))
+                                                             : static_cast<int16_t>(0x7fff);
+        };
+        const int16_t fields[5] = {Hundredths(mLoudness.fIntegratedLufs), Hundredths(mLoudness.fRangeLu),
+                                   Hundredths(mLoudness.fTruePeakDb), 0x7fff, 0x7fff};
+        unsigned char bytes[10];
+        for (int i = 0; i < 5; ++i) {
+            bytes[2 * i] = static_cast<unsigned char>(fields[i] & 0xff);
+            bytes[2 * i + 1] = static_cast<unsigned char>((fields[i] >> 8) & 0xff);
+        }
+        const unsigned char version[2] = {2, 0};
+        bWritten = ::pwrite(nDescriptor, version, 2, nChunk + static_cast<long long>(kVersionAt)) == 2 &&
+                   ::pwrite(nDescriptor, bytes, 10, nChunk + static_cast<long long>(kLoudnessAt)) == 10 &&
+                   ::fsync(nDescriptor) == 0;
+    }
+    const int nError = errno;
+    if (::close(nDescriptor) != 0 || !bWritten)
+        Fail(std::strerror(bWritten ? errno : nError));
 }

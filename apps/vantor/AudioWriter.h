@@ -7,6 +7,7 @@
 #pragma once
 
 #include "AudioReader.h"
+#include "LoudnessMeter.h"
 #include "OutputStream.h"
 #include "SampleQuantiser.h"
 #include "TagCopy.h"
@@ -51,6 +52,13 @@ public:
     void Commit(bool bReplace);
     // Tags to write into the finished file (not into standard output).
     void SetTags(const STagSet& tags) { mTags = tags; }
+    // The loudness of what was written, for the loudness fields of a
+    // broadcast WAV's header.
+    void SetLoudness(const SLoudness& loudness)
+    {
+        mLoudness = loudness;
+        mbHasLoudness = true;
+    }
     // Samples that the format could not hold and were clipped.
     long long GetClippedSamples() const { return mQuantiser.GetClippedSamples(); }
 
@@ -63,6 +71,8 @@ private:
     // byte written, then (after the tags went in) every frame.
     void VerifyLength();
     void VerifyFrames();
+    // Fills the loudness fields of the finished file's "bext" chunk, if it has one.
+    void WriteBroadcastLoudness();
 
     std::string msPath;
     std::string msTemporary; // "" for standard output
@@ -71,6 +81,8 @@ private:
     long long mnWrittenFrames = 0;
     int mnContainer = 0;
     STagSet mTags;
+    SLoudness mLoudness{};
+    bool mbHasLoudness = false;
     unsigned mnChannels = 0;
     CSampleQuantiser mQuantiser;
     std::unique_ptr<int[]> mpnConverted;

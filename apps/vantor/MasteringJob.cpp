@@ -170,6 +170,7 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
         result.before = pBefore->GetResult();
         result.after = pAfter->GetResult();
         result.bMeasured = true;
+        writer.SetLoudness(result.after);
     }
     writer.Commit(mRequest.bReplace);
     if (writer.GetClippedSamples() > 0)

@@ -70,3 +70,48 @@ TEST(Tags, EveryTagAndTheCoverComeThroughOnEveryFormat)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Tags, ABroadcastWaveGetsTheLoudnessOfWhatWasWritten)
+{
+    CTestFolder folder;
+    SF_INFO info{};
+    info.samplerate = 48000;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
+    SNDFILE* pFile = sf_open(folder.Path("in.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(pFile, nullptr);
+    SF_BROADCAST_INFO broadcast{};
+    std::snprintf(broadcast.description, sizeof(broadcast.description), "%s", "Final mix");
+    std::snprintf(broadcast.originator, sizeof(broadcast.originator), "%s", "Studio B");
+    ASSERT_EQ(sf_command(pFile, SFC_SET_BROADCAST_INFO, &broadcast, sizeof(broadcast)), SF_TRUE);
+    const SAudio noise = Noise(3 * 48000);
+    sf_writef_float(pFile, noise.samples.data(), noise.Frames());
+    sf_close(pFile);
+
+    const SToolRun run = RunTool(folder.Root(), {"master", "--report", "json", folder.Path("in.wav"), folder.Path("out.wav")});
+    ASSERT_EQ(run.nExitCode, 0) << run.sErr;
+    // The "after" figures of the report, in hundredths, in the bext chunk's
+    // loudness fields (read here from the bytes, by the published layout).
+    const std::string sBytes = ReadText(folder.Path("out.wav"));
+    const size_t nBext = sBytes.find("bext");
+    ASSERT_NE(nBext, std::string::npos);
+    auto Field = [&](size_t nOffset) {
+        return static_cast<int16_t>(static_cast<unsigned char>(sBytes[nBext + 8 + nOffset]) |
+                                    static_cast<unsigned char>(sBytes[nBext + 9 + nOffset]) << 8);
+    };
+    EXPECT_EQ(sBytes.substr(nBext + 8, 9), "Final mix");
+    EXPECT_EQ(Field(346), 2) << "version 2: the loudness fields are valid";
+    const std::string sAfterKey = "\"after\": {\"integrated_lufs\": ", sPeakKey = "\"true_peak_dbtp\": ";
+    const size_t nAfter = run.sOut.find(sAfterKey);
+    ASSERT_NE(nAfter, std::string::npos) << run.sOut;
+    const double fIntegrated = std::atof(run.sOut.c_str() + nAfter + sAfterKey.size());
+    const size_t nPeak = run.sOut.find(sPeakKey, nAfter);
+    const double fTruePeak = std::atof(run.sOut.c_str() + nPeak + sPeakKey.size());
+    EXPECT_NEAR(Field(412) / 100.0, fIntegrated, 0.006);
+    EXPECT_NEAR(Field(416) / 100.0, fTruePeak, 0.006);
+    EXPECT_EQ(Field(418), 0x7fff) << "no momentary maximum measured";
+}
+
+} // namespace
