@@ -112,6 +112,58 @@ TEST(Chain, EveryHostBlockSizeGivesTheSameStreamAndTraces)
     EXPECT_EQ(0, std::memcmp(run.traces.data(), reference.traces.data(), run.traces.size() * sizeof(float)));
 }
 
+// The audio side of the process runs a chain that never designs anything:
+// it adopts what another chain designed. Adopted whole, the design must sound
+// bit for bit like the chain that made it, and adopting mid-stream must keep
+// the signal history as a direct change does.
+TEST(Chain, AChainThatAdoptsAnotherChainsDesignSoundsExactlyLikeIt)
+{
+    const size_t nFrames = 3 * 8192;
+    const int kOrder[kNrOfModules] = {kOutputClipper, kLimiter, kEqualiser, kCompressor};
+    for (int nChannels : {1, 2}) {
+        const std::vector<float> signal = TestSignal(nFrames, nChannels, TestSeed(), 0.9f);
+        auto pDesigner = FreshChain(48000.0f, 2);
+        SetEverythingWorking(*pDesigner);
+        pDesigner->SetOrder(kOrder);
+        SChainSnapshot snapshot{};
+        pDesigner->CaptureSettings(snapshot, nChannels);
+        pDesigner->Setup(48000.0f, nChannels, -1);
+        const SRun reference = Stream(*pDesigner, signal, nChannels, Fixed(500));
+
+        auto pAdopter = FreshChain(44100.0f, 2);
+        pAdopter->AdoptSettings(snapshot);
+        const SRun adopted = Stream(*pAdopter, signal, nChannels, Fixed(500));
+        EXPECT_EQ(0, std::memcmp(adopted.out.data(), reference.out.data(), adopted.out.size() * sizeof(float)))
+            << nChannels << " channels";
+        EXPECT_EQ(0, std::memcmp(adopted.traces.data(), reference.traces.data(), adopted.traces.size() * sizeof(float)))
+            << nChannels << " channels";
+
+        // Mid-stream: half the signal with the defaults, then the design,
+        // once adopted and once set directly.
+        const size_t nHalf = nFrames / 2;
+        auto halves = [&](VnSystem& chain, const std::function<void()>& change) {
+            std::vector<float> first(nHalf * nChannels), second((nFrames - nHalf) * nChannels);
+            for (int ch = 0; ch < nChannels; ++ch) {
+                std::copy_n(signal.begin() + ch * nFrames, nHalf, first.begin() + ch * nHalf);
+                std::copy_n(signal.begin() + ch * nFrames + nHalf, nFrames - nHalf,
+                            second.begin() + ch * (nFrames - nHalf));
+            }
+            Stream(chain, first, nChannels, Fixed(256));
+            change();
+            return Stream(chain, second, nChannels, Fixed(256));
+        };
+        auto pDirect = FreshChain(48000.0f, nChannels);
+        const SRun direct = halves(*pDirect, [&] {
+            SetEverythingWorking(*pDirect);
+            pDirect->SetOrder(kOrder);
+        });
+        auto pLive = FreshChain(48000.0f, nChannels);
+        const SRun live = halves(*pLive, [&] { pLive->AdoptSettings(snapshot); });
+        EXPECT_EQ(0, std::memcmp(live.out.data(), direct.out.data(), live.out.size() * sizeof(float)))
+            << nChannels << " channels";
+    }
+}
+
 TEST(Chain, AnImpulseLeavesExactly64SamplesLater)
 {
     for (bool bBypassed : {true, false}) {
