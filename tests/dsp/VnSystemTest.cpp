@@ -206,6 +206,57 @@ TEST(Chain, WithEverySlotBypassedTheOutputIsTheInputDelayed)
     }
 }
 
+// A bypassed compressor or limiter keeps running on the near-silent blocks:
+// its detector recovers, its trace and meter stay live (a meter that no
+// block touched would read -60 dB on the second read). And every block the
+// chain takes in carries the +-1e-20 guard noise, so silence through a
+// bypassed chain is that noise, not digital zero.
+TEST(Chain, ABypassedCompressorOrLimiterKeepsRunningAndEveryBlockGetsTheGuardNoise)
+{
+    VnSystem chain(44100.0f, 2);
+    SetEverythingWorking(chain);
+    const std::vector<float> loud = TestSignal(44100, 2, TestSeed(), 1.0f);
+    SRun run = Stream(chain, loud, 2, Fixed(512));
+    ASSERT_LT(run.traces[44100 - 1], 0.9f) << "the compressor reduces";
+    ASSERT_LT(run.traces[2 * 44100 - 1], 0.9f) << "the limiter reduces";
+    chain.GetMeter(0);
+    chain.GetMeter(2);
+
+    const int bypass[4] = {0, 1, 1, 0};
+    chain.SetBypass(bypass);
+    // Three seconds of the same loud input: the two detectors hear only
+    // silence and let go (release 1 s and 0.5 s).
+    for (int nSecond = 0; nSecond < 3; ++nSecond)
+        run = Stream(chain, loud, 2, Fixed(512));
+    EXPECT_NEAR(run.traces[44100 - 1], 1.0f, 1e-4f) << "the compressor's gain is back at 1";
+    // Band 1 of the limiter rests on its floor: a few hundredths of a dB.
+    EXPECT_NEAR(run.traces[2 * 44100 - 1], 1.0f, 0.01f) << "the limiter's bands are back near full gain";
+    for (int nMeter : {0, 2}) {
+        chain.GetMeter(nMeter);
+        Stream(chain, std::vector<float>(2 * 64, 0.5f), 2, Fixed(64));
+        const float fReduction = chain.GetMeter(nMeter);
+        EXPECT_GE(fReduction, 0.0f) << "meter " << nMeter << " read after a block of a bypassed module";
+        EXPECT_LT(fReduction, 0.1f) << "meter " << nMeter;
+    }
+
+    // Silence through a chain with every module bypassed: the guard noise of
+    // each 64-sample block, the same 64 values every block.
+    const int all[4] = {1, 1, 1, 1};
+    VnSystem quiet(44100.0f, 2);
+    quiet.SetBypass(all);
+    const size_t nFrames = 64 * 20;
+    run = Stream(quiet, std::vector<float>(2 * nFrames, 0.0f), 2, Fixed(100));
+    int nNonZero = 0;
+    for (size_t n = 0; n < nFrames; ++n) {
+        ASSERT_LE(std::fabs(run.out[n]), 1e-20f) << n;
+        nNonZero += run.out[n] != 0.0f;
+        if (n >= 64) {
+            ASSERT_EQ(run.out[n], run.out[n - 64]) << n;
+        }
+    }
+    EXPECT_GT(nNonZero, static_cast<int>(nFrames) * 9 / 10);
+}
+
 TEST(Chain, BypassFlagsFollowTheirModuleInEveryOrder)
 {
     const size_t nFrames = 3000;
