@@ -12,9 +12,9 @@
 #include "VnSystemProc.h"
 
 struct SChainSnapshot {
-    int nChannels;             // 1 or 2
-    int order[kNrOfModules];   // module identifier per slot
-    int bypass[kNrOfModules];  // per module identifier, non-zero = bypassed
+    int nChannels; // 1 or 2
+    int order[kNrOfModules]; // module identifier per slot
+    int bypass[kNrOfModules]; // per module identifier, non-zero = bypassed
     EQmHostDSP::SSettings equaliser;
     SC1HostDSP::SSettings compressor;
     ML2HostDSP::SSettings limiter;

@@ -277,8 +277,7 @@ void ML2HostDSP::Process(float** ppOut, float** ppIn, float** ppAux, int, int)
     // A reader may reset the hold meanwhile; the lower value still lands.
     const float fAverageHold = static_cast<float>(fAverage);
     float fHold = gainHold.load(std::memory_order_relaxed);
-    while (fAverageHold < fHold && !gainHold.compare_exchange_weak(fHold, fAverageHold, std::memory_order_relaxed)) {
-    }
+    while (fAverageHold < fHold && !gainHold.compare_exchange_weak(fHold, fAverageHold, std::memory_order_relaxed)) { }
 }
 
 void ML2HostDSP::GetSettings(SSettings& settings) const

@@ -37,10 +37,6 @@ constexpr SEqBand kEqBands[6] = {
 // Meter readings of a process that is not playing.
 constexpr float kNeedleRest = 1.0f;
 
-} // namespace
-
-namespace {
-
 long NowNanoseconds()
 {
     return static_cast<long>(

@@ -44,9 +44,9 @@ private:
     static constexpr unsigned kFresh = 4; // the waiting slot holds a copy not yet adopted
 
     T maSlots[3] {};
-    unsigned mnSpare = 0;                 // writer's slot
-    unsigned mnCurrent = 1;               // reader's slot
-    std::atomic<unsigned> mnWaiting {2};  // slot between the two, plus kFresh
+    unsigned mnSpare = 0; // writer's slot
+    unsigned mnCurrent = 1; // reader's slot
+    std::atomic<unsigned> mnWaiting { 2 }; // slot between the two, plus kFresh
 };
 
 } // namespace utils

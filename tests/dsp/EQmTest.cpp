@@ -512,8 +512,8 @@ TEST(EQm, TopStepsFollowTheWrittenDesignFrom44100AndStayStableBelow)
             const float f = pEq->SetParameterStep(EQm::kHighCutFreq, nStep);
             const EQmHostDSP& kernel = *KernelObject(*pEq);
             for (double fProbe : { 5000.0, 15000.0, 19000.0, 21000.0 }) {
-                const double fMeasured = probe(kernel, EQmHostDSP::kHighCut1, fProbe, fs) +
-                                         probe(kernel, EQmHostDSP::kHighCut2, fProbe, fs);
+                const double fMeasured = probe(kernel, EQmHostDSP::kHighCut1, fProbe, fs)
+                    + probe(kernel, EQmHostDSP::kHighCut2, fProbe, fs);
                 const double fExpected = ToDb(std::abs(HighCutAt(s(fProbe, fs), WrittenCentre(f, fs))));
                 EXPECT_NEAR(fMeasured, fExpected, 0.01) << "high cut " << f << " Hz, probe " << fProbe << ", fs " << fs;
             }
@@ -534,8 +534,8 @@ TEST(EQm, TopStepsFollowTheWrittenDesignFrom44100AndStayStableBelow)
             EXPECT_NE(kernel.mnStageOn[EQmHostDSP::kStageHighMid], 0) << "step " << nStep << " fs " << fs;
             EXPECT_NE(kernel.mnStageOn[EQmHostDSP::kStageLowMid], 0) << "step " << nStep << " fs " << fs;
             EXPECT_EQ(kernel.mnStageOn[EQmHostDSP::kStageHighCut] != 0, bHighCutRuns) << "step " << nStep;
-            for (int nSection : { EQmHostDSP::kHighMid, EQmHostDSP::kLowMid, EQmHostDSP::kHighCut1,
-                                  EQmHostDSP::kHighCut2 })
+            for (int nSection :
+                { EQmHostDSP::kHighMid, EQmHostDSP::kLowMid, EQmHostDSP::kHighCut1, EQmHostDSP::kHighCut2 })
                 EXPECT_TRUE(IsStable(kernel.mSections[nSection][0])) << "step " << nStep << " fs " << fs;
         }
     }

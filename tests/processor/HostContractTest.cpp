@@ -21,10 +21,10 @@ TEST(HostContract, AProcessKeepsReportingToTheHostAfterThePlugInIsDestroyed)
     host.mChanges.clear();
 
     pProcess->MoveModule(0, 3);
-    EXPECT_EQ(host.mChanges.back(), (std::pair<int, int>{kPatch, 11}));
+    EXPECT_EQ(host.mChanges.back(), (std::pair<int, int> { kPatch, 11 }));
     // An editor knob: compressor attack, control 6 of panel 2.
     pProcess->GetDataManager()->SetValueByKey(0x20006, 300);
-    EXPECT_EQ(host.mChanges.back(), (std::pair<int, int>{kCompressorAttack, 300}));
+    EXPECT_EQ(host.mChanges.back(), (std::pair<int, int> { kCompressorAttack, 300 }));
     // A module default reports every active parameter again.
     host.mChanges.clear();
     pProcess->LoadModuleDefault(1);
@@ -49,8 +49,8 @@ struct SBuffers {
 // Streams two channels of noise (only the first when nIn is 1) through a
 // process of the given shape, announced after the rate, in blocks of 700
 // frames; returns every output channel.
-std::vector<std::vector<float>> RunShape(unsigned nIn, unsigned nOut, bool bInPlace, const std::vector<float>& left,
-                                         const std::vector<float>& right)
+std::vector<std::vector<float>> RunShape(
+    unsigned nIn, unsigned nOut, bool bInPlace, const std::vector<float>& left, const std::vector<float>& right)
 {
     constexpr unsigned kBlock = 700;
     CRecordingHost host;
@@ -89,7 +89,7 @@ TEST(HostContract, EveryShapeOfOneOrTwoChannelsInAndOutProcessesWithinItsBuffers
     const auto mono = RunShape(1, 1, false, left, right);
     const auto stereo = RunShape(2, 2, false, left, right);
     ASSERT_NE(mono[0], stereo[0]) << "a mono chain compresses differently from a mid/side one";
-    for (bool bInPlace : {false, true}) {
+    for (bool bInPlace : { false, true }) {
         SCOPED_TRACE(bInPlace ? "in place" : "separate buffers");
         EXPECT_EQ(RunShape(1, 1, bInPlace, left, right), mono);
         EXPECT_EQ(RunShape(2, 2, bInPlace, left, right), stereo);

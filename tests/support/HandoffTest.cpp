@@ -41,7 +41,7 @@ TEST(Handoff, AValueCrossesThreadsWholeAndInOrder)
 {
     utils::CHandoff<SValue> handoff;
     constexpr long kValues = 200000;
-    std::atomic<bool> bDone{false};
+    std::atomic<bool> bDone { false };
     std::thread writer([&] {
         for (long n = 1; n <= kValues; ++n) {
             Fill(handoff.Spare(), n);
