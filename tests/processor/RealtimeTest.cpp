@@ -6,9 +6,11 @@
 
 #include "processor/ParameterTable.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <shared_mutex>
+#include <thread>
 
 #ifdef VANTOR_REALTIME_GUARD
 namespace {
@@ -117,6 +119,38 @@ TEST(Realtime, AdoptingChangesNeitherLocksNorAllocates)
         const SCounts counts = CountDuring([&] { rig.pProcess->ProcessInPlace(pp, nFrames, nullptr); });
         ASSERT_EQ(counts.nAllocations + counts.nFrees + counts.nLocks, 0) << "block " << nBlock;
     }
+}
+
+// The same while another thread changes parameters as fast as it can: the
+// audio thread never waits for it.
+TEST(Realtime, ProcessingNeverWaitsForAThreadThatChangesParameters)
+{
+    SProcessRig rig(4, 44100.0f, 2, 512);
+    std::atomic<bool> bDone{false};
+    std::atomic<long> nChanges{0};
+    const uint32_t nSeed = ProcessTestSeed();
+    std::thread userInterface([&] {
+        std::mt19937 random(nSeed);
+        while (!bDone.load(std::memory_order_relaxed)) {
+            const int nIndex = 2 + static_cast<int>(random() % (kNrOfVantorParameters - 2));
+            const SParameterDescriptor& d = kVantorParameters[nIndex];
+            rig.pProcess->SetParameter(nIndex, d.nMin + static_cast<int>(random() % (d.nMax - d.nMin + 1)));
+            nChanges.fetch_add(1, std::memory_order_relaxed);
+        }
+    });
+    std::mt19937 random(nSeed + 1);
+    std::vector<float> audio = Noise(2 * 512, random, 0.5f);
+    const SCounts counts = CountDuring([&] {
+        for (int nBlock = 0; nBlock < 4000; ++nBlock) {
+            float* pp[2] = {audio.data(), audio.data() + 512};
+            rig.pProcess->ProcessInPlace(pp, 512, nullptr);
+        }
+    });
+    bDone = true;
+    userInterface.join();
+    EXPECT_EQ(counts.nLocks, 0);
+    EXPECT_EQ(counts.nAllocations + counts.nFrees, 0);
+    EXPECT_GT(nChanges.load(), 100) << "the changes must overlap the audio for the test to mean anything";
 }
 
 } // namespace
