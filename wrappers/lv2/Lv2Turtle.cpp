@@ -169,6 +169,7 @@ void WritePort(std::ostringstream& out, const SLv2Port& port, uint32_t nIndex, c
 }
 
 const char* kPrefixes = "@prefix doap:   <http://usefulinc.com/ns/doap#> .\n"
+                        "@prefix foaf:   <http://xmlns.com/foaf/0.1/> .\n"
                         "@prefix lv2:    <http://lv2plug.in/ns/lv2core#> .\n"
                         "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
                         "@prefix pset:   <http://lv2plug.in/ns/ext/presets#> .\n"
@@ -277,8 +278,11 @@ std::string PlugInTurtle(const SLv2PlugIn& plugIn, SLv2Version version)
     std::ostringstream out;
     out << kGenerated << kPrefixes;
     out << "<" << plugIn.pszUri << ">\n";
-    out << "\ta lv2:Plugin , lv2:" << plugIn.pszClass << " ;\n";
+    out << "\ta lv2:Plugin , lv2:" << plugIn.pszClass << " , doap:Project ;\n";
     out << "\tdoap:name " << Quoted(plugIn.pszName) << " ;\n";
+    // Hosts show the maintainer's name as the plug-in's maker (lilv reads
+    // the author from doap:maintainer).
+    out << "\tdoap:maintainer [ a foaf:Person ; foaf:name " << Quoted(kLv2Maker) << " ] ;\n";
     // No licence is granted with Vantor: all rights reserved.
     out << "\tdoap:license <http://usefulinc.com/doap/licenses/proprietary> ;\n";
     out << "\tlv2:minorVersion " << version.nMinor << " ;\n\tlv2:microVersion " << version.nMicro << " ;\n";
