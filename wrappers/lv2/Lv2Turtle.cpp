@@ -195,14 +195,14 @@ CParameterText TableParameters(unsigned nProcessType)
     return parameters;
 }
 
-bool ReadLv2Preset(
-    const std::string& sFactoryFolder, const std::string& sRelative, SLv2Preset& preset, std::string& sError)
+bool ReadLv2Presets(
+    const std::string& sFactoryFolder, const std::string& sRelative, std::vector<SLv2Preset>& presets, std::string& sError)
 {
     const std::string sPath = sFactoryFolder + "/" + sRelative;
     SPresetSource source;
     if (!ReadPresetSource(sPath, source, sError))
         return false;
-    preset = SLv2Preset();
+    SLv2Preset preset;
     preset.pPlugIn = FindLv2PlugInOfType(source.nMode);
     if (preset.pPlugIn == nullptr) {
         sError = sPath + ": no plug-in takes this mode";
@@ -241,6 +241,24 @@ bool ReadLv2Preset(
     preset.sLabel = nSlash == std::string::npos ? sName : sName.substr(0, nSlash) + ": " + sName.substr(nSlash + 1);
     preset.sUri = "urn:vantor:lv2:preset:" + Slug(sRelative);
     preset.sComment = source.sDescription;
+    presets.push_back(preset);
+
+    // A module's preset is one of the chain's too, setting that module's ports only.
+    constexpr unsigned kChainType = 4;
+    const SLv2PlugIn* pChain = FindLv2PlugInOfType(kChainType);
+    if (source.nMode != kChainType && pChain != nullptr) {
+        SLv2Preset chain = preset;
+        chain.pPlugIn = pChain;
+        chain.sUri = "urn:vantor:lv2:preset:chain-" + Slug(sRelative);
+        chain.values.clear();
+        const CParameterText chainParameters = TableParameters(kChainType);
+        for (const SLv2Port& port : BuildLv2Ports(kChainType, chainParameters)) {
+            if (port.eKind == ELv2PortKind::Parameter && parameters.Get(port.nParameter).bActive)
+                chain.values.emplace_back(port.sSymbol, Lv2StoredToText(chainParameters.Get(port.nParameter),
+                                                                        stored[static_cast<size_t>(port.nParameter)]));
+        }
+        presets.push_back(chain);
+    }
     return true;
 }
 
