@@ -438,6 +438,21 @@ TEST_F(Faults, NamesAndMessagesComeOutRight)
     EXPECT_EQ(preset.nExitCode, 2);
     EXPECT_NE(preset.sErr.find("File too large"), std::string::npos) << preset.sErr;
 
+    // Audio on standard output follows what is there already, even in a
+    // file opened for appending.
+    const std::string sCombined = Path("combined.bin");
+    ASSERT_EQ(std::system(("{ printf HEAD; " VANTOR_BIN_DIR "/vantor master -q '" + sInput + "' -; printf TAIL; } > '" +
+                           sCombined + "' && " VANTOR_BIN_DIR "/vantor master -q '" + sInput + "' - >> '" + sCombined + "'")
+                              .c_str()),
+              0);
+    const std::string sBytes = ReadText(sCombined);
+    const size_t nOne = (sBytes.size() - 8) / 2;
+    EXPECT_EQ(sBytes.substr(0, 4), "HEAD");
+    EXPECT_EQ(sBytes.substr(4, 4), "RIFF");
+    EXPECT_EQ(sBytes.substr(4 + nOne, 4), "TAIL");
+    EXPECT_EQ(sBytes.substr(8 + nOne, 4), "RIFF");
+    EXPECT_EQ(sBytes.substr(4, nOne), sBytes.substr(8 + nOne)) << "both copies whole";
+
     // The editor's exit codes mean what the tool's do.
     SToolOptions editor;
     editor.sProgram = "vantor-editor";
