@@ -451,7 +451,9 @@ TEST_F(Faults, NamesAndMessagesComeOutRight)
     EXPECT_EQ(sBytes.substr(4, 4), "RIFF");
     EXPECT_EQ(sBytes.substr(4 + nOne, 4), "TAIL");
     EXPECT_EQ(sBytes.substr(8 + nOne, 4), "RIFF");
-    EXPECT_EQ(sBytes.substr(4, nOne), sBytes.substr(8 + nOne)) << "both copies whole";
+    // Both whole; the appended one, written in order, has the header of a stream.
+    const std::string sFirst = sBytes.substr(4, nOne), sSecond = sBytes.substr(8 + nOne);
+    EXPECT_TRUE(sFirst.substr(sFirst.find("data") + 8) == sSecond.substr(sSecond.find("data") + 8));
 
     // The editor's exit codes mean what the tool's do.
     SToolOptions editor;
