@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <pty.h>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #include <sys/stat.h>
@@ -461,6 +462,68 @@ TEST_F(Faults, NamesAndMessagesComeOutRight)
     editor.env = {{"DISPLAY", ""}};
     EXPECT_EQ(RunTool(mFolder.Root(), {"--wobble"}, editor).nExitCode, 1);
     EXPECT_EQ(RunTool(mFolder.Root(), {"--after", "0"}, editor).nExitCode, 2);
+}
+
+} // namespace
+
+namespace {
+
+// The tool on a terminal: standard error on a pseudo-terminal, standard
+// input from a pipe the test feeds slowly. Returns what the terminal showed.
+std::string ProgressOnATerminal(const std::vector<std::string>& args, const std::string& sInput)
+{
+    int in[2];
+    EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
+    int nTerminal = -1;
+    const pid_t nChild = ::forkpty(&nTerminal, nullptr, nullptr, nullptr);
+    if (nChild == 0) {
+        ::dup2(in[0], 0);
+        const int nNull = ::open("/dev/null", O_WRONLY);
+        ::dup2(nNull, 1);
+        std::vector<std::string> copies(args);
+        std::string sTool = VANTOR_BIN_DIR "/vantor";
+        std::vector<char*> argv{sTool.data()};
+        for (std::string& sArg : copies)
+            argv.push_back(sArg.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(in[0]);
+    std::string sShown;
+    std::thread reader([&] {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(nTerminal, buffer, sizeof(buffer))) > 0)
+            sShown.append(buffer, static_cast<size_t>(n));
+    });
+    // A second and a half, in slices, so the display draws several times.
+    for (size_t nDone = 0; nDone < sInput.size();) {
+        const size_t nSlice = std::min<size_t>(sInput.size() / 15 + 1, sInput.size() - nDone);
+        WriteAllTo(in[1], sInput.substr(nDone, nSlice));
+        nDone += nSlice;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ::close(in[1]);
+    int nStatus = 0;
+    ::waitpid(nChild, &nStatus, 0);
+    reader.join();
+    ::close(nTerminal);
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << sShown;
+    return sShown;
+}
+
+TEST_F(Faults, TheProgressDisplayTakesItsTotalFromTheOpenInputOrShowsThePosition)
+{
+    const std::string sBytes = ReadText(MakeInput(mFolder, "wav", 20 * 44100));
+    // A WAV header says how long it is: a bar with a share.
+    const std::string sBar = ProgressOnATerminal({"master", "-f", "-", Path("out.wav")}, sBytes);
+    EXPECT_NE(sBar.find("%"), std::string::npos) << sBar;
+    // A stream that does not say (an Ogg from a pipe): time and position.
+    const std::string sOgg = ReadText(MakeInput(mFolder, "ogg", 20 * 44100));
+    const std::string sClock = ProgressOnATerminal({"master", "-f", "-", Path("out.ogg")}, sOgg);
+    EXPECT_NE(sClock.find("elapsed 0:0"), std::string::npos) << sClock;
+    EXPECT_NE(sClock.find(", position 0:"), std::string::npos) << sClock;
 }
 
 } // namespace
