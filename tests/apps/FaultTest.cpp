@@ -1,6 +1,7 @@
 // The tool under faults: full disks in every output format, signals in the
 // middle of a run, inputs that can be read only once, damaged inputs, and
 // names and messages that used to come out wrong.
+#include "Sanitized.h"
 #include "TestFolder.h"
 #include "ToolRun.h"
 
@@ -15,12 +16,6 @@
 #include <thread>
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 
 const char* const kFormats[] = {"wav", "aiff", "flac", "ogg"};
 
@@ -58,6 +53,19 @@ std::vector<std::string> TemporaryFilesIn(const std::string& sFolder)
     return found;
 }
 
+// In a forked child: becomes vantor ARGS...
+[[noreturn]] void ExecTool(const std::vector<std::string>& args)
+{
+    std::vector<std::string> copies(args);
+    std::string sTool = VANTOR_BIN_DIR "/vantor";
+    std::vector<char*> argv{sTool.data()};
+    for (std::string& sArg : copies)
+        argv.push_back(sArg.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+}
+
 // vantor in the background, its standard input and output on pipes the test
 // holds, and an extra descriptor as fd 3 when asked.
 struct SBackgroundTool {
@@ -86,14 +94,7 @@ SBackgroundTool StartTool(const std::string& sFolder, const std::vector<std::str
         ::dup2(nErr, 2);
         if (nExtra >= 0)
             ::dup2(nExtra, 3);
-        std::vector<std::string> copies(args);
-        std::string sTool = VANTOR_BIN_DIR "/vantor";
-        std::vector<char*> argv{sTool.data()};
-        for (std::string& sArg : copies)
-            argv.push_back(sArg.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
+        ExecTool(args);
     }
     if (bPipeIn) {
         ::close(in[0]);
@@ -480,14 +481,7 @@ std::string ProgressOnATerminal(const std::vector<std::string>& args, const std:
         ::dup2(in[0], 0);
         const int nNull = ::open("/dev/null", O_WRONLY);
         ::dup2(nNull, 1);
-        std::vector<std::string> copies(args);
-        std::string sTool = VANTOR_BIN_DIR "/vantor";
-        std::vector<char*> argv{sTool.data()};
-        for (std::string& sArg : copies)
-            argv.push_back(sArg.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
+        ExecTool(args);
     }
     ::close(in[0]);
     std::string sShown;
