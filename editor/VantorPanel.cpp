@@ -6,25 +6,13 @@
 #include "parameters/DataManager.h"
 #include "parameters/DisplayTranslater.h"
 #include "processor/IVantorProcess.h"
+#include "processor/ParameterDisplay.h"
+#include "processor/ParameterTable.h"
 #include "toolkit/epiAlphaControl_rotary.h"
 #include "toolkit/epiAlphaControl_text.h"
 #include "toolkit/epiLayout.h"
 
 #include <new>
-
-namespace {
-
-adl::UnitStepList StepsOf(CVantorPanel::EUnit eUnit)
-{
-    switch (eUnit) {
-    case CVantorPanel::kHertz: return { { 1000.0f, "Hz" }, { 0.0f, "KHz" } };
-    case CVantorPanel::kMillis: return { { 1000.0f, "ms" }, { 0.0f, "s" } };
-    case CVantorPanel::kDecibel: return { { 0.0f, "dB" } };
-    default: return {};
-    }
-}
-
-} // namespace
 
 CVantorPanel::CVantorPanel(int nPanelId, IVantorProcess* pProcess)
     : miPanelId(nPanelId)
@@ -65,22 +53,21 @@ void CVantorPanel::SetUp()
             SendToControl(binding.nControl, epiAlphaControl_rotary::kReset, kResetPosition);
             SendToControl(binding.nControl, epiAlphaControl_rotary::kSteps, kCoarseStep, kFineStep);
         }
-        if (mpConverters != nullptr && binding.cConverter != 0) {
-            adl::IConverter* pConverter = binding.cConverter == 'L'
-                ? static_cast<adl::IConverter*>(new (std::nothrow) adl::CConverterLog(
-                    binding.nDecimals, binding.nMinimum, binding.nMaximum, binding.nBase, 0, kPositionMax))
-                : new (std::nothrow)
-                    adl::CConverterLinear(binding.nDecimals, binding.nMinimum, binding.nMaximum, 0, kPositionMax);
+        if (mpConverters != nullptr && binding.nParameter >= 0 && binding.nParameter < kNrOfVantorParameters) {
+            // Ranges have their taper; lists and switches pass 0 and 1.
+            const SParameterDescriptor& d = kVantorParameters[binding.nParameter];
+            adl::IConverter* pConverter = nullptr;
+            if (d.nType == 0 && d.nCurve == 1)
+                pConverter = new (std::nothrow)
+                    adl::CConverterLog(d.nDecimals, d.nMin, d.nMax, static_cast<int>(d.nCurveParam), 0, kPositionMax);
+            else if (d.nType == 0)
+                pConverter = new (std::nothrow) adl::CConverterLinear(d.nDecimals, d.nMin, d.nMax, 0, kPositionMax);
             if (pConverter != nullptr)
                 mpConverters->AddConverter(binding.nControl, pConverter);
         }
         if (mpDisplays != nullptr && binding.nText >= 0) {
-            auto* pTranslater = new (std::nothrow) adl::CDisplayTranslater(
-                binding.nDecimals, binding.nShownWidth, binding.nShownDecimals, StepsOf(binding.eUnit));
-            if (pTranslater != nullptr) {
-                AddValueTexts(binding.nParameter, pTranslater);
+            if (adl::CDisplayTranslater* pTranslater = CreateParameterTranslater(binding.nParameter))
                 mpDisplays->AddDisplay(binding.nParameter, binding.nText, pTranslater);
-            }
         }
     }
 }
@@ -150,8 +137,9 @@ void CVantorPanel::ControlMoved(int nControl, int nPosition)
 void CVantorPanel::SetDisplayText(int nDisplayId, const std::string& sText)
 {
     if (auto* pText = dynamic_cast<epiAlphaControl_text*>(GetControl(nDisplayId))) {
-        if (pText->GetText() != sText) {
-            pText->SetText(sText.c_str());
+        const std::string sShown = TrimDisplayText(sText);
+        if (pText->GetText() != sShown) {
+            pText->SetText(sShown.c_str());
             pText->Invalidate();
         }
     }

@@ -28,23 +28,14 @@ public:
     static constexpr int kCoarseStep = 150;
     static constexpr int kFineStep = 15;
 
-    // How a value text is written: its unit steps.
-    enum EUnit { kNoUnit, kHertz, kMillis, kDecibel };
-
-    // One parameter's controls: cConverter 'L' logarithmic, 'N' linear, 0
-    // none (switches pass 0 and 1); nText < 0 when no text shows the value.
+    // One control bound to a parameter, and the text control that shows its
+    // value (-1 for none). The converter (the parameter's range and taper)
+    // and the text's format come from the parameter table; switches and
+    // lists pass their values through.
     struct SBinding {
         int nParameter;
         int nControl;
-        char cConverter;
-        int nDecimals;
-        int nMinimum;
-        int nMaximum;
-        int nBase;
         int nText;
-        int nShownWidth;
-        int nShownDecimals;
-        EUnit eUnit;
     };
 
     CVantorPanel(int nPanelId, IVantorProcess* pProcess);
@@ -73,8 +64,6 @@ protected:
     virtual const SBinding* Bindings(int& nCount) const;
     // Bit m set: the panel works in process mode m (all modes for the base).
     virtual unsigned ActiveModes() const { return 0x1F; }
-    // The value text shown for one value instead of a number ("Off").
-    virtual void AddValueTexts(int /*nParameter*/, adl::IDisplayTranslater* /*pTranslater*/) { }
     // Meters and lights read from the process before the pending values.
     virtual void PollMeters() { }
     // A control was moved by the user (drag steps, clicks).

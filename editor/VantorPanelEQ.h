@@ -35,7 +35,6 @@ public:
 protected:
     const SBinding* Bindings(int& nCount) const override;
     unsigned ActiveModes() const override { return (1u << 0) | (1u << 4); }
-    void AddValueTexts(int nParameter, adl::IDisplayTranslater* pTranslater) override;
 
 private:
     void FetchCurve();
