@@ -12,6 +12,7 @@
 #include "toolkit/epiAlphaControl_text.h"
 #include "toolkit/epiLayout.h"
 
+#include <algorithm>
 #include <new>
 
 CVantorPanel::CVantorPanel(int nPanelId, IVantorProcess* pProcess)
@@ -143,6 +144,22 @@ void CVantorPanel::SetDisplayText(int nDisplayId, const std::string& sText)
             pText->Invalidate();
         }
     }
+}
+
+std::vector<std::pair<int, std::string>> CVantorPanel::GetValueTexts() const
+{
+    std::vector<std::pair<int, std::string>> texts;
+    if (!IsActive())
+        return texts;
+    int nCount = 0;
+    const SBinding* pBindings = Bindings(nCount);
+    for (int i = 0; i < nCount; ++i) {
+        const auto* pText = dynamic_cast<const epiAlphaControl_text*>(GetControl(pBindings[i].nText));
+        if (pBindings[i].nText >= 0 && pText != nullptr)
+            texts.emplace_back(pBindings[i].nText, pText->GetText());
+    }
+    std::sort(texts.begin(), texts.end());
+    return texts;
 }
 
 adl::IDataManager* CVantorPanel::DataManager() const

@@ -11,6 +11,8 @@
 #include "toolkit/vpaGuiPanel.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class IVantorProcess;
 
@@ -58,6 +60,10 @@ public:
     void SetDisplayText(int nDisplayId, const std::string& sText) override;
 
     int GetKey(int nControl) const { return miPanelId * 65536 + nControl; }
+
+    // What the panel's value texts show now: (text control, text), by
+    // control number; none for a panel outside the process's mode.
+    std::vector<std::pair<int, std::string>> GetValueTexts() const;
 
 protected:
     // The panel's own table; none for the base.

@@ -118,6 +118,19 @@ CVantorPanel* CWindow::FindPanel(int nPanelId) const
     return nullptr;
 }
 
+std::string CWindow::ListValueTexts() const
+{
+    std::string sList;
+    for (int nPanel = 1; nPanel <= 4; ++nPanel) {
+        const CVantorPanel* pPanel = FindPanel(nPanel);
+        if (pPanel == nullptr)
+            continue;
+        for (const auto& text : pPanel->GetValueTexts())
+            sList += std::to_string(nPanel) + " " + std::to_string(text.first) + " " + text.second + "\n";
+    }
+    return sList;
+}
+
 CVantorPanelEQ* CWindow::GetEQPanel() const
 {
     return static_cast<CVantorPanelEQ*>(FindPanel(CVantorPanelEQ::kPanelId));

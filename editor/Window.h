@@ -9,6 +9,7 @@
 #include "toolkit/vpaGui.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class CGUIDriver;
@@ -45,6 +46,9 @@ public:
     std::unique_ptr<CVantorPanel> CreatePanel(int n);
     CVantorPanel* FindPanel(int nPanelId) const;
     CVantorPanelEQ* GetEQPanel() const;
+    // One line "PANEL CONTROL TEXT" per value text of the module panels, by
+    // panel and control.
+    std::string ListValueTexts() const;
 
     // The process reports a value for a control key.
     void SetControlValue(int nKey, int nValue);
