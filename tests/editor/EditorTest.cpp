@@ -291,6 +291,14 @@ TEST(EditorWindow, TheAboutBoxShowsItsLayout)
     EXPECT_EQ(dialog.GetWidth(), about.mRect.Width());
     EXPECT_EQ(dialog.GetHeight(), about.mRect.Height());
     EXPECT_GT(DistinctColours(dialog.GetPixels()), 10u);
+    // The version is written in the band above "Click to close", which the
+    // background leaves as a plain gradient (about four colours).
+    EXPECT_STREQ(CInfoDlg::GetVersionText(), "Version " VANTOR_VERSION);
+    const std::vector<uint32_t>& pixels = dialog.GetPixels();
+    const size_t nFirst = static_cast<size_t>(126) * dialog.GetWidth();
+    const size_t nLast = static_cast<size_t>(138) * dialog.GetWidth();
+    const std::vector<uint32_t> band(pixels.begin() + nFirst, pixels.begin() + nLast);
+    EXPECT_GT(DistinctColours(band), 10u);
 }
 
 } // namespace
