@@ -109,9 +109,38 @@ bool epiPanel::Offer(epiPanelControl* pControl, bool bDouble)
     return pControl->Click();
 }
 
+int epiPanel::FindOpenPopup() const
+{
+    for (int i = 0; i < miCount; ++i) {
+        const epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
+        if (pControl != nullptr && pControl->HasOpenPopup())
+            return i;
+    }
+    return -1;
+}
+
+SEpiRect epiPanel::GetOverlayRect() const
+{
+    SEpiRect rect { 0, 0, 0, 0 };
+    for (int i = 0; i < miCount; ++i) {
+        const epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
+        if (pControl != nullptr && pControl->IsVisible())
+            rect = EpiUnion(rect, pControl->GetOverlayRect());
+    }
+    return rect;
+}
+
 bool epiPanel::MouseDown(SEpiPoint point)
 {
-    if (!mbActive || !EpiContains(mRect, point))
+    if (!mbActive)
+        return false;
+    // An open pop-up takes the press wherever it lands; outside it closes.
+    if (const int nPopup = FindOpenPopup(); nPopup >= 0) {
+        miTracked = nPopup;
+        GetControl(nPopup)->MouseDown();
+        return true;
+    }
+    if (!EpiContains(mRect, point))
         return false;
     const IEpiInputState* pInput = GetInput();
     const uint32_t nNow = pInput != nullptr ? pInput->GetTicks60() : 0;
@@ -162,6 +191,9 @@ void epiPanel::Idle()
             Notify(1);
         return;
     }
+    // An open pop-up follows the pointer without a button.
+    if (const int nPopup = FindOpenPopup(); nPopup >= 0)
+        GetControl(nPopup)->Drag();
     if (!mbSendIdle)
         return;
     for (int i = 0; i < miCount; ++i) {
@@ -175,10 +207,14 @@ bool epiPanel::Key(int nKey)
 {
     if (!mbActive)
         return false;
-    for (int i = 0; i < miCount; ++i) {
+    const int nPopup = FindOpenPopup();
+    for (int i = nPopup >= 0 ? nPopup : 0; i < miCount; ++i) {
         epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
-        if (pControl != nullptr && pControl->TakesEvents() && pControl->Key(nKey))
+        if (pControl != nullptr && pControl->TakesEvents() && pControl->Key(nKey)) {
+            if (pControl->TakeKeyReport())
+                ReportValue(i, pControl->GetValue());
             return true;
+        }
     }
     if (nKey == kEpiKeyTab) {
         const IEpiInputState* pInput = GetInput();

@@ -82,6 +82,8 @@ public:
     // Inactive panels take no events and draw nothing.
     void SetActive(bool b) { mbActive = b; }
     bool IsActive() const { return mbActive; }
+    // Whether one of the controls has an open pop-up (see epiPanelControl).
+    bool HasOpenPopup() const { return FindOpenPopup() >= 0; }
     // Animations run only while the panel draws live.
     void SetDrawsLive(bool b) { mbLive = b; }
     bool DrawsLive() const { return mbLive; }
@@ -90,6 +92,8 @@ public:
     void Draw(epiOffmap& target, const SEpiRect& clip);
     // What controls draw beyond their bounds (open menus), inside clip.
     void DrawOverlays(epiOffmap& target, const SEpiRect& clip);
+    // The union of what the controls draw over everything (open menus).
+    SEpiRect GetOverlayRect() const;
     // Repaints every invalid rectangle; each one repainted is added to
     // updated (window coordinates).
     void Redraw(epiOffmap& target, std::vector<SEpiRect>& updated);
@@ -107,6 +111,9 @@ public:
     const epiAlphaFontsList* GetFonts() const;
 
 private:
+    // The index of the control with an open pop-up, or -1.
+    int FindOpenPopup() const;
+
     bool Offer(epiPanelControl* pControl, bool bDouble);
     void MoveFocus(bool bBackwards);
 

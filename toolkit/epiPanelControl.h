@@ -72,6 +72,12 @@ public:
     // open menu); empty when there is none.
     virtual SEpiRect GetOverlayRect() const { return SEpiRect { 0, 0, 0, 0 }; }
     virtual void DrawOverlay(epiOffmap& target, const SEpiRect& clip);
+    // An open pop-up (a menu left open by a click) takes every press, key
+    // and pointer move of the window until it closes.
+    virtual bool HasOpenPopup() const { return false; }
+    // True once after a key completed an action the panel should report
+    // (Return on a menu item).
+    virtual bool TakeKeyReport() { return false; }
 
     // Visible, enabled and taking events.
     bool TakesEvents() const { return mbVisible && mbEnabled && mbActive; }

@@ -73,6 +73,11 @@ void vpaGui::MouseDown(int h, int v)
     if (mpCaptured != nullptr && mpCaptured->MouseDown(point))
         return;
     for (epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive() && pPanel->HasOpenPopup() && pPanel->MouseDown(point)) {
+            mpCaptured = pPanel;
+            return;
+        }
+    for (epiPanel* pPanel : mPanels)
         if (pPanel->IsActive() && pPanel->MouseDown(point)) {
             mpCaptured = pPanel;
             return;
@@ -98,6 +103,9 @@ void vpaGui::MouseUp()
 bool vpaGui::Key(int nKey)
 {
     for (epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive() && pPanel->HasOpenPopup())
+            return pPanel->Key(nKey);
+    for (epiPanel* pPanel : mPanels)
         if (pPanel->IsActive() && pPanel->Key(nKey))
             return true;
     return false;
@@ -117,8 +125,9 @@ void vpaGui::DrawAll()
         pPanel->DiscardInvalid(); // all of it is drawn now
         pPanel->Draw(mMap, mBounds);
     }
-    for (epiPanel* pPanel : mPanels)
-        pPanel->DrawOverlays(mMap, mBounds);
+    if (mbOverlaysInMap)
+        for (epiPanel* pPanel : mPanels)
+            pPanel->DrawOverlays(mMap, mBounds);
     mUpdate = EpiUnion(mUpdate, mBounds);
 }
 
@@ -128,10 +137,26 @@ void vpaGui::Redraw()
     for (epiPanel* pPanel : mPanels)
         pPanel->Redraw(mMap, mUpdated);
     for (const SEpiRect& rect : mUpdated) {
-        for (epiPanel* pPanel : mPanels)
-            pPanel->DrawOverlays(mMap, rect);
+        if (mbOverlaysInMap)
+            for (epiPanel* pPanel : mPanels)
+                pPanel->DrawOverlays(mMap, rect);
         mUpdate = EpiUnion(mUpdate, rect);
     }
+}
+
+SEpiRect vpaGui::GetOverlayRect() const
+{
+    SEpiRect rect { 0, 0, 0, 0 };
+    for (const epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive())
+            rect = EpiUnion(rect, pPanel->GetOverlayRect());
+    return rect;
+}
+
+void vpaGui::DrawOverlays(epiOffmap& target, const SEpiRect& clip)
+{
+    for (epiPanel* pPanel : mPanels)
+        pPanel->DrawOverlays(target, clip);
 }
 
 void vpaGui::InvalidateRect(const SEpiRect& rect)

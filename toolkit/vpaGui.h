@@ -56,6 +56,15 @@ public:
     void DrawAll();
     // Repaints what is invalid in any panel, then what open menus draw over it.
     void Redraw();
+    // False: open menus are not drawn into the map; the window shows them
+    // in a pop-up window of their own (DrawOverlays draws them on demand).
+    void SetOverlaysInMap(bool bInMap) { mbOverlaysInMap = bInMap; }
+    bool AreOverlaysInMap() const { return mbOverlaysInMap; }
+    // The union of what open menus draw over the panels (window coordinates,
+    // which may reach beyond the window).
+    SEpiRect GetOverlayRect() const;
+    // Draws what open menus show inside clip into target.
+    void DrawOverlays(epiOffmap& target, const SEpiRect& clip);
     // Marks a window rectangle for repainting in every panel it meets.
     void InvalidateRect(const SEpiRect& rect);
     // The union of what was drawn since the last call, then cleared: the
@@ -90,4 +99,5 @@ private:
     const IEpiInputState* mpInputSource;
     std::vector<SEpiRect> mUpdated;
     SEpiRect mUpdate;
+    bool mbOverlaysInMap = true;
 };
