@@ -11,9 +11,21 @@
 #include "toolkit/epiAlphaControl_hierMenu.h"
 #include "toolkit/vpaGui.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 constexpr const char* kExtension = "ryxp";
+
+// Whether a folder holds a preset for the mode somewhere below it.
+bool HoldsPresets(const CPresetList::SPresetInfo& folder)
+{
+    for (const CPresetList::SPresetInfo* pChild : folder.children)
+        if (!pChild->isFolder || HoldsPresets(*pChild))
+            return true;
+    return false;
+}
 
 std::string FolderOf(const std::string& sPath)
 {
@@ -66,7 +78,16 @@ void CVantorPanelMenu::BuildLoadMenu()
 void CVantorPanelMenu::AddPresetItems(const void* pFolder, int nParent)
 {
     epiAlphaControl_hierMenu* pMenu = GetLoadMenu();
-    const auto& entries = *static_cast<const CPresetList::PresetInfoList*>(pFolder);
+    const auto& found = *static_cast<const CPresetList::PresetInfoList*>(pFolder);
+    // Folders first, then presets, each in name order; folders with nothing
+    // for this mode are left out.
+    std::vector<const CPresetList::SPresetInfo*> entries;
+    for (const CPresetList::SPresetInfo* pInfo : found)
+        if (!pInfo->isFolder || HoldsPresets(*pInfo))
+            entries.push_back(pInfo);
+    std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) {
+        return a->isFolder != b->isFolder ? a->isFolder : PresetNameLess(a->name, b->name);
+    });
     for (const CPresetList::SPresetInfo* pInfo : entries) {
         if (pInfo->isFolder) {
             const int nSubmenu = pMenu->AddSubmenu(pInfo->name.c_str(), nParent);

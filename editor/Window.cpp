@@ -42,6 +42,8 @@ CWindow::CWindow(IVantorProcess* pProcess, CGUIDriver* pDriver, bool bStandalone
     , mnLastTick(0)
     , mMeters(pProcess)
     , manChainPositions { -1, -1, -1, -1, -1 }
+    , mPopupRect { 0, 0, 0, 0 }
+    , mbPopupShown(false)
 { }
 
 CWindow::~CWindow() = default;
@@ -82,6 +84,8 @@ bool CWindow::BuildContents(vpaGuiEngine* pEngine)
         return true;
     if (pEngine == nullptr || !pEngine->IsOpen() || !Create(pEngine, MainLayoutOf(ModeOf(mpProcess))))
         return false;
+    SetOverlaysInMap(false); // open menus show in a pop-up window
+
     for (int n = 0; n < kMaxPanels; ++n) {
         std::unique_ptr<CVantorPanel> pPanel = CreatePanel(n);
         if (!pPanel)
@@ -178,6 +182,47 @@ void CWindow::TimerTick()
             pPanel->TickStep();
     Tick();
     BlitUpdates();
+    UpdatePopup();
+}
+
+void CWindow::UpdatePopup()
+{
+    platform::IWindow* pWindow = mpDriver->GetWindow();
+    const SEpiRect rect = GetOverlayRect();
+    if (pWindow == nullptr || rect.IsEmpty() || rect.left < 0 || rect.top < 0) {
+        if (mbPopupShown && pWindow != nullptr)
+            pWindow->HidePopup();
+        mbPopupShown = false;
+        return;
+    }
+    if (mPopupMap.GetWidth() < rect.right || mPopupMap.GetHeight() < rect.bottom) {
+        if (!mPopupMap.Allocate(1, std::max<int32_t>(rect.right, mPopupMap.GetWidth()),
+                std::max<int32_t>(rect.bottom, mPopupMap.GetHeight())))
+            return;
+    }
+    DrawOverlays(mPopupMap, rect);
+    // Words outside every part (beside a short column) are left out of the
+    // pop-up's shape.
+    constexpr uint32_t kOutside = 0xFF000000u;
+    const int nWidth = rect.Width(), nHeight = rect.Height();
+    std::vector<uint32_t> pixels(static_cast<size_t>(nWidth) * nHeight, kOutside);
+    for (const SEpiRect& part : GetOverlayParts()) {
+        for (int y = part.top; y < part.bottom; ++y) {
+            uint32_t* pnOut = pixels.data() + static_cast<size_t>(y - rect.top) * nWidth;
+            for (int x = part.left; x < part.right; ++x) {
+                const uint32_t n = mPopupMap.GetPixel(x, y); // 5-5-5
+                pnOut[x - rect.left] = (((n >> 10) & 31u) << 19) | (((n >> 5) & 31u) << 11) | ((n & 31u) << 3);
+            }
+        }
+    }
+    const bool bMoved = rect.left != mPopupRect.left || rect.top != mPopupRect.top || rect.right != mPopupRect.right
+        || rect.bottom != mPopupRect.bottom;
+    if (mbPopupShown && !bMoved && pixels == manPopup)
+        return;
+    manPopup.swap(pixels);
+    mPopupRect = rect;
+    pWindow->ShowPopup(rect.left, rect.top, nWidth, nHeight, manPopup.data());
+    mbPopupShown = true;
 }
 
 void CWindow::TickIfDue()
@@ -200,8 +245,6 @@ void CWindow::BlitUpdates()
     if (CVantorPanelEQ* pEQ = GetEQPanel()) {
         if (pEQ->DrawCurve(GetMap(), rect)) {
             const SEpiRect area = pEQ->GetCurveRect();
-            for (auto& pPanel : maPanels)
-                pPanel->DrawOverlays(GetMap(), area);
             rect = SEpiRect { std::min(rect.left, area.left), std::min(rect.top, area.top),
                 std::max(rect.right, area.right), std::max(rect.bottom, area.bottom) };
         }
@@ -220,8 +263,6 @@ void CWindow::PaintAll()
         TakeUpdateRect();
         if (CVantorPanelEQ* pEQ = GetEQPanel())
             pEQ->DrawCurve(GetMap(), GetBounds());
-        for (auto& pPanel : maPanels)
-            pPanel->DrawOverlays(GetMap(), GetBounds());
         mbFirstPaintPending = false;
     }
     mpDriver->Blit(GetMap(), GetBounds());

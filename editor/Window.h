@@ -76,6 +76,10 @@ public:
 
     void OnWindowEvent(const platform::SWindowEvent& event) override;
 
+    // The pop-up window that shows an open menu, so that the editor's edges
+    // never clip it: shown, moved, repainted or hidden as the menu is.
+    void UpdatePopup();
+
 private:
     void BlitUpdates();
     void UpdateClock();
@@ -91,4 +95,8 @@ private:
     CMeterReadings mMeters;
     std::vector<std::unique_ptr<IUpdatable>> maUpdatables;
     int manChainPositions[5];
+    epiOffmap mPopupMap; // what open menus draw, in window coordinates
+    std::vector<uint32_t> manPopup; // the pop-up's picture as last shown
+    SEpiRect mPopupRect;
+    bool mbPopupShown;
 };

@@ -282,6 +282,12 @@ SEpiRect epiAlphaControl_hierMenu::GetOverlayRect() const
     return rect;
 }
 
+void epiAlphaControl_hierMenu::AddOverlayParts(std::vector<SEpiRect>& parts) const
+{
+    for (const SColumn& column : maOpen)
+        parts.push_back(column.rect);
+}
+
 void epiAlphaControl_hierMenu::InvalidateOverlay()
 {
     const SEpiRect rect = GetOverlayRect();

@@ -54,6 +54,7 @@ public:
     bool TakeKeyReport() override;
     int GetValue() const override { return miChosen; }
     SEpiRect GetOverlayRect() const override;
+    void AddOverlayParts(std::vector<SEpiRect>& parts) const override;
     void DrawOverlay(epiOffmap& target, const SEpiRect& clip) override;
 
 private:

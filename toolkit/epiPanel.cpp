@@ -130,6 +130,15 @@ SEpiRect epiPanel::GetOverlayRect() const
     return rect;
 }
 
+void epiPanel::AddOverlayParts(std::vector<SEpiRect>& parts) const
+{
+    for (int i = 0; i < miCount; ++i) {
+        const epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
+        if (pControl != nullptr && pControl->IsVisible())
+            pControl->AddOverlayParts(parts);
+    }
+}
+
 bool epiPanel::MouseDown(SEpiPoint point)
 {
     if (!mbActive)

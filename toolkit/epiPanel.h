@@ -94,6 +94,7 @@ public:
     void DrawOverlays(epiOffmap& target, const SEpiRect& clip);
     // The union of what the controls draw over everything (open menus).
     SEpiRect GetOverlayRect() const;
+    void AddOverlayParts(std::vector<SEpiRect>& parts) const;
     // Repaints every invalid rectangle; each one repainted is added to
     // updated (window coordinates).
     void Redraw(epiOffmap& target, std::vector<SEpiRect>& updated);

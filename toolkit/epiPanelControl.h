@@ -8,6 +8,7 @@
 #include "toolkit/epiTypes.h"
 
 #include <cstdint>
+#include <vector>
 
 class EpiCasts;
 class EpiOneCast;
@@ -71,6 +72,9 @@ public:
     // Something the control draws beyond its bounds over everything else (an
     // open menu); empty when there is none.
     virtual SEpiRect GetOverlayRect() const { return SEpiRect { 0, 0, 0, 0 }; }
+    // The parts of the overlay (a menu's columns); the overlay rectangle
+    // itself unless the control says more.
+    virtual void AddOverlayParts(std::vector<SEpiRect>& parts) const;
     virtual void DrawOverlay(epiOffmap& target, const SEpiRect& clip);
     // An open pop-up (a menu left open by a click) takes every press, key
     // and pointer move of the window until it closes.

@@ -153,6 +153,15 @@ SEpiRect vpaGui::GetOverlayRect() const
     return rect;
 }
 
+std::vector<SEpiRect> vpaGui::GetOverlayParts() const
+{
+    std::vector<SEpiRect> parts;
+    for (const epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive())
+            pPanel->AddOverlayParts(parts);
+    return parts;
+}
+
 void vpaGui::DrawOverlays(epiOffmap& target, const SEpiRect& clip)
 {
     for (epiPanel* pPanel : mPanels)

@@ -63,6 +63,8 @@ public:
     // The union of what open menus draw over the panels (window coordinates,
     // which may reach beyond the window).
     SEpiRect GetOverlayRect() const;
+    // Its parts (a menu's columns); the rest of the rectangle is not shown.
+    std::vector<SEpiRect> GetOverlayParts() const;
     // Draws what open menus show inside clip into target.
     void DrawOverlays(epiOffmap& target, const SEpiRect& clip);
     // Marks a window rectangle for repainting in every panel it meets.

@@ -11,7 +11,9 @@
 #include "toolkit/epiAlphaControl_hierMenu.h"
 #include "toolkit/epiAlphaControl_button.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -109,16 +111,99 @@ TEST_F(PresetMenu, ACancelledSaveAsWritesNothing)
     rig.Click(0, CVantorPanelMenu::kSaveAsButton);
     rig.Click(0, CVantorPanelMenu::kSaveButton); // nothing saved yet: asks as well
     EXPECT_EQ(nAsked, 2);
-    // Other tests add to the presets folder meanwhile: only this test's
-    // folder is looked at.
-    epiAlphaControl_hierMenu& load = *menu.GetLoadMenu();
-    for (int nId = 1; nId <= load.GetItemCount(); ++nId) {
-        const std::string sPath = load.GetItemPath(nId, ':');
-        if (sPath.rfind(msFolderName + ":", 0) == 0) {
-            EXPECT_EQ(sPath, msFolderName + ":Rock");
-        }
-    }
+    // The test's folder holds nothing but the empty Rock, so it is not
+    // listed at all.
+    EXPECT_EQ(FindItem(*menu.GetLoadMenu(), msFolderName), -1);
     EXPECT_TRUE(std::filesystem::is_empty(msFolder + "Rock"));
+}
+
+TEST_F(PresetMenu, FoldersComeFirstAndEverythingInNaturalOrderWithoutEmptyFolders)
+{
+    // Presets of the equaliser alone mean nothing to a clipper.
+    {
+        SEditorRig eq(0);
+        eq.pProcess->SavePreset(msFolder + "Rock/Only EQ.ryxp");
+    }
+    SEditorRig rig(3);
+    std::filesystem::create_directories(msFolder + "empty");
+    std::filesystem::create_directories(msFolder + "b sides");
+    for (const char* pszName : { "Take 10", "take 9", "Take 1", "b sides/Dub", "Zed", "alpha", "Caf\xC3\xA9" })
+        rig.pProcess->SavePreset(msFolder + pszName + ".ryxp");
+    CVantorPanelMenu& menu = Menu(rig);
+    menu.BuildLoadMenu();
+    epiAlphaControl_hierMenu& load = *menu.GetLoadMenu();
+    const int nFolder = FindItem(load, msFolderName);
+    ASSERT_GT(nFolder, 0);
+    std::vector<std::string> names;
+    for (int nId : load.GetChildren(nFolder))
+        names.push_back(load.GetItemText(nId));
+    EXPECT_EQ(names,
+        (std::vector<std::string> { "b sides", "alpha", "Caf\xC3\xA9", "Take 1", "take 9", "Take 10", "Zed" }));
+    // The UTF-8 name loads as it is written on disk.
+    rig.pProcess->SetParameter(kClipperOutput, -123);
+    menu.ReportValue(CVantorPanelMenu::kLoadMenu, FindItem(load, msFolderName + ":Caf\xC3\xA9"));
+    EXPECT_EQ(rig.pProcess->GetParameter(kClipperOutput), 0);
+}
+
+// The one-module windows are 128 pixels high: the menu reaches far below
+// them, in a pop-up window of its own, and every entry can be chosen there.
+TEST_F(PresetMenu, InTheClipperWindowAClickOpensAPopUpThatReachesEveryPreset)
+{
+    SEditorRig rig(3);
+    std::filesystem::create_directories(msFolder + "Mastering");
+    for (int n = 1; n <= 8; ++n) {
+        rig.pProcess->SetParameter(kClipperGain, n * 10);
+        rig.pProcess->SavePreset(msFolder + "Mastering/Preset " + std::to_string(n) + ".ryxp");
+    }
+    rig.pProcess->SetParameter(kClipperGain, 0);
+    CVantorPanelMenu& menu = Menu(rig);
+    menu.BuildLoadMenu();
+    epiAlphaControl_hierMenu& load = *menu.GetLoadMenu();
+    platform::IWindow* pWindow = rig.pEditor->GetGUIDriver()->GetWindow();
+    std::vector<uint32_t> popup;
+    int x = 0, y = 0, w = 0, h = 0;
+
+    rig.Click(0, CVantorPanelMenu::kLoadMenu);
+    ASSERT_TRUE(load.IsOpen()) << "a plain click leaves the menu open";
+    ASSERT_TRUE(pWindow->CapturePopup(popup, x, y, w, h));
+    const SEpiRect top = load.GetOverlayRect();
+    EXPECT_EQ(x, top.left);
+    EXPECT_EQ(y, top.top);
+    EXPECT_EQ(w, top.Width());
+    EXPECT_EQ(h, top.Height());
+    // The pointer opens our folder, then Mastering, whose eighth entry lies
+    // well below the window.
+    const int nRows = static_cast<int>(load.GetChildren(epiAlphaControl_hierMenu::kRoot).size());
+    const int nRowHeight = (top.Height() - 2) / nRows;
+    const auto children = load.GetChildren(epiAlphaControl_hierMenu::kRoot);
+    const int nFolderRow
+        = static_cast<int>(std::find(children.begin(), children.end(), FindItem(load, msFolderName)) - children.begin());
+    const int nFolderY = top.top + 1 + nFolderRow * nRowHeight + nRowHeight / 2;
+    rig.Window().MouseMove(top.left + 10, nFolderY);
+    rig.Window().MouseMove(top.right + 10, nFolderY); // "Mastering", the folder's first entry
+    rig.Window().MouseMove(top.right + 150, nFolderY); // its first preset
+    const int nEighthY = nFolderY + 7 * nRowHeight;
+    rig.Window().MouseMove(top.right + 150, nEighthY);
+    rig.Ticks(1);
+    EXPECT_EQ(load.GetItemPath(load.GetHighlighted()), msFolderName + ":Mastering:Preset 8");
+    ASSERT_TRUE(pWindow->CapturePopup(popup, x, y, w, h));
+    EXPECT_GT(y + h, rig.pEditor->GetGUIDriver()->GetHeight() + 3 * nRowHeight);
+    // The highlighted row is drawn in the pop-up, beyond the window.
+    const size_t nRowStart = static_cast<size_t>(nEighthY - y) * w;
+    const std::set<uint32_t> colours(popup.begin() + nRowStart, popup.begin() + nRowStart + w);
+    EXPECT_GT(colours.size(), 3u);
+    // The window's own picture has no menu in it.
+    long nWidth = 0, nHeight = 0;
+    rig.pEditor->GetSize(nWidth, nHeight);
+    EXPECT_EQ(nHeight, 128);
+
+    rig.Window().MouseDown(top.right + 150, nEighthY);
+    rig.Window().MouseUp();
+    rig.Ticks(1);
+    EXPECT_FALSE(load.IsOpen());
+    EXPECT_FALSE(pWindow->CapturePopup(popup, x, y, w, h)) << "the pop-up is gone";
+    EXPECT_EQ(rig.pProcess->GetParameter(kClipperGain), 80);
+    EXPECT_TRUE(rig.host.Heard(kClipperGain, 80));
 }
 
 TEST_F(PresetMenu, TheStripShowsItsCaptions)
