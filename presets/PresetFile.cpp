@@ -86,6 +86,13 @@ std::string GetPresetsFolder()
     return GetModuleFolder() + kPresetsFolderName + platform::kPathSeparator;
 }
 
+std::string GetUserPresetsFolder()
+{
+    const std::string sData = platform::GetUserDataFolder();
+    return sData.empty() ? std::string() : sData + "vantor" + platform::kPathSeparator + "presets"
+            + platform::kPathSeparator;
+}
+
 std::string PresetNameToPath(const std::string& sName)
 {
     std::string sPath = sName;

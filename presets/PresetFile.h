@@ -18,6 +18,9 @@ constexpr const char* kDefaultsFolderName = "Defaults";
 std::string GetModuleFolder();
 // GetModuleFolder() + "Vantor Presets/".
 std::string GetPresetsFolder();
+// The user's own presets, shared with the command-line tool:
+// platform::GetUserDataFolder() + "vantor/presets/" ("" without a home).
+std::string GetUserPresetsFolder();
 // "Rock:Warm" -> "Rock/Warm" (':' separates folders in preset names).
 std::string PresetNameToPath(const std::string& sName);
 // A preset name as a user typed it, made ready to save under: the spaces

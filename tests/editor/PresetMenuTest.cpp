@@ -10,8 +10,10 @@
 #include "processor/ParameterTable.h"
 #include "toolkit/epiAlphaControl_hierMenu.h"
 #include "toolkit/epiAlphaControl_button.h"
+#include "toolkit/epiAlert.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <unistd.h>
@@ -204,6 +206,112 @@ TEST_F(PresetMenu, InTheClipperWindowAClickOpensAPopUpThatReachesEveryPreset)
     EXPECT_FALSE(pWindow->CapturePopup(popup, x, y, w, h)) << "the pop-up is gone";
     EXPECT_EQ(rig.pProcess->GetParameter(kClipperGain), 80);
     EXPECT_TRUE(rig.host.Heard(kClipperGain, 80));
+}
+
+// The user's presets folder for one test, in a temporary folder.
+class CUserPresets {
+public:
+    CUserPresets()
+        : msData(std::filesystem::temp_directory_path().string() + "/vantor-user-" + std::to_string(::getpid()))
+    {
+        if (const char* pszOld = std::getenv("XDG_DATA_HOME"))
+            msOld = pszOld;
+        ::setenv("XDG_DATA_HOME", msData.c_str(), 1);
+        std::filesystem::create_directories(Folder());
+    }
+    ~CUserPresets()
+    {
+        if (msOld.empty())
+            ::unsetenv("XDG_DATA_HOME");
+        else
+            ::setenv("XDG_DATA_HOME", msOld.c_str(), 1);
+        std::error_code error;
+        std::filesystem::remove_all(msData, error);
+    }
+    std::string Folder() const { return msData + "/vantor/presets/"; }
+
+private:
+    std::string msData;
+    std::string msOld;
+};
+
+std::vector<std::string> gAlerts;
+int RecordAlert(const char* pszText, const char*, int)
+{
+    gAlerts.emplace_back(pszText);
+    return 1;
+}
+
+TEST_F(PresetMenu, UserPresetsAreListedLoadedAndTheStripNamesThemMarkedOnceChanged)
+{
+    CUserPresets user;
+    ASSERT_EQ(GetUserPresetsFolder(), user.Folder());
+    SEditorRig rig(3);
+    rig.pProcess->SetParameter(kClipperOutput, -77);
+    rig.pProcess->SavePreset(user.Folder() + "Mine.ryxp");
+    rig.pProcess->SetParameter(kClipperOutput, 0);
+    CVantorPanelMenu& menu = Menu(rig);
+    menu.BuildLoadMenu();
+    epiAlphaControl_hierMenu& load = *menu.GetLoadMenu();
+    const int nMine = FindItem(load, std::string(CVantorPanelMenu::kUserItem) + ":Mine");
+    ASSERT_GT(nMine, 0);
+    EXPECT_EQ(load.GetItemText(load.GetChildren(epiAlphaControl_hierMenu::kRoot).at(1)), CVantorPanelMenu::kUserItem)
+        << "the user's presets come right after Refresh";
+
+    menu.ReportValue(CVantorPanelMenu::kLoadMenu, nMine);
+    EXPECT_EQ(rig.pProcess->GetParameter(kClipperOutput), -77);
+    rig.Ticks(1);
+    auto* pName = dynamic_cast<epiAlphaControl_text*>(menu.GetControl(CVantorPanelMenu::kPresetName));
+    ASSERT_NE(pName, nullptr) << "the strip has a place for the name";
+    EXPECT_EQ(pName->GetText(), "Mine");
+    rig.pProcess->SetParameter(kClipperOutput, -50);
+    rig.Ticks(1);
+    EXPECT_EQ(pName->GetText(), "Mine *");
+
+    // "Save" writes the user's file again and clears the mark.
+    rig.Click(0, CVantorPanelMenu::kSaveButton);
+    EXPECT_EQ(pName->GetText(), "Mine");
+    rig.pProcess->SetParameter(kClipperOutput, 0);
+    rig.pProcess->LoadPreset(user.Folder() + "Mine.ryxp", -1, false);
+    EXPECT_EQ(rig.pProcess->GetParameter(kClipperOutput), -50);
+    // An empty user folder is not listed.
+    std::filesystem::remove(user.Folder() + "Mine.ryxp");
+    menu.BuildLoadMenu();
+    EXPECT_EQ(FindItem(load, CVantorPanelMenu::kUserItem), -1);
+}
+
+// An installed library's folder cannot be written: new presets go to the
+// user's folder, and a save that fails says why.
+TEST_F(PresetMenu, SavesGoToTheUserFolderWhenTheLibrarysCannotBeWrittenAndFailuresSayWhy)
+{
+    CUserPresets user;
+    SEditorRig rig(3);
+    CVantorPanelMenu& menu = Menu(rig);
+    EXPECT_EQ(menu.GetSaveFolder(), GetPresetsFolder()) << "the test's own folder can be written";
+    menu.SetPresetsFolder("/proc/vantor-presets/"); // not even root may write here
+    EXPECT_EQ(menu.GetSaveFolder(), user.Folder());
+
+    // "Save As" without a save dialog: the name prompt's suggested name.
+    menu.SetSavePrompt([](const std::string&, std::string&) { return -1; });
+    rig.pProcess->SetParameter(kClipperGain, 42);
+    rig.Click(0, CVantorPanelMenu::kSaveAsButton);
+    EXPECT_TRUE(std::filesystem::exists(user.Folder() + "Preset 1.ryxp"));
+    EXPECT_EQ(menu.GetCurrentPresetPath(), user.Folder() + "Preset 1.ryxp");
+
+    // A file the user chose where nothing can be written.
+    gAlerts.clear();
+    const epi::AlertHook pOld = epi::SetAlertHook(RecordAlert);
+    menu.SetSavePrompt([](const std::string&, std::string& sChosen) {
+        sChosen = "/proc/vantor-nowhere/Loud.ryxp";
+        return 1;
+    });
+    rig.Click(0, CVantorPanelMenu::kSaveAsButton);
+    epi::SetAlertHook(pOld);
+    ASSERT_EQ(gAlerts.size(), 1u);
+    EXPECT_NE(gAlerts[0].find("could not be saved as '/proc/vantor-nowhere/Loud.ryxp'"), std::string::npos)
+        << gAlerts[0];
+    EXPECT_NE(gAlerts[0].find("cannot be written"), std::string::npos) << gAlerts[0];
+    EXPECT_EQ(menu.GetCurrentPresetPath(), user.Folder() + "Preset 1.ryxp") << "a failed save changes nothing";
 }
 
 TEST_F(PresetMenu, TheStripShowsItsCaptions)
