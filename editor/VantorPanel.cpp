@@ -9,6 +9,8 @@
 #include "processor/ParameterDisplay.h"
 #include "processor/ParameterTable.h"
 #include "toolkit/epiAlphaControl_rotary.h"
+#include "toolkit/epiBlit.h"
+#include "toolkit/epiOffmap.h"
 #include "toolkit/epiAlphaControl_text.h"
 #include "toolkit/epiLayout.h"
 
@@ -70,6 +72,11 @@ void CVantorPanel::SetUp()
             if (adl::CDisplayTranslater* pTranslater = CreateParameterTranslater(binding.nParameter))
                 mpDisplays->AddDisplay(binding.nParameter, binding.nText, pTranslater);
         }
+        // A double-click puts the knob back to its parameter's default.
+        if (pControl != nullptr && pControl->GetKind() == kEpiKindRotary && mpConverters != nullptr
+            && mpConverters->HasConverter(binding.nControl))
+            SendToControl(binding.nControl, epiAlphaControl_rotary::kDoubleClick,
+                mpConverters->ValueToPosition(binding.nControl, kVantorParameters[binding.nParameter].nDefault));
     }
 }
 
@@ -82,6 +89,58 @@ void CVantorPanel::TickStep()
 {
     PollMeters();
     ApplyPendingValues();
+    // A module switched off (or on) is drawn anew, dimmed (or not).
+    adl::IDataManager* pData = DataManager();
+    const int nEnable = EnableParameter();
+    const bool bDimmed = pData != nullptr && nEnable >= 0 && pData->GetValue(static_cast<unsigned>(nEnable)) == 0;
+    if (bDimmed != mbDimmed) {
+        mbDimmed = bDimmed;
+        InvalidateRect(GetRect());
+    }
+}
+
+void CVantorPanel::Draw(epiOffmap& target, const SEpiRect& clip)
+{
+    vpaGuiPanel::Draw(target, clip);
+    if (!mbDimmed || !IsActive())
+        return;
+    const SEpiRect& panel = GetRect();
+    const SEpiRect body { panel.left, static_cast<int16_t>(panel.top + kHeaderHeight), panel.right, panel.bottom };
+    const SEpiRect area = EpiIntersect(clip, body);
+    // Half way to black: 5-5-5 channels halved.
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            target.SetPixel(x, y, (target.GetPixel(x, y) >> 1) & 0x3DEFu);
+}
+
+bool CVantorPanel::ControlWheel(int nControl, int nNotches)
+{
+    epiPanelControl* pControl = GetControl(nControl);
+    adl::IDataManager* pData = DataManager();
+    const int nKey = GetKey(nControl);
+    const int nParameter = pData != nullptr ? pData->GetIndexOfKey(nKey) : -1;
+    if (pControl == nullptr || pControl->GetKind() != kEpiKindRotary || mpConverters == nullptr
+        || !mpConverters->HasConverter(nControl) || nParameter < 0 || nParameter >= kNrOfVantorParameters)
+        return vpaGuiPanel::ControlWheel(nControl, nNotches);
+    const SParameterDescriptor& d = kVantorParameters[nParameter];
+    const int nNow = pData->GetValue(static_cast<unsigned>(nParameter));
+    const IEpiInputState* pInput = GetInput();
+    int nPosition = 0;
+    int nValue = 0;
+    if (pInput != nullptr && pInput->IsControlDown()) {
+        nValue = std::clamp(nNow + nNotches, d.nMin, d.nMax);
+        nPosition = mpConverters->ValueToPosition(nControl, nValue);
+    } else {
+        nPosition = std::clamp(pControl->GetValue() + nNotches * kWheelStep, 0, kPositionMax);
+        nValue = std::clamp(mpConverters->PositionToValue(nControl, nPosition), d.nMin, d.nMax);
+    }
+    if (nValue == nNow)
+        return false;
+    SetControlValue(nControl, nPosition);
+    pData->SetValueByKey(nKey, nValue);
+    if (mpDisplays != nullptr)
+        mpDisplays->UpdateDisplays(nParameter, nValue);
+    return true;
 }
 
 void CVantorPanel::ApplyPendingValues()

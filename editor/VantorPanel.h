@@ -29,6 +29,11 @@ public:
     static constexpr int kResetPosition = 15000;
     static constexpr int kCoarseStep = 150;
     static constexpr int kFineStep = 15;
+    // One wheel notch: 2 % of the travel; with Control one unit of the value.
+    static constexpr int kWheelStep = 600;
+    // Height of the band with the module's name and switch, which stays
+    // bright when the module is switched off.
+    static constexpr int kHeaderHeight = 22;
 
     // One control bound to a parameter, and the text control that shows its
     // value (-1 for none). The converter (the parameter's range and taper)
@@ -56,6 +61,10 @@ public:
     virtual void TickStep();
 
     void Notify(int nPhase) override;
+    bool ControlWheel(int nIndex, int nNotches) override;
+    void Draw(epiOffmap& target, const SEpiRect& clip) override;
+    // Whether the panel is drawn dimmed: its module is switched off.
+    bool IsDimmed() const { return mbDimmed; }
     void ReportValue(int nIndex, int nValue) override;
     void SetDisplayText(int nDisplayId, const std::string& sText) override;
 
@@ -70,6 +79,8 @@ protected:
     virtual const SBinding* Bindings(int& nCount) const;
     // Bit m set: the panel works in process mode m (all modes for the base).
     virtual unsigned ActiveModes() const { return 0x1F; }
+    // The parameter that switches the panel's module on, or -1.
+    virtual int EnableParameter() const { return -1; }
     // Meters and lights read from the process before the pending values.
     virtual void PollMeters() { }
     // A control was moved by the user (drag steps, clicks).
@@ -81,4 +92,5 @@ protected:
     IVantorProcess* mpProcess; // not owned
     adl::IConverterManager* mpConverters;
     adl::IDisplayManager* mpDisplays;
+    bool mbDimmed = false;
 };

@@ -35,6 +35,7 @@ public:
 protected:
     const SBinding* Bindings(int& nCount) const override;
     unsigned ActiveModes() const override { return (1u << 0) | (1u << 4); }
+    int EnableParameter() const override { return 2; }
 
 private:
     void FetchCurve();

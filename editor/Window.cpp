@@ -314,6 +314,10 @@ void CWindow::OnWindowEvent(const platform::SWindowEvent& event)
         input.SetModifiers(event.bShift, event.bControl, event.bAlt);
         Key(event.key);
         break;
+    case platform::SWindowEvent::kWheel:
+        input.SetModifiers(event.bShift, event.bControl, event.bAlt);
+        Wheel(event.x, event.y, event.wheel);
+        break;
     case platform::SWindowEvent::kClose: break;
     }
 }

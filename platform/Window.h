@@ -21,6 +21,7 @@ struct SWindowEvent {
         kPointerMove, // x, y
         kKey, // key: a character code or one of the codes below
         kClose, // the user asks a top-level window to close
+        kWheel, // x, y, wheel: +1 a notch away from the user, -1 towards
     };
     EType eType;
     int x;
@@ -29,6 +30,7 @@ struct SWindowEvent {
     int height;
     int button;
     int key;
+    int wheel;
     // Modifier keys at the time of the event.
     bool bShift;
     bool bControl;

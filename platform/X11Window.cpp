@@ -295,8 +295,19 @@ private:
             return true;
         case ButtonPress:
         case ButtonRelease:
+            if (event.xbutton.button == 4 || event.xbutton.button == 5) {
+                // One notch is a press and a release: the press counts.
+                if (event.type != ButtonPress)
+                    return false;
+                out.eType = SWindowEvent::kWheel;
+                out.x = event.xbutton.x;
+                out.y = event.xbutton.y;
+                out.wheel = event.xbutton.button == 4 ? 1 : -1;
+                modifiers(event.xbutton.state);
+                return true;
+            }
             if (event.xbutton.button > 3)
-                return false; // wheel steps
+                return false; // sideways wheel steps, extra buttons
             out.eType = event.type == ButtonPress ? SWindowEvent::kButtonDown : SWindowEvent::kButtonUp;
             out.x = event.xbutton.x;
             out.y = event.xbutton.y;

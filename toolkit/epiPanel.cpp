@@ -262,6 +262,27 @@ void epiPanel::SetFocus(int nIndex)
         pNew->Invalidate();
 }
 
+bool epiPanel::Wheel(SEpiPoint point, int nNotches)
+{
+    if (!mbActive || miTracked >= 0 || !EpiContains(mRect, point))
+        return false;
+    for (int i = 0; i < miCount; ++i) {
+        epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
+        if (pControl != nullptr && pControl->TakesEvents() && pControl->IsInside(point))
+            return ControlWheel(i, nNotches);
+    }
+    return false;
+}
+
+bool epiPanel::ControlWheel(int nIndex, int nNotches)
+{
+    epiPanelControl* pControl = GetControl(nIndex);
+    if (pControl == nullptr || !pControl->Wheel(nNotches))
+        return false;
+    ReportValue(nIndex, pControl->GetValue());
+    return true;
+}
+
 void epiPanel::Notify(int) { }
 
 void epiPanel::ReportValue(int, int) { }

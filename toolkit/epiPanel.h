@@ -66,6 +66,8 @@ public:
     bool MouseDown(SEpiPoint point);
     bool MouseUp();
     bool Key(int nKey);
+    // Wheel notches at a point: offered to the control under it.
+    bool Wheel(SEpiPoint point, int nNotches);
     void Idle();
 
     // 0 a control was grabbed, 1 its value changed, 2 it was released.
@@ -74,6 +76,9 @@ public:
     virtual void ReportValue(int nIndex, int nValue);
     // A press that no control took.
     virtual void BackgroundClick(bool bDouble);
+    // The wheel over control nIndex: by default the control moves itself
+    // and its value is reported.
+    virtual bool ControlWheel(int nIndex, int nNotches);
 
     int GetTrackedIndex() const { return miTracked; }
     int GetFocus() const { return miFocus; }
@@ -89,7 +94,7 @@ public:
     bool DrawsLive() const { return mbLive; }
 
     // Draws everything of the panel inside clip.
-    void Draw(epiOffmap& target, const SEpiRect& clip);
+    virtual void Draw(epiOffmap& target, const SEpiRect& clip);
     // What controls draw beyond their bounds (open menus), inside clip.
     void DrawOverlays(epiOffmap& target, const SEpiRect& clip);
     // The union of what the controls draw over everything (open menus).

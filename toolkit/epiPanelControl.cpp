@@ -134,6 +134,8 @@ void epiPanelControl::Draw(epiOffmap&, const SEpiRect&) { }
 
 void epiPanelControl::DrawOverlay(epiOffmap&, const SEpiRect&) { }
 
+bool epiPanelControl::Wheel(int) { return false; }
+
 void epiPanelControl::AddOverlayParts(std::vector<SEpiRect>& parts) const
 {
     const SEpiRect rect = GetOverlayRect();

@@ -46,6 +46,9 @@ public:
     virtual bool DoubleClick();
     // Offered a key; true when claimed.
     virtual bool Key(int nKey);
+    // Mouse-wheel notches over the control (+ away from the user); true when
+    // the value moved.
+    virtual bool Wheel(int nNotches);
     // Called once after the control is built from its item.
     virtual void Init();
     // One animation step (only while the animating flag is set).

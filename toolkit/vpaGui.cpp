@@ -111,6 +111,19 @@ bool vpaGui::Key(int nKey)
     return false;
 }
 
+bool vpaGui::Wheel(int h, int v, int nNotches)
+{
+    for (epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive() && pPanel->HasOpenPopup())
+            return false;
+    mInput.SetPointer(h, v);
+    const SEpiPoint point = mInput.GetPointer();
+    for (epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive() && pPanel->Wheel(point, nNotches))
+            return true;
+    return false;
+}
+
 void vpaGui::Tick()
 {
     for (epiPanel* pPanel : mPanels)

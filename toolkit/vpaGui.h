@@ -48,6 +48,9 @@ public:
     void MouseMove(int h, int v);
     void MouseUp();
     bool Key(int nKey);
+    // Wheel notches at a point (+ away from the user); nothing while a
+    // pop-up is open.
+    bool Wheel(int h, int v, int nNotches);
     // The timer tick (every 10 ms): every active panel's idle step, then the
     // invalid rectangles are redrawn.
     void Tick();
