@@ -98,6 +98,10 @@ APID=$!
 WINDOW=$(timeout 10 xdotool search --sync --name '^Vantor$' | head -1)
 [ -n "$WINDOW" ] || fail "the clipper window did not appear"
 sleep 0.5
+# First a wheel notch up over the gain knob (panel at 0, 18; knob at 46, 44):
+# 2 % of -15 … +15 dB.
+xdotool mousemove --window "$WINDOW" 66 82 click 4
+sleep 0.2
 xdotool mousemove --window "$WINDOW" 590 9 click 1
 sleep 0.3
 xdotool mousemove --window "$WINDOW" 620 64
@@ -111,6 +115,7 @@ wait "$APID"
 STATUS=$?
 APID=""
 [ "$STATUS" -eq 0 ] || fail "the clipper editor ended with status $STATUS"
+grep -qx 'parameter 44 = 6' "$OUT/menu.txt" || fail "a wheel notch did not move the gain: $(cat "$OUT/menu.txt")"
 grep -qx 'parameter 44 = 30' "$OUT/menu.txt" && grep -qx 'parameter 45 = -120' "$OUT/menu.txt" \
   || fail "the eighth Mastering preset was not loaded: $(tail -5 "$OUT/menu.txt")"
 
