@@ -111,6 +111,7 @@ void CVantorProcess::Start()
     mbSettleNeedles.store(true, std::memory_order_relaxed);
     mfNeedle[0].store(kNeedleRest, std::memory_order_relaxed);
     mfNeedle[1].store(kNeedleRest, std::memory_order_relaxed);
+    mOutputMeter.Restart();
     mbPlaying = true;
 }
 
@@ -150,6 +151,7 @@ void CVantorProcess::SetMaxBufferSize(unsigned nFrames)
 void CVantorProcess::SetSampleFreq(float fHz)
 {
     mfSampleFreq = fHz;
+    mOutputMeter.SetSampleRate(fHz);
     const int nRate = std::isfinite(fHz) && fHz > 0.0f && fHz < 2.0e9f ? static_cast<int>(fHz) : 0;
     mVU[0].SetSampleRate(nRate);
     mVU[1].SetSampleRate(nRate);
@@ -204,6 +206,7 @@ void CVantorProcess::Process(float** ppfOut, float** ppfIn, unsigned nFrames, in
                                      fNeedle0, fNeedle1);
         mfNeedle[0].store(std::min(static_cast<float>(fNeedle0), 1.0f), std::memory_order_relaxed);
         mfNeedle[1].store(static_cast<float>(fNeedle1), std::memory_order_relaxed);
+        mOutputMeter.Process(ppSliceOut, nChannels, nSlice);
 
         const double fHoldSlices = static_cast<double>(mfSampleFreq) * 1.5 / nSlice;
         gnClipHoldSlices.store(std::isfinite(fHoldSlices) && fHoldSlices < 2.0e9 ? static_cast<int>(fHoldSlices) : 0,
@@ -356,6 +359,14 @@ float CVantorProcess::GetMeter(unsigned nWhich)
         return nWhich < 2 ? kNeedleRest : 0.0f;
     if (nWhich < 2)
         return mfNeedle[nWhich].load(std::memory_order_relaxed);
+    switch (nWhich) {
+    case kMeterPeakLeft:
+    case kMeterPeakRight: return mOutputMeter.TakePeak(static_cast<int>(nWhich - kMeterPeakLeft));
+    case kMeterHeldPeakLeft:
+    case kMeterHeldPeakRight: return mOutputMeter.GetHeldPeak(static_cast<int>(nWhich - kMeterHeldPeakLeft));
+    case kMeterShortTermLufs: return mOutputMeter.GetShortTermLufs();
+    default: break;
+    }
     if (nWhich > 4 || mpSystem == nullptr)
         return 0.0f;
     // The clipper's counters are read-and-clear words of the audio thread.
@@ -452,7 +463,7 @@ void CVantorProcess::UnitValueChanged(int nIndex, int nValue)
 
 unsigned CVantorProcess::GetNrOfMeters()
 {
-    return 5;
+    return kNrOfMeters;
 }
 
 float CVantorProcess::GetMeterValue(unsigned nWhich)

@@ -7,6 +7,7 @@
 #include "AnalogueVU.h"
 #include "IVantorProcess.h"
 #include "host-interface/vpaMeters.h"
+#include "OutputMeter.h"
 #include "host-interface/vpaProcess.h"
 #include "parameters/DataManager.h"
 
@@ -98,6 +99,7 @@ private:
     std::atomic<float> mfNeedle[2];    // needle values; 1.0 = rest
     std::atomic<int> mnClipHold[3];    // clip indicator holds, in slices
     std::atomic<bool> mbSettleNeedles{true}; // the ballistics restart from rest
+    COutputMeter mOutputMeter;         // peaks and loudness of the output
 
     // Keeps user-interface changes to the chain apart from processing: the
     // audio thread holds it for one slice, the user-interface thread for one
