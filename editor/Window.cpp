@@ -11,6 +11,7 @@
 #include "parameters/DataManager.h"
 #include "platform/Platform.h"
 #include "processor/IVantorProcess.h"
+#include "toolkit/epiBlit.h"
 #include "toolkit/vpaGuiEngine.h"
 
 #include <algorithm>
@@ -103,6 +104,10 @@ bool CWindow::BuildContents(vpaGuiEngine* pEngine)
     if (CVantorPanel* pLimiter = FindPanel(CVantorPanelLimiter::kPanelId))
         maUpdatables.push_back(std::make_unique<CVUMeter>(
             pLimiter, mpProcess, &mMeters, CVantorPanelLimiter::kNeedleControl, 1, 0.95f, (1u << 2) | (1u << 4)));
+    if (CVantorPanel* pClipper = FindPanel(CVantorPanelClipper::kPanelId)) {
+        const SEpiRect& rect = pClipper->GetRect();
+        mpOutputStrip = std::make_unique<COutputMeterStrip>(&mMeters, SEpiPoint { rect.left, rect.top });
+    }
     mbBuilt = true;
     // Every control hears its parameter's value; the first tick shows them.
     if (mpProcess != nullptr && mpProcess->GetDataManager() != nullptr)
@@ -181,6 +186,8 @@ void CWindow::TimerTick()
         if (pPanel->IsActive())
             pPanel->TickStep();
     Tick();
+    if (mpOutputStrip)
+        mnOutputStripChanged |= mpOutputStrip->Update(GetInput().GetMillis());
     BlitUpdates();
     UpdatePopup();
 }
@@ -235,9 +242,30 @@ void CWindow::TickIfDue()
     }
 }
 
+void CWindow::DrawOutputStrip(const SEpiRect& clip)
+{
+    CVantorPanel* pClipper = FindPanel(CVantorPanelClipper::kPanelId);
+    if (!mpOutputStrip || pClipper == nullptr || !pClipper->IsActive() || clip.IsEmpty())
+        return;
+    // The panel's own picture of the area first, then the meter over it.
+    pClipper->Draw(GetMap(), clip);
+    mpOutputStrip->Draw(GetMap(), GetFonts(), clip);
+}
+
 void CWindow::BlitUpdates()
 {
     SEpiRect rect = TakeUpdateRect();
+    if (mpOutputStrip) {
+        // The parts that changed, and whatever the toolkit drew over it.
+        SEpiRect strip = EpiIntersect(rect, mpOutputStrip->GetRect());
+        if (mnOutputStripChanged != 0)
+            strip = EpiUnion(strip, mpOutputStrip->GetRect(mnOutputStripChanged));
+        mnOutputStripChanged = 0;
+        if (!strip.IsEmpty()) {
+            DrawOutputStrip(strip);
+            rect = EpiUnion(rect, strip);
+        }
+    }
     if (rect.IsEmpty())
         return;
     // The curve goes over the screen the toolkit has just drawn, and open
@@ -263,6 +291,9 @@ void CWindow::PaintAll()
         TakeUpdateRect();
         if (CVantorPanelEQ* pEQ = GetEQPanel())
             pEQ->DrawCurve(GetMap(), GetBounds());
+        if (mpOutputStrip)
+            DrawOutputStrip(mpOutputStrip->GetRect());
+        mnOutputStripChanged = 0;
         mbFirstPaintPending = false;
     }
     mpDriver->Blit(GetMap(), GetBounds());

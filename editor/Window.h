@@ -4,6 +4,7 @@
 // user-interface thread.
 #pragma once
 
+#include "OutputMeterStrip.h"
 #include "VUMeter.h"
 #include "platform/Window.h"
 #include "toolkit/vpaGui.h"
@@ -46,6 +47,7 @@ public:
     std::unique_ptr<CVantorPanel> CreatePanel(int n);
     CVantorPanel* FindPanel(int nPanelId) const;
     CVantorPanelEQ* GetEQPanel() const;
+    COutputMeterStrip* GetOutputStrip() const { return mpOutputStrip.get(); }
     // One line "PANEL CONTROL TEXT" per value text of the module panels, by
     // panel and control.
     std::string ListValueTexts() const;
@@ -82,6 +84,8 @@ public:
 
 private:
     void BlitUpdates();
+    // Draws the parts of the output meter inside clip.
+    void DrawOutputStrip(const SEpiRect& clip);
     void UpdateClock();
 
     IVantorProcess* mpProcess; // not owned
@@ -94,6 +98,8 @@ private:
     std::vector<std::unique_ptr<CVantorPanel>> maPanels;
     CMeterReadings mMeters;
     std::vector<std::unique_ptr<IUpdatable>> maUpdatables;
+    std::unique_ptr<COutputMeterStrip> mpOutputStrip; // with the clipper panel
+    unsigned mnOutputStripChanged = 0; // its parts to draw
     int manChainPositions[5];
     epiOffmap mPopupMap; // what open menus draw, in window coordinates
     std::vector<uint32_t> manPopup; // the pop-up's picture as last shown

@@ -356,7 +356,7 @@ unsigned CVantorProcess::GetMode()
 float CVantorProcess::GetMeter(unsigned nWhich)
 {
     if (!IsPlaying())
-        return nWhich < 2 ? kNeedleRest : 0.0f;
+        return nWhich < 2 ? kNeedleRest : nWhich == kMeterShortTermLufs ? COutputMeter::kSilenceLufs : 0.0f;
     if (nWhich < 2)
         return mfNeedle[nWhich].load(std::memory_order_relaxed);
     switch (nWhich) {
