@@ -27,6 +27,10 @@ public:
     // One line "PANEL CONTROL TEXT" per value text of the open editor's
     // module panels (panels 1 equaliser … 4 clipper), by panel and control.
     virtual std::string ListValueTexts() = 0;
+    // The host loaded the preset file sPath into the process before opening
+    // the editor (and changed values since when bChanged): the preset strip
+    // names it as if it had been loaded from the menu.
+    virtual void SetCurrentPreset(const std::string& sPath, bool bChanged) = 0;
 
 protected:
     ~IVantorEmbeddedEditor() = default;

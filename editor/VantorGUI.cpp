@@ -1,5 +1,6 @@
 #include "VantorGUI.h"
 
+#include "VantorPanelMenu.h"
 #include "Window.h"
 #include "host-interface/vpaProcess.h"
 #include "platform/Platform.h"
@@ -141,6 +142,7 @@ void CVantorGUI::Open(void* pParentWindow, long nX, long nY)
         mbBuilt = mpWindow->BuildContents(mpEngine.get());
         if (!mbBuilt)
             msProblem = "The skin has no layout for this editor.";
+        ShowPreset();
     }
     mbOpen = true;
     mpWindow->ResetFirstPaint();
@@ -231,6 +233,23 @@ void CVantorGUI::SetUnattended(bool bUnattended)
     if (bUnattended != mbUnattended)
         gnUnattendedEditors += bUnattended ? 1 : -1;
     mbUnattended = bUnattended;
+}
+
+void CVantorGUI::SetCurrentPreset(const std::string& sPath, bool bChanged)
+{
+    msPresetPath = sPath;
+    mbPresetChanged = bChanged;
+    ShowPreset();
+}
+
+// The preset a host named reaches the strip once the panels exist.
+void CVantorGUI::ShowPreset()
+{
+    if (msPresetPath.empty() || !mbBuilt)
+        return;
+    if (auto* pMenu = dynamic_cast<CVantorPanelMenu*>(mpWindow->FindPanel(CVantorPanelMenu::kPanelId)))
+        pMenu->ShowCurrentPreset(msPresetPath, mbPresetChanged);
+    msPresetPath.clear();
 }
 
 std::string CVantorGUI::ListValueTexts()

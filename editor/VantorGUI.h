@@ -64,6 +64,7 @@ public:
     void SetMeterReading(unsigned nWhich, float fValue) override;
     void SetUnattended(bool bUnattended) override;
     std::string ListValueTexts() override;
+    void SetCurrentPreset(const std::string& sPath, bool bChanged) override;
 
     // Why the editor is empty ("" when it is not): shown in its window.
     const std::string& GetProblem() const { return msProblem; }
@@ -74,6 +75,7 @@ public:
 private:
     void Attach(const std::string& sSkinPath);
     void ShowProblem();
+    void ShowPreset();
 
     std::unique_ptr<CGUIDriver> mpDriver;
     std::unique_ptr<vpaGuiEngine> mpEngine;
@@ -82,4 +84,6 @@ private:
     bool mbOpen;
     bool mbUnattended;
     std::string msProblem;
+    std::string msPresetPath; // named by the host, for the strip once built
+    bool mbPresetChanged = false;
 };

@@ -144,6 +144,13 @@ void CVantorPanelMenu::SetCurrentPreset(const std::string& sPath)
         pText->SetText(GetShownPresetName().c_str());
 }
 
+void CVantorPanelMenu::ShowCurrentPreset(const std::string& sPath, bool bChanged)
+{
+    SetCurrentPreset(sPath);
+    if (bChanged)
+        maPresetValues.clear(); // differs from every state: marked at the next tick
+}
+
 std::string CVantorPanelMenu::GetShownPresetName() const
 {
     return msCurrentName.empty() ? std::string() : msCurrentName + (mbChanged ? kChangedMark : "");

@@ -52,6 +52,9 @@ public:
     // What the "i" button opens (the window's about box).
     void SetAboutAction(std::function<void()> action) { mShowAbout = std::move(action); }
     const std::string& GetCurrentPresetPath() const { return msCurrentPath; }
+    // The process holds the preset file sPath (loaded by the host), marked
+    // as changed at once when bChanged.
+    void ShowCurrentPreset(const std::string& sPath, bool bChanged);
     // What the strip shows: the current preset's name, marked when changed.
     std::string GetShownPresetName() const;
     // Where new presets go: the presets folder beside the library when it

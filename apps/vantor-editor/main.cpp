@@ -187,8 +187,9 @@ int ParseOptions(int argc, char** argv, SOptions& options)
 
 // --preset and --set, read and applied by the command-line tool's own code
 // so that both programs take the same names, values and preset files.
-// Returns -1 when done, else the exit status.
-int ApplySettings(const SOptions& options, const std::string& sLibrary, vpa::IProcess& process)
+// Returns -1 when done, else the exit status; sPresetPath gets the preset's file.
+int ApplySettings(const SOptions& options, const std::string& sLibrary, vpa::IProcess& process,
+    std::string& sPresetPath)
 {
     if (options.sPreset.empty() && options.sets.empty())
         return -1;
@@ -206,6 +207,8 @@ int ApplySettings(const SOptions& options, const std::string& sLibrary, vpa::IPr
         for (const std::string& sWarning : settings.GetWarnings())
             std::fprintf(stderr, "vantor-editor: %s\n", sWarning.c_str());
         settings.Apply(process);
+        if (!options.sPreset.empty())
+            sPresetPath = store.Resolve(options.sPreset);
     } catch (const CToolError& error) {
         std::fprintf(stderr, "vantor-editor: %s\n", error.what());
         return error.GetExitCode() == kExitUsage ? kExitUsage : kExitFailure;
@@ -278,7 +281,8 @@ int main(int argc, char** argv)
     vpa::IPlugIn* pPlugIn = library.CreatePlugIn(&host, &nVersion);
     vpa::IProcess* pProcess
         = pPlugIn != nullptr ? pPlugIn->CreateProcess(static_cast<unsigned>(options.nMode)) : nullptr;
-    int nStatus = pProcess != nullptr ? ApplySettings(options, sLibrary, *pProcess) : -1;
+    std::string sPresetPath;
+    int nStatus = pProcess != nullptr ? ApplySettings(options, sLibrary, *pProcess, sPresetPath) : -1;
     vpa::IGUI* pEditor = pProcess != nullptr && nStatus < 0 ? pPlugIn->CreateGUI(pProcess) : nullptr;
     if (pEditor == nullptr) {
         if (nStatus < 0) {
@@ -291,6 +295,10 @@ int main(int argc, char** argv)
             pPlugIn->DestroySelf();
         return nStatus;
     }
+    // The strip names the preset given, marked when --set changed it.
+    if (!sPresetPath.empty())
+        if (IVantorEmbeddedEditor* pEmbedded = FindEmbeddedEditor(pEditor))
+            pEmbedded->SetCurrentPreset(sPresetPath, !options.sets.empty());
     if (options.bPrintTexts) {
         nStatus = PrintTexts(*pEditor);
         pEditor->DestroySelf();

@@ -274,6 +274,14 @@ TEST_F(PresetMenu, UserPresetsAreListedLoadedAndTheStripNamesThemMarkedOnceChang
     rig.pProcess->SetParameter(kClipperOutput, 0);
     rig.pProcess->LoadPreset(user.Folder() + "Mine.ryxp", -1, false);
     EXPECT_EQ(rig.pProcess->GetParameter(kClipperOutput), -50);
+    // A preset the host loaded before opening the editor is named too, marked
+    // when the host changed values after loading it.
+    rig.pEditor->SetCurrentPreset(user.Folder() + "Mine.ryxp", true);
+    rig.Ticks(1);
+    EXPECT_EQ(pName->GetText(), "Mine *");
+    rig.pEditor->SetCurrentPreset(user.Folder() + "Mine.ryxp", false);
+    rig.Ticks(1);
+    EXPECT_EQ(pName->GetText(), "Mine");
     // An empty user folder is not listed.
     std::filesystem::remove(user.Folder() + "Mine.ryxp");
     menu.BuildLoadMenu();
