@@ -67,7 +67,12 @@ public:
     // The first paint draws everything; later ones copy the picture.
     void PaintAll();
     bool IsFirstPaintPending() const { return mbFirstPaintPending; }
-    void ResetFirstPaint() { mbFirstPaintPending = true; }
+    // A new system window: everything is drawn again, an open menu shown anew.
+    void ResetFirstPaint()
+    {
+        mbFirstPaintPending = true;
+        mbPopupShown = false;
+    }
 
     // Shows the about box (modal).
     void ShowAbout();
