@@ -1,5 +1,7 @@
 #include "GUIDriver.h"
 
+#include "PlainText.h"
+
 #include "toolkit/epiOffmap.h"
 #include "toolkit/vpaGuiEngine.h"
 
@@ -105,5 +107,11 @@ void CGUIDriver::Paint(int x, int y, int nWidth, int nHeight)
 void CGUIDriver::Fill(uint32_t nRGB)
 {
     std::fill(manPixels.begin(), manPixels.end(), nRGB);
+    Paint(0, 0, mnWidth, mnHeight);
+}
+
+void CGUIDriver::DrawPlainText(int x, int y, const std::string& sText, uint32_t nRGB)
+{
+    ::DrawPlainText(manPixels, mnWidth, mnHeight, x, y, sText, nRGB, 2);
     Paint(0, 0, mnWidth, mnHeight);
 }

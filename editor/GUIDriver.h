@@ -48,6 +48,8 @@ public:
     void Paint(int x, int y, int nWidth, int nHeight);
     // Fills the picture with one colour (an editor without a skin).
     void Fill(uint32_t nRGB);
+    // Writes text in the built-in plain font into the picture and shows it.
+    void DrawPlainText(int x, int y, const std::string& sText, uint32_t nRGB);
 
     // The picture: 0x00RRGGBB, top row first, the window's width per row.
     const std::vector<uint32_t>& GetPixels() const { return manPixels; }

@@ -11,6 +11,7 @@
 #include "host-interface/vpaGUI.h"
 
 #include <cstdint>
+#include <string>
 
 class VPA_EXPORT IVantorEmbeddedEditor {
 public:
@@ -19,6 +20,17 @@ public:
     // nWhich as the process's meters: 0, 1 needles (1.0 = rest), 2 … 4 clip
     // lights (0 dark, else lit).
     virtual void SetMeterReading(unsigned nWhich, float fValue) = 0;
+    // bUnattended: nobody is there to answer (screenshots, printed texts):
+    // alerts go to stderr with the answer that changes nothing, never into
+    // a box that waits.
+    virtual void SetUnattended(bool bUnattended) = 0;
+    // One line "PANEL CONTROL TEXT" per value text of the open editor's
+    // module panels (panels 1 equaliser … 4 clipper), by panel and control.
+    virtual std::string ListValueTexts() = 0;
+    // The host loaded the preset file sPath into the process before opening
+    // the editor (and changed values since when bChanged): the preset strip
+    // names it as if it had been loaded from the menu.
+    virtual void SetCurrentPreset(const std::string& sPath, bool bChanged) = 0;
 
 protected:
     ~IVantorEmbeddedEditor() = default;

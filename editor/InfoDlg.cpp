@@ -3,6 +3,7 @@
 #include "GUIDriver.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
+#include "toolkit/epiAlphaControl_text.h"
 #include "toolkit/epiLayout.h"
 #include "toolkit/vpaGui.h"
 #include "toolkit/vpaGuiEngine.h"
@@ -29,6 +30,11 @@ public:
 
 } // namespace
 
+const char* CInfoDlg::GetVersionText()
+{
+    return "Version " VANTOR_VERSION;
+}
+
 CInfoDlg::CInfoDlg(vpaGuiEngine* pEngine, bool bInteractive)
     : mpEngine(pEngine)
     , mbInteractive(bInteractive)
@@ -50,6 +56,8 @@ bool CInfoDlg::Run()
     panel.SetLayoutId(kLayoutId);
     panel.SetOrigin(0, 0);
     panel.Attach(&window);
+    if (auto* pVersion = dynamic_cast<epiAlphaControl_text*>(panel.GetControl(kVersionControl)))
+        pVersion->SetText(GetVersionText());
     window.DrawAll();
     mnWidth = layout.mRect.Width();
     mnHeight = layout.mRect.Height();

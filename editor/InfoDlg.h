@@ -11,6 +11,11 @@ class vpaGuiEngine;
 class CInfoDlg {
 public:
     static constexpr int32_t kLayoutId = 201;
+    // The text control that shows the version.
+    static constexpr int kVersionControl = 1;
+
+    // "Version 0.1.0": the version this editor was built as.
+    static const char* GetVersionText();
 
     CInfoDlg(vpaGuiEngine* pEngine, bool bInteractive);
 

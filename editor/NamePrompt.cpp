@@ -38,6 +38,7 @@ public:
         case platform::SWindowEvent::kPointerMove: mPrompt.MouseMove(event.x, event.y); break;
         case platform::SWindowEvent::kKey: mPrompt.Key(event.key); break;
         case platform::SWindowEvent::kClose: mPrompt.Cancel(); break;
+        case platform::SWindowEvent::kWheel: break;
         }
     }
     bool mbExposed = false;

@@ -10,7 +10,7 @@ class IVantorProcess;
 // once a reading has been fed from outside, the fed readings.
 class CMeterReadings {
 public:
-    static constexpr unsigned kCount = 5;
+    static constexpr unsigned kCount = 10; // the process's meters (EOutputMeter)
 
     explicit CMeterReadings(IVantorProcess* pProcess)
         : mpProcess(pProcess)
@@ -22,7 +22,7 @@ public:
 private:
     IVantorProcess* mpProcess; // not owned
     bool mbFed = false;
-    float mafFed[kCount] = { 1.0f, 1.0f, 0.0f, 0.0f, 0.0f };
+    float mafFed[kCount] = { 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -70.0f };
 };
 
 // What the window updates after its panels' idle steps.

@@ -1,5 +1,6 @@
 #include "VantorGUI.h"
 
+#include "VantorPanelMenu.h"
 #include "Window.h"
 #include "host-interface/vpaProcess.h"
 #include "platform/Platform.h"
@@ -17,11 +18,25 @@
 
 namespace {
 
+// Alerts raised while an editor opens its skin are collected here instead of
+// waiting in a box: the editor is not on screen yet, and when it stays empty
+// it shows the reason in its window.
+std::string* gpAttachAlerts = nullptr;
+// Editors of this library whose host runs without a user.
+int gnUnattendedEditors = 0;
+
 // Toolkit alerts become the window system's message box (stderr without a
-// display).
+// display), or go to stderr with the answer that changes nothing (OK, No,
+// Cancel) when nobody is there to click.
 int ShowAlert(const char* pszText, const char* pszTitle, int nKind)
 {
-    return platform::MessageBox(pszText, pszTitle, nKind);
+    if (gpAttachAlerts == nullptr && gnUnattendedEditors == 0)
+        return platform::MessageBox(pszText, pszTitle, nKind);
+    const std::string sText = pszText != nullptr ? pszText : "";
+    std::fprintf(stderr, "Vantor: %s\n", sText.c_str());
+    if (gpAttachAlerts != nullptr)
+        *gpAttachAlerts += (gpAttachAlerts->empty() ? "" : "\n") + sText;
+    return nKind <= 0 ? 1 : nKind == 1 ? 2 : 3;
 }
 
 IVantorProcess* VantorProcessOf(vpa::IProcess* pProcess)
@@ -29,8 +44,10 @@ IVantorProcess* VantorProcessOf(vpa::IProcess* pProcess)
     return pProcess != nullptr ? dynamic_cast<IVantorProcess*>(pProcess) : nullptr;
 }
 
-// The grey of an editor that has no skin to draw.
+// The grey of an editor that has no skin to draw, and its text.
 constexpr uint32_t kEmptyColour = 0x303030;
+constexpr uint32_t kProblemColour = 0xE0E0E0;
+constexpr int kProblemMargin = 8;
 
 } // namespace
 
@@ -49,12 +66,14 @@ CVantorGUI::CVantorGUI()
 CVantorGUI::CVantorGUI(const std::string& sSkinPath)
     : mbBuilt(false)
     , mbOpen(false)
+    , mbUnattended(false)
 {
     Attach(sSkinPath);
 }
 
 CVantorGUI::~CVantorGUI()
 {
+    SetUnattended(false);
     mpWindow.reset();
     mpDriver.reset();
     mpEngine.reset();
@@ -65,9 +84,21 @@ void CVantorGUI::Attach(const std::string& sSkinPath)
     mpDriver = std::make_unique<CGUIDriver>(this);
     mpWindow = std::make_unique<CWindow>(VantorProcessOf(mpProcess), mpDriver.get(), false);
     epi::SetAlertHook(ShowAlert);
+    std::string sAlerts;
+    gpAttachAlerts = &sAlerts;
     mpEngine.reset(mpDriver->CreateEngine());
     if (mpEngine && !mpEngine->OpenResources(epi::ToolkitPathFrom(sSkinPath), true))
         mpEngine.reset(); // the editor stays empty
+    gpAttachAlerts = nullptr;
+    if (!HasSkin())
+        msProblem = "The editor cannot use its skin file " + sSkinPath + (sAlerts.empty() ? "" : ":\n" + sAlerts);
+}
+
+void CVantorGUI::ShowProblem()
+{
+    mpDriver->Fill(kEmptyColour);
+    const std::string sText = msProblem.empty() ? std::string("The editor has nothing to show.") : msProblem;
+    mpDriver->DrawPlainText(kProblemMargin, kProblemMargin, sText, kProblemColour);
 }
 
 bool CVantorGUI::HasSkin() const
@@ -107,14 +138,18 @@ void CVantorGUI::Open(void* pParentWindow, long nX, long nY)
         static_cast<int>(nHeight), sError);
     if (nParent != 0 && !sError.empty())
         std::fprintf(stderr, "Vantor: the editor cannot open its window: %s\n", sError.c_str());
-    if (!mbBuilt && HasSkin())
+    if (!mbBuilt && HasSkin()) {
         mbBuilt = mpWindow->BuildContents(mpEngine.get());
+        if (!mbBuilt)
+            msProblem = "The skin has no layout for this editor.";
+        ShowPreset();
+    }
     mbOpen = true;
     mpWindow->ResetFirstPaint();
     if (mbBuilt)
         mpWindow->PaintAll();
     else
-        mpDriver->Fill(kEmptyColour);
+        ShowProblem();
 }
 
 void CVantorGUI::Move(long nX, long nY)
@@ -191,6 +226,35 @@ uintptr_t CVantorGUI::GetWindowId()
 void CVantorGUI::SetMeterReading(unsigned nWhich, float fValue)
 {
     mpWindow->FeedMeter(nWhich, fValue);
+}
+
+void CVantorGUI::SetUnattended(bool bUnattended)
+{
+    if (bUnattended != mbUnattended)
+        gnUnattendedEditors += bUnattended ? 1 : -1;
+    mbUnattended = bUnattended;
+}
+
+void CVantorGUI::SetCurrentPreset(const std::string& sPath, bool bChanged)
+{
+    msPresetPath = sPath;
+    mbPresetChanged = bChanged;
+    ShowPreset();
+}
+
+// The preset a host named reaches the strip once the panels exist.
+void CVantorGUI::ShowPreset()
+{
+    if (msPresetPath.empty() || !mbBuilt)
+        return;
+    if (auto* pMenu = dynamic_cast<CVantorPanelMenu*>(mpWindow->FindPanel(CVantorPanelMenu::kPanelId)))
+        pMenu->ShowCurrentPreset(msPresetPath, mbPresetChanged);
+    msPresetPath.clear();
+}
+
+std::string CVantorGUI::ListValueTexts()
+{
+    return mbBuilt ? mpWindow->ListValueTexts() : std::string();
 }
 
 void CVantorGUI::GetPaintOffset(int& nX, int& nY)

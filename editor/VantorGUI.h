@@ -19,9 +19,9 @@ class CVantorGUI : public vpa::CGUI, public IVantorGUI, public IVantorEmbeddedEd
 public:
     // The text of the alert when the skin file cannot be opened.
     static constexpr const char* kSkinFileName = "Vantor.xrs";
-    // The size an editor without a skin reports (and shows, empty).
-    static constexpr int kEmptyWidth = 400;
-    static constexpr int kEmptyHeight = 60;
+    // The size an editor without a skin reports; it shows why it is empty.
+    static constexpr int kEmptyWidth = 600;
+    static constexpr int kEmptyHeight = 120;
 
     // Opens the skin file beside the library (the alert tells when it is
     // missing).
@@ -62,16 +62,28 @@ public:
     // IVantorEmbeddedEditor
     uintptr_t GetWindowId() override;
     void SetMeterReading(unsigned nWhich, float fValue) override;
+    void SetUnattended(bool bUnattended) override;
+    std::string ListValueTexts() override;
+    void SetCurrentPreset(const std::string& sPath, bool bChanged) override;
+
+    // Why the editor is empty ("" when it is not): shown in its window.
+    const std::string& GetProblem() const { return msProblem; }
 
     // CGUIDriver::IOffsetSource
     void GetPaintOffset(int& nX, int& nY) override;
 
 private:
     void Attach(const std::string& sSkinPath);
+    void ShowProblem();
+    void ShowPreset();
 
     std::unique_ptr<CGUIDriver> mpDriver;
     std::unique_ptr<vpaGuiEngine> mpEngine;
     std::unique_ptr<CWindow> mpWindow;
     bool mbBuilt;
     bool mbOpen;
+    bool mbUnattended;
+    std::string msProblem;
+    std::string msPresetPath; // named by the host, for the strip once built
+    bool mbPresetChanged = false;
 };

@@ -6,25 +6,16 @@
 #include "parameters/DataManager.h"
 #include "parameters/DisplayTranslater.h"
 #include "processor/IVantorProcess.h"
+#include "processor/ParameterDisplay.h"
+#include "processor/ParameterTable.h"
 #include "toolkit/epiAlphaControl_rotary.h"
+#include "toolkit/epiBlit.h"
+#include "toolkit/epiOffmap.h"
 #include "toolkit/epiAlphaControl_text.h"
 #include "toolkit/epiLayout.h"
 
+#include <algorithm>
 #include <new>
-
-namespace {
-
-adl::UnitStepList StepsOf(CVantorPanel::EUnit eUnit)
-{
-    switch (eUnit) {
-    case CVantorPanel::kHertz: return { { 1000.0f, "Hz" }, { 0.0f, "KHz" } };
-    case CVantorPanel::kMillis: return { { 1000.0f, "ms" }, { 0.0f, "s" } };
-    case CVantorPanel::kDecibel: return { { 0.0f, "dB" } };
-    default: return {};
-    }
-}
-
-} // namespace
 
 CVantorPanel::CVantorPanel(int nPanelId, IVantorProcess* pProcess)
     : miPanelId(nPanelId)
@@ -65,23 +56,27 @@ void CVantorPanel::SetUp()
             SendToControl(binding.nControl, epiAlphaControl_rotary::kReset, kResetPosition);
             SendToControl(binding.nControl, epiAlphaControl_rotary::kSteps, kCoarseStep, kFineStep);
         }
-        if (mpConverters != nullptr && binding.cConverter != 0) {
-            adl::IConverter* pConverter = binding.cConverter == 'L'
-                ? static_cast<adl::IConverter*>(new (std::nothrow) adl::CConverterLog(
-                    binding.nDecimals, binding.nMinimum, binding.nMaximum, binding.nBase, 0, kPositionMax))
-                : new (std::nothrow)
-                    adl::CConverterLinear(binding.nDecimals, binding.nMinimum, binding.nMaximum, 0, kPositionMax);
+        if (mpConverters != nullptr && binding.nParameter >= 0 && binding.nParameter < kNrOfVantorParameters) {
+            // Ranges have their taper; lists and switches pass 0 and 1.
+            const SParameterDescriptor& d = kVantorParameters[binding.nParameter];
+            adl::IConverter* pConverter = nullptr;
+            if (d.nType == 0 && d.nCurve == 1)
+                pConverter = new (std::nothrow)
+                    adl::CConverterLog(d.nDecimals, d.nMin, d.nMax, static_cast<int>(d.nCurveParam), 0, kPositionMax);
+            else if (d.nType == 0)
+                pConverter = new (std::nothrow) adl::CConverterLinear(d.nDecimals, d.nMin, d.nMax, 0, kPositionMax);
             if (pConverter != nullptr)
                 mpConverters->AddConverter(binding.nControl, pConverter);
         }
         if (mpDisplays != nullptr && binding.nText >= 0) {
-            auto* pTranslater = new (std::nothrow) adl::CDisplayTranslater(
-                binding.nDecimals, binding.nShownWidth, binding.nShownDecimals, StepsOf(binding.eUnit));
-            if (pTranslater != nullptr) {
-                AddValueTexts(binding.nParameter, pTranslater);
+            if (adl::CDisplayTranslater* pTranslater = CreateParameterTranslater(binding.nParameter))
                 mpDisplays->AddDisplay(binding.nParameter, binding.nText, pTranslater);
-            }
         }
+        // A double-click puts the knob back to its parameter's default.
+        if (pControl != nullptr && pControl->GetKind() == kEpiKindRotary && mpConverters != nullptr
+            && mpConverters->HasConverter(binding.nControl))
+            SendToControl(binding.nControl, epiAlphaControl_rotary::kDoubleClick,
+                mpConverters->ValueToPosition(binding.nControl, kVantorParameters[binding.nParameter].nDefault));
     }
 }
 
@@ -94,6 +89,58 @@ void CVantorPanel::TickStep()
 {
     PollMeters();
     ApplyPendingValues();
+    // A module switched off (or on) is drawn anew, dimmed (or not).
+    adl::IDataManager* pData = DataManager();
+    const int nEnable = EnableParameter();
+    const bool bDimmed = pData != nullptr && nEnable >= 0 && pData->GetValue(static_cast<unsigned>(nEnable)) == 0;
+    if (bDimmed != mbDimmed) {
+        mbDimmed = bDimmed;
+        InvalidateRect(GetRect());
+    }
+}
+
+void CVantorPanel::Draw(epiOffmap& target, const SEpiRect& clip)
+{
+    vpaGuiPanel::Draw(target, clip);
+    if (!mbDimmed || !IsActive())
+        return;
+    const SEpiRect& panel = GetRect();
+    const SEpiRect body { panel.left, static_cast<int16_t>(panel.top + kHeaderHeight), panel.right, panel.bottom };
+    const SEpiRect area = EpiIntersect(clip, body);
+    // Half way to black: 5-5-5 channels halved.
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            target.SetPixel(x, y, (target.GetPixel(x, y) >> 1) & 0x3DEFu);
+}
+
+bool CVantorPanel::ControlWheel(int nControl, int nNotches)
+{
+    epiPanelControl* pControl = GetControl(nControl);
+    adl::IDataManager* pData = DataManager();
+    const int nKey = GetKey(nControl);
+    const int nParameter = pData != nullptr ? pData->GetIndexOfKey(nKey) : -1;
+    if (pControl == nullptr || pControl->GetKind() != kEpiKindRotary || mpConverters == nullptr
+        || !mpConverters->HasConverter(nControl) || nParameter < 0 || nParameter >= kNrOfVantorParameters)
+        return vpaGuiPanel::ControlWheel(nControl, nNotches);
+    const SParameterDescriptor& d = kVantorParameters[nParameter];
+    const int nNow = pData->GetValue(static_cast<unsigned>(nParameter));
+    const IEpiInputState* pInput = GetInput();
+    int nPosition = 0;
+    int nValue = 0;
+    if (pInput != nullptr && pInput->IsControlDown()) {
+        nValue = std::clamp(nNow + nNotches, d.nMin, d.nMax);
+        nPosition = mpConverters->ValueToPosition(nControl, nValue);
+    } else {
+        nPosition = std::clamp(pControl->GetValue() + nNotches * kWheelStep, 0, kPositionMax);
+        nValue = std::clamp(mpConverters->PositionToValue(nControl, nPosition), d.nMin, d.nMax);
+    }
+    if (nValue == nNow)
+        return false;
+    SetControlValue(nControl, nPosition);
+    pData->SetValueByKey(nKey, nValue);
+    if (mpDisplays != nullptr)
+        mpDisplays->UpdateDisplays(nParameter, nValue);
+    return true;
 }
 
 void CVantorPanel::ApplyPendingValues()
@@ -150,11 +197,28 @@ void CVantorPanel::ControlMoved(int nControl, int nPosition)
 void CVantorPanel::SetDisplayText(int nDisplayId, const std::string& sText)
 {
     if (auto* pText = dynamic_cast<epiAlphaControl_text*>(GetControl(nDisplayId))) {
-        if (pText->GetText() != sText) {
-            pText->SetText(sText.c_str());
+        const std::string sShown = TrimDisplayText(sText);
+        if (pText->GetText() != sShown) {
+            pText->SetText(sShown.c_str());
             pText->Invalidate();
         }
     }
+}
+
+std::vector<std::pair<int, std::string>> CVantorPanel::GetValueTexts() const
+{
+    std::vector<std::pair<int, std::string>> texts;
+    if (!IsActive())
+        return texts;
+    int nCount = 0;
+    const SBinding* pBindings = Bindings(nCount);
+    for (int i = 0; i < nCount; ++i) {
+        const auto* pText = dynamic_cast<const epiAlphaControl_text*>(GetControl(pBindings[i].nText));
+        if (pBindings[i].nText >= 0 && pText != nullptr)
+            texts.emplace_back(pBindings[i].nText, pText->GetText());
+    }
+    std::sort(texts.begin(), texts.end());
+    return texts;
 }
 
 adl::IDataManager* CVantorPanel::DataManager() const

@@ -11,6 +11,8 @@
 #include "toolkit/vpaGuiPanel.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class IVantorProcess;
 
@@ -27,24 +29,20 @@ public:
     static constexpr int kResetPosition = 15000;
     static constexpr int kCoarseStep = 150;
     static constexpr int kFineStep = 15;
+    // One wheel notch: 2 % of the travel; with Control one unit of the value.
+    static constexpr int kWheelStep = 600;
+    // Height of the band with the module's name and switch, which stays
+    // bright when the module is switched off.
+    static constexpr int kHeaderHeight = 22;
 
-    // How a value text is written: its unit steps.
-    enum EUnit { kNoUnit, kHertz, kMillis, kDecibel };
-
-    // One parameter's controls: cConverter 'L' logarithmic, 'N' linear, 0
-    // none (switches pass 0 and 1); nText < 0 when no text shows the value.
+    // One control bound to a parameter, and the text control that shows its
+    // value (-1 for none). The converter (the parameter's range and taper)
+    // and the text's format come from the parameter table; switches and
+    // lists pass their values through.
     struct SBinding {
         int nParameter;
         int nControl;
-        char cConverter;
-        int nDecimals;
-        int nMinimum;
-        int nMaximum;
-        int nBase;
         int nText;
-        int nShownWidth;
-        int nShownDecimals;
-        EUnit eUnit;
     };
 
     CVantorPanel(int nPanelId, IVantorProcess* pProcess);
@@ -63,18 +61,26 @@ public:
     virtual void TickStep();
 
     void Notify(int nPhase) override;
+    bool ControlWheel(int nIndex, int nNotches) override;
+    void Draw(epiOffmap& target, const SEpiRect& clip) override;
+    // Whether the panel is drawn dimmed: its module is switched off.
+    bool IsDimmed() const { return mbDimmed; }
     void ReportValue(int nIndex, int nValue) override;
     void SetDisplayText(int nDisplayId, const std::string& sText) override;
 
     int GetKey(int nControl) const { return miPanelId * 65536 + nControl; }
+
+    // What the panel's value texts show now: (text control, text), by
+    // control number; none for a panel outside the process's mode.
+    std::vector<std::pair<int, std::string>> GetValueTexts() const;
 
 protected:
     // The panel's own table; none for the base.
     virtual const SBinding* Bindings(int& nCount) const;
     // Bit m set: the panel works in process mode m (all modes for the base).
     virtual unsigned ActiveModes() const { return 0x1F; }
-    // The value text shown for one value instead of a number ("Off").
-    virtual void AddValueTexts(int /*nParameter*/, adl::IDisplayTranslater* /*pTranslater*/) { }
+    // The parameter that switches the panel's module on, or -1.
+    virtual int EnableParameter() const { return -1; }
     // Meters and lights read from the process before the pending values.
     virtual void PollMeters() { }
     // A control was moved by the user (drag steps, clicks).
@@ -86,4 +92,5 @@ protected:
     IVantorProcess* mpProcess; // not owned
     adl::IConverterManager* mpConverters;
     adl::IDisplayManager* mpDisplays;
+    bool mbDimmed = false;
 };

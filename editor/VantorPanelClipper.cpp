@@ -5,14 +5,13 @@
 
 namespace {
 
-// Parameter, control, converter (kind, decimals, minimum, maximum, base),
-// text control, shown width and decimals, unit.
+// Parameter, control, text control.
 const CVantorPanel::SBinding kBindings[] = {
-    { 43, 2, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 43, 3, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 44, 4, 'N', 1, -150, 150, 0, 15, 5, 1, CVantorPanel::kDecibel },
-    { 45, 5, 'N', 1, -120, 0, 0, 16, 5, 1, CVantorPanel::kDecibel },
-    { 46, 10, 'N', 1, -600, 60, 0, 17, 5, 1, CVantorPanel::kDecibel },
+    { 43, 2, -1 },
+    { 43, 3, -1 },
+    { 44, 4, 15 },
+    { 45, 5, 16 },
+    { 46, 10, 17 },
 };
 
 } // namespace

@@ -14,4 +14,5 @@ public:
 protected:
     const SBinding* Bindings(int& nCount) const override;
     unsigned ActiveModes() const override { return (1u << 1) | (1u << 4); }
+    int EnableParameter() const override { return 22; }
 };

@@ -10,37 +10,30 @@
 
 namespace {
 
-// Parameter, control, converter (kind, decimals, minimum, maximum, base),
-// text control, shown width and decimals, unit.
+// Parameter, control, text control.
 const CVantorPanel::SBinding kBindings[] = {
-    { 2, 3, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 2, 16, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 3, 5, 'L', 0, 15, 5300, 1000, 28, 5, 1, CVantorPanel::kHertz },
-    { 4, 17, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 5, 6, 'L', 0, 30, 800, 50, 29, 5, 1, CVantorPanel::kHertz },
-    { 6, 11, 'N', 1, -150, 150, 0, 34, 5, 1, CVantorPanel::kDecibel },
-    { 7, 18, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 8, 7, 'L', 0, 33, 5400, 1000, 30, 5, 1, CVantorPanel::kHertz },
-    { 9, 12, 'N', 1, -150, 150, 0, 35, 5, 1, CVantorPanel::kDecibel },
-    { 10, 1, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 11, 19, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 12, 8, 'L', 0, 200, 17500, 1000, 31, 5, 1, CVantorPanel::kHertz },
-    { 13, 13, 'N', 1, -150, 150, 0, 36, 5, 1, CVantorPanel::kDecibel },
-    { 14, 2, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 15, 20, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 16, 9, 'L', 0, 750, 8300, 1000, 32, 5, 1, CVantorPanel::kHertz },
-    { 17, 14, 'N', 1, -150, 150, 0, 37, 5, 1, CVantorPanel::kDecibel },
-    { 18, 21, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 19, 10, 'L', 0, 200, 19201, 1000, 33, 5, 1, CVantorPanel::kHertz },
-    { 20, 22, 0, 0, 0, 0, 0, -1, 0, 0, CVantorPanel::kNoUnit },
-    { 21, 15, 'N', 1, -180, 180, 0, 39, 5, 1, CVantorPanel::kDecibel },
+    { 2, 3, -1 },
+    { 2, 16, -1 },
+    { 3, 5, 28 },
+    { 4, 17, -1 },
+    { 5, 6, 29 },
+    { 6, 11, 34 },
+    { 7, 18, -1 },
+    { 8, 7, 30 },
+    { 9, 12, 35 },
+    { 10, 1, -1 },
+    { 11, 19, -1 },
+    { 12, 8, 31 },
+    { 13, 13, 36 },
+    { 14, 2, -1 },
+    { 15, 20, -1 },
+    { 16, 9, 32 },
+    { 17, 14, 37 },
+    { 18, 21, -1 },
+    { 19, 10, 33 },
+    { 20, 22, -1 },
+    { 21, 15, 39 },
 };
-
-// The ends of the two cut filters' ranges switch them off.
-constexpr int kLowCutParameter = 3;
-constexpr int kLowCutOff = 15;
-constexpr int kHighCutParameter = 19;
-constexpr int kHighCutOff = 19201;
 
 // A line from (x0, y0) to (x1, y1) in map coordinates, inside clip.
 void DrawLine(epiOffmap& map, const SEpiRect& clip, int x0, int y0, int x1, int y1, uint16_t nColour)
@@ -79,14 +72,6 @@ const CVantorPanel::SBinding* CVantorPanelEQ::Bindings(int& nCount) const
 {
     nCount = static_cast<int>(sizeof kBindings / sizeof kBindings[0]);
     return kBindings;
-}
-
-void CVantorPanelEQ::AddValueTexts(int nParameter, adl::IDisplayTranslater* pTranslater)
-{
-    if (nParameter == kLowCutParameter)
-        pTranslater->AddValueText(kLowCutOff, "Off");
-    else if (nParameter == kHighCutParameter)
-        pTranslater->AddValueText(kHighCutOff, "Off");
 }
 
 SEpiRect CVantorPanelEQ::GetCurveRect() const

@@ -35,7 +35,7 @@ public:
 protected:
     const SBinding* Bindings(int& nCount) const override;
     unsigned ActiveModes() const override { return (1u << 0) | (1u << 4); }
-    void AddValueTexts(int nParameter, adl::IDisplayTranslater* pTranslater) override;
+    int EnableParameter() const override { return 2; }
 
 private:
     void FetchCurve();

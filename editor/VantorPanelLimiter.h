@@ -15,4 +15,5 @@ public:
 protected:
     const SBinding* Bindings(int& nCount) const override;
     unsigned ActiveModes() const override { return (1u << 2) | (1u << 4); }
+    int EnableParameter() const override { return 30; }
 };

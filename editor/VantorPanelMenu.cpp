@@ -5,15 +5,30 @@
 #include "platform/Window.h"
 #include "presets/PresetFile.h"
 #include "presets/PresetList.h"
+#include "parameters/DataManager.h"
 #include "processor/IVantorProcess.h"
+#include "processor/ParameterTable.h"
 #include "toolkit/epiAlert.h"
 #include "toolkit/epiAlphaControl_button.h"
 #include "toolkit/epiAlphaControl_hierMenu.h"
 #include "toolkit/vpaGui.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
 namespace {
 
 constexpr const char* kExtension = "ryxp";
+
+// Whether a folder's entries hold a preset for the mode somewhere.
+bool HoldsPresets(const CPresetList::PresetInfoList& entries)
+{
+    for (const CPresetList::SPresetInfo* pEntry : entries)
+        if (!pEntry->isFolder || HoldsPresets(pEntry->children))
+            return true;
+    return false;
+}
 
 std::string FolderOf(const std::string& sPath)
 {
@@ -21,10 +36,35 @@ std::string FolderOf(const std::string& sPath)
     return nCut == std::string::npos ? std::string() : sPath.substr(0, nCut + 1);
 }
 
+bool StartsWith(const std::string& sText, const std::string& sStart)
+{
+    return !sStart.empty() && sText.compare(0, sStart.size(), sStart) == 0;
+}
+
+// The preset name of a file in one of the presets folders ("Rock:Warm"), or
+// its bare file name elsewhere; without the extension.
+std::string PresetNameOf(const std::string& sPath, const std::string& sPresetsFolder)
+{
+    std::string sName;
+    for (const std::string& sFolder : { sPresetsFolder, GetUserPresetsFolder() })
+        if (StartsWith(sPath, sFolder)) {
+            sName = sPath.substr(sFolder.size());
+            break;
+        }
+    if (sName.empty())
+        sName = sPath.substr(FolderOf(sPath).size());
+    const size_t nDot = sName.rfind('.');
+    if (nDot != std::string::npos && nDot > 0)
+        sName.resize(nDot);
+    std::replace(sName.begin(), sName.end(), platform::kPathSeparator, ':');
+    return sName;
+}
+
 } // namespace
 
 CVantorPanelMenu::CVantorPanelMenu(IVantorProcess* pProcess)
     : CVantorPanel(kPanelId, pProcess)
+    , msPresetsFolder(::GetPresetsFolder())
     , mSavePrompt([](const std::string& sFolder, std::string& sChosen) {
         return platform::AskSaveFileName("Save As", sFolder, "RYX Presets (*.ryxp)", kExtension, sChosen);
     })
@@ -56,17 +96,93 @@ void CVantorPanelMenu::BuildLoadMenu()
     pMenu->ClearItems();
     pMenu->SetTitle("Load");
     pMenu->AddItem(kRefreshItem);
+    miUserMenu = -1;
     if (mpProcess == nullptr)
         return;
+    // The user's own presets come first, in a submenu of their own.
+    const std::string sUserFolder = GetUserPresetsFolder();
+    if (!sUserFolder.empty() && sUserFolder != msPresetsFolder) {
+        CPresetList user(mpProcess);
+        user.RefreshFrom(sUserFolder);
+        if (HoldsPresets(user.GetRoot())) {
+            miUserMenu = pMenu->AddSubmenu(kUserItem);
+            AddPresetItems(&user.GetRoot(), miUserMenu);
+        }
+    }
     CPresetList list(mpProcess);
-    list.Refresh();
+    list.RefreshFrom(msPresetsFolder);
     AddPresetItems(&list.GetRoot(), epiAlphaControl_hierMenu::kRoot);
+}
+
+std::string CVantorPanelMenu::GetSaveFolder() const
+{
+    const std::string& sFolder = msPresetsFolder;
+    const std::string sUser = GetUserPresetsFolder();
+    // A presets folder not there yet can be made where its parent can be written.
+    const bool bWritable = platform::FileExists(sFolder)
+        ? platform::CanWriteFolder(sFolder)
+        : platform::CanWriteFolder(FolderOf(sFolder.substr(0, sFolder.size() - 1)));
+    return bWritable || sUser.empty() ? sFolder : sUser;
+}
+
+std::vector<int> CVantorPanelMenu::Values() const
+{
+    std::vector<int> values;
+    if (adl::IDataManager* pData = DataManager())
+        for (unsigned i = 0; i < static_cast<unsigned>(kNrOfVantorParameters); ++i)
+            values.push_back(pData->GetValue(i));
+    return values;
+}
+
+void CVantorPanelMenu::SetCurrentPreset(const std::string& sPath)
+{
+    msCurrentPath = sPath;
+    msCurrentName = PresetNameOf(sPath, msPresetsFolder);
+    maPresetValues = Values();
+    mbChanged = false;
+    if (auto* pText = dynamic_cast<epiAlphaControl_text*>(GetControl(kPresetName)))
+        pText->SetText(GetShownPresetName().c_str());
+}
+
+void CVantorPanelMenu::ShowCurrentPreset(const std::string& sPath, bool bChanged)
+{
+    SetCurrentPreset(sPath);
+    if (bChanged)
+        maPresetValues.clear(); // differs from every state: marked at the next tick
+}
+
+std::string CVantorPanelMenu::GetShownPresetName() const
+{
+    return msCurrentName.empty() ? std::string() : msCurrentName + (mbChanged ? kChangedMark : "");
+}
+
+void CVantorPanelMenu::TickStep()
+{
+    CVantorPanel::TickStep();
+    if (msCurrentName.empty() || mbChanged)
+        return;
+    if (Values() != maPresetValues) {
+        mbChanged = true;
+        if (auto* pText = dynamic_cast<epiAlphaControl_text*>(GetControl(kPresetName))) {
+            pText->SetText(GetShownPresetName().c_str());
+            pText->Invalidate();
+        }
+    }
 }
 
 void CVantorPanelMenu::AddPresetItems(const void* pFolder, int nParent)
 {
     epiAlphaControl_hierMenu* pMenu = GetLoadMenu();
-    const auto& entries = *static_cast<const CPresetList::PresetInfoList*>(pFolder);
+    const auto& found = *static_cast<const CPresetList::PresetInfoList*>(pFolder);
+    // Folders first, then presets, each in name order; folders with nothing
+    // for this mode are left out.
+    std::vector<const CPresetList::SPresetInfo*> entries;
+    for (const CPresetList::SPresetInfo* pInfo : found)
+        if (!pInfo->isFolder || HoldsPresets(pInfo->children))
+            entries.push_back(pInfo);
+    std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) {
+        return a->isFolder != b->isFolder ? a->isFolder : PresetNameLess(a->name, b->name);
+    });
     for (const CPresetList::SPresetInfo* pInfo : entries) {
         if (pInfo->isFolder) {
             const int nSubmenu = pMenu->AddSubmenu(pInfo->name.c_str(), nParent);
@@ -103,10 +219,15 @@ void CVantorPanelMenu::ReportValue(int nIndex, int nValue)
             break;
         }
         const std::string sName = pMenu->GetItemPath(nValue, ':');
-        if (mpProcess != nullptr) {
-            mpProcess->LoadPreset(sName, -1, true);
-            msCurrentPath = GetPresetsFolder() + PresetNameToPath(sName) + "." + kExtension;
-        }
+        if (mpProcess == nullptr)
+            break;
+        const std::string sUserStart = std::string(kUserItem) + ":";
+        const bool bUser = miUserMenu > 0 && StartsWith(sName, sUserStart);
+        const std::string sPath = bUser
+            ? GetUserPresetsFolder() + PresetNameToPath(sName.substr(sUserStart.size())) + kPresetExtension
+            : msPresetsFolder + PresetNameToPath(sName) + kPresetExtension;
+        mpProcess->LoadPreset(sPath, -1, false);
+        SetCurrentPreset(sPath);
         break;
     }
     default: break;
@@ -119,13 +240,43 @@ void CVantorPanelMenu::Save()
         SaveAs();
         return;
     }
-    if (mpProcess != nullptr)
-        mpProcess->SavePreset(msCurrentPath);
+    // A preset of a folder nobody may write (an installed library's) goes
+    // under the same name into the user's presets.
+    std::string sPath = msCurrentPath;
+    const std::string sUser = GetUserPresetsFolder();
+    const std::string& sFactory = msPresetsFolder;
+    if (StartsWith(sPath, sFactory) && !sUser.empty() && GetSaveFolder() == sUser)
+        sPath = sUser + sPath.substr(sFactory.size());
+    if (SaveTo(sPath, "Save"))
+        SetCurrentPreset(sPath);
+}
+
+bool CVantorPanelMenu::SaveTo(const std::string& sPath, const char* pszTitle)
+{
+    if (mpProcess == nullptr)
+        return false;
+    std::string sWhy;
+    const std::string sFolder = FolderOf(sPath);
+    if (!platform::CreateFolders(sFolder) || !platform::CanWriteFolder(sFolder))
+        sWhy = "the folder " + sFolder + " cannot be written (" + platform::DescribeSystemError(errno) + ")";
+    else if (platform::FileExists(sPath) && !platform::CanWriteFile(sPath))
+        sWhy = "the file cannot be replaced (" + platform::DescribeSystemError(errno) + ")";
+    if (sWhy.empty()) {
+        mpProcess->SavePreset(sPath);
+        if (!platform::FileExists(sPath))
+            sWhy = "the file could not be written (" + platform::DescribeSystemError(platform::GetLastSystemError())
+                + ")";
+    }
+    if (sWhy.empty())
+        return true;
+    const std::string sText = "The preset could not be saved as '" + sPath + "': " + sWhy + ".";
+    epi::Alert(sText.c_str(), pszTitle);
+    return false;
 }
 
 std::string CVantorPanelMenu::UnusedPresetName() const
 {
-    const std::string sFolder = GetPresetsFolder();
+    const std::string sFolder = GetSaveFolder();
     for (int n = 1; n < 10000; ++n) {
         const std::string sName = "Preset " + std::to_string(n);
         if (!platform::FileExists(sFolder + sName + kPresetExtension))
@@ -140,7 +291,7 @@ bool CVantorPanelMenu::TakePresetName(std::string& sName, std::string& sPath, st
     if (sName.empty())
         return false;
     const std::string sRelative = PresetNameToPath(sName);
-    sPath = GetPresetsFolder() + sRelative + kPresetExtension;
+    sPath = GetSaveFolder() + sRelative + kPresetExtension;
     if (platform::FileExists(sPath)) {
         const std::string sText = "The preset '" + sName + "' exists already. Do you want to replace it?";
         if (epi::Alert(sText.c_str(), "Save As", 1) != 1) {
@@ -174,7 +325,9 @@ std::string CVantorPanelMenu::AskPresetFile()
 
 void CVantorPanelMenu::SaveAs()
 {
-    const std::string sFolder = msCurrentPath.empty() ? GetPresetsFolder() : FolderOf(msCurrentPath);
+    const std::string sCurrentFolder = FolderOf(msCurrentPath);
+    const std::string sFolder
+        = msCurrentPath.empty() || !platform::CanWriteFolder(sCurrentFolder) ? GetSaveFolder() : sCurrentFolder;
     std::string sChosen;
     const int nAnswer = mSavePrompt ? mSavePrompt(sFolder, sChosen) : -1;
     if (nAnswer == 0)
@@ -190,13 +343,6 @@ void CVantorPanelMenu::SaveAs()
         if (sFileName.find('.') == std::string::npos)
             sChosen += std::string(".") + kExtension;
     }
-    if (mpProcess == nullptr)
-        return;
-    mpProcess->SavePreset(sChosen);
-    if (!platform::FileExists(sChosen)) {
-        const std::string sText = "The preset could not be saved as '" + sChosen + "'.";
-        epi::Alert(sText.c_str(), "Save As");
-        return;
-    }
-    msCurrentPath = sChosen;
+    if (SaveTo(sChosen, "Save As"))
+        SetCurrentPreset(sChosen);
 }

@@ -11,6 +11,7 @@
 #include "parameters/DataManager.h"
 #include "platform/Platform.h"
 #include "processor/IVantorProcess.h"
+#include "toolkit/epiBlit.h"
 #include "toolkit/vpaGuiEngine.h"
 
 #include <algorithm>
@@ -42,6 +43,8 @@ CWindow::CWindow(IVantorProcess* pProcess, CGUIDriver* pDriver, bool bStandalone
     , mnLastTick(0)
     , mMeters(pProcess)
     , manChainPositions { -1, -1, -1, -1, -1 }
+    , mPopupRect { 0, 0, 0, 0 }
+    , mbPopupShown(false)
 { }
 
 CWindow::~CWindow() = default;
@@ -82,6 +85,8 @@ bool CWindow::BuildContents(vpaGuiEngine* pEngine)
         return true;
     if (pEngine == nullptr || !pEngine->IsOpen() || !Create(pEngine, MainLayoutOf(ModeOf(mpProcess))))
         return false;
+    SetOverlaysInMap(false); // open menus show in a pop-up window
+
     for (int n = 0; n < kMaxPanels; ++n) {
         std::unique_ptr<CVantorPanel> pPanel = CreatePanel(n);
         if (!pPanel)
@@ -99,6 +104,10 @@ bool CWindow::BuildContents(vpaGuiEngine* pEngine)
     if (CVantorPanel* pLimiter = FindPanel(CVantorPanelLimiter::kPanelId))
         maUpdatables.push_back(std::make_unique<CVUMeter>(
             pLimiter, mpProcess, &mMeters, CVantorPanelLimiter::kNeedleControl, 1, 0.95f, (1u << 2) | (1u << 4)));
+    if (CVantorPanel* pClipper = FindPanel(CVantorPanelClipper::kPanelId)) {
+        const SEpiRect& rect = pClipper->GetRect();
+        mpOutputStrip = std::make_unique<COutputMeterStrip>(&mMeters, SEpiPoint { rect.left, rect.top });
+    }
     mbBuilt = true;
     // Every control hears its parameter's value; the first tick shows them.
     if (mpProcess != nullptr && mpProcess->GetDataManager() != nullptr)
@@ -116,6 +125,19 @@ CVantorPanel* CWindow::FindPanel(int nPanelId) const
         if (pPanel->GetPanelId() == nPanelId)
             return pPanel.get();
     return nullptr;
+}
+
+std::string CWindow::ListValueTexts() const
+{
+    std::string sList;
+    for (int nPanel = 1; nPanel <= 4; ++nPanel) {
+        const CVantorPanel* pPanel = FindPanel(nPanel);
+        if (pPanel == nullptr)
+            continue;
+        for (const auto& text : pPanel->GetValueTexts())
+            sList += std::to_string(nPanel) + " " + std::to_string(text.first) + " " + text.second + "\n";
+    }
+    return sList;
 }
 
 CVantorPanelEQ* CWindow::GetEQPanel() const
@@ -164,7 +186,50 @@ void CWindow::TimerTick()
         if (pPanel->IsActive())
             pPanel->TickStep();
     Tick();
+    if (mpOutputStrip)
+        mnOutputStripChanged |= mpOutputStrip->Update(GetInput().GetMillis());
     BlitUpdates();
+    UpdatePopup();
+}
+
+void CWindow::UpdatePopup()
+{
+    platform::IWindow* pWindow = mpDriver->GetWindow();
+    const SEpiRect rect = GetOverlayRect();
+    if (pWindow == nullptr || rect.IsEmpty() || rect.left < 0 || rect.top < 0) {
+        if (mbPopupShown && pWindow != nullptr)
+            pWindow->HidePopup();
+        mbPopupShown = false;
+        return;
+    }
+    if (mPopupMap.GetWidth() < rect.right || mPopupMap.GetHeight() < rect.bottom) {
+        if (!mPopupMap.Allocate(1, std::max<int32_t>(rect.right, mPopupMap.GetWidth()),
+                std::max<int32_t>(rect.bottom, mPopupMap.GetHeight())))
+            return;
+    }
+    DrawOverlays(mPopupMap, rect);
+    // Words outside every part (beside a short column) are left out of the
+    // pop-up's shape.
+    constexpr uint32_t kOutside = 0xFF000000u;
+    const int nWidth = rect.Width(), nHeight = rect.Height();
+    std::vector<uint32_t> pixels(static_cast<size_t>(nWidth) * nHeight, kOutside);
+    for (const SEpiRect& part : GetOverlayParts()) {
+        for (int y = part.top; y < part.bottom; ++y) {
+            uint32_t* pnOut = pixels.data() + static_cast<size_t>(y - rect.top) * nWidth;
+            for (int x = part.left; x < part.right; ++x) {
+                const uint32_t n = mPopupMap.GetPixel(x, y); // 5-5-5
+                pnOut[x - rect.left] = (((n >> 10) & 31u) << 19) | (((n >> 5) & 31u) << 11) | ((n & 31u) << 3);
+            }
+        }
+    }
+    const bool bMoved = rect.left != mPopupRect.left || rect.top != mPopupRect.top || rect.right != mPopupRect.right
+        || rect.bottom != mPopupRect.bottom;
+    if (mbPopupShown && !bMoved && pixels == manPopup)
+        return;
+    manPopup.swap(pixels);
+    mPopupRect = rect;
+    pWindow->ShowPopup(rect.left, rect.top, nWidth, nHeight, manPopup.data());
+    mbPopupShown = true;
 }
 
 void CWindow::TickIfDue()
@@ -177,9 +242,30 @@ void CWindow::TickIfDue()
     }
 }
 
+void CWindow::DrawOutputStrip(const SEpiRect& clip)
+{
+    CVantorPanel* pClipper = FindPanel(CVantorPanelClipper::kPanelId);
+    if (!mpOutputStrip || pClipper == nullptr || !pClipper->IsActive() || clip.IsEmpty())
+        return;
+    // The panel's own picture of the area first, then the meter over it.
+    pClipper->Draw(GetMap(), clip);
+    mpOutputStrip->Draw(GetMap(), GetFonts(), clip);
+}
+
 void CWindow::BlitUpdates()
 {
     SEpiRect rect = TakeUpdateRect();
+    if (mpOutputStrip) {
+        // The parts that changed, and whatever the toolkit drew over it.
+        SEpiRect strip = EpiIntersect(rect, mpOutputStrip->GetRect());
+        if (mnOutputStripChanged != 0)
+            strip = EpiUnion(strip, mpOutputStrip->GetRect(mnOutputStripChanged));
+        mnOutputStripChanged = 0;
+        if (!strip.IsEmpty()) {
+            DrawOutputStrip(strip);
+            rect = EpiUnion(rect, strip);
+        }
+    }
     if (rect.IsEmpty())
         return;
     // The curve goes over the screen the toolkit has just drawn, and open
@@ -187,8 +273,6 @@ void CWindow::BlitUpdates()
     if (CVantorPanelEQ* pEQ = GetEQPanel()) {
         if (pEQ->DrawCurve(GetMap(), rect)) {
             const SEpiRect area = pEQ->GetCurveRect();
-            for (auto& pPanel : maPanels)
-                pPanel->DrawOverlays(GetMap(), area);
             rect = SEpiRect { std::min(rect.left, area.left), std::min(rect.top, area.top),
                 std::max(rect.right, area.right), std::max(rect.bottom, area.bottom) };
         }
@@ -207,8 +291,9 @@ void CWindow::PaintAll()
         TakeUpdateRect();
         if (CVantorPanelEQ* pEQ = GetEQPanel())
             pEQ->DrawCurve(GetMap(), GetBounds());
-        for (auto& pPanel : maPanels)
-            pPanel->DrawOverlays(GetMap(), GetBounds());
+        if (mpOutputStrip)
+            DrawOutputStrip(mpOutputStrip->GetRect());
+        mnOutputStripChanged = 0;
         mbFirstPaintPending = false;
     }
     mpDriver->Blit(GetMap(), GetBounds());
@@ -259,6 +344,10 @@ void CWindow::OnWindowEvent(const platform::SWindowEvent& event)
     case platform::SWindowEvent::kKey:
         input.SetModifiers(event.bShift, event.bControl, event.bAlt);
         Key(event.key);
+        break;
+    case platform::SWindowEvent::kWheel:
+        input.SetModifiers(event.bShift, event.bControl, event.bAlt);
+        Wheel(event.x, event.y, event.wheel);
         break;
     case platform::SWindowEvent::kClose: break;
     }

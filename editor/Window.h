@@ -4,11 +4,13 @@
 // user-interface thread.
 #pragma once
 
+#include "OutputMeterStrip.h"
 #include "VUMeter.h"
 #include "platform/Window.h"
 #include "toolkit/vpaGui.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class CGUIDriver;
@@ -45,6 +47,10 @@ public:
     std::unique_ptr<CVantorPanel> CreatePanel(int n);
     CVantorPanel* FindPanel(int nPanelId) const;
     CVantorPanelEQ* GetEQPanel() const;
+    COutputMeterStrip* GetOutputStrip() const { return mpOutputStrip.get(); }
+    // One line "PANEL CONTROL TEXT" per value text of the module panels, by
+    // panel and control.
+    std::string ListValueTexts() const;
 
     // The process reports a value for a control key.
     void SetControlValue(int nKey, int nValue);
@@ -61,7 +67,12 @@ public:
     // The first paint draws everything; later ones copy the picture.
     void PaintAll();
     bool IsFirstPaintPending() const { return mbFirstPaintPending; }
-    void ResetFirstPaint() { mbFirstPaintPending = true; }
+    // A new system window: everything is drawn again, an open menu shown anew.
+    void ResetFirstPaint()
+    {
+        mbFirstPaintPending = true;
+        mbPopupShown = false;
+    }
 
     // Shows the about box (modal).
     void ShowAbout();
@@ -72,8 +83,14 @@ public:
 
     void OnWindowEvent(const platform::SWindowEvent& event) override;
 
+    // The pop-up window that shows an open menu, so that the editor's edges
+    // never clip it: shown, moved, repainted or hidden as the menu is.
+    void UpdatePopup();
+
 private:
     void BlitUpdates();
+    // Draws the parts of the output meter inside clip.
+    void DrawOutputStrip(const SEpiRect& clip);
     void UpdateClock();
 
     IVantorProcess* mpProcess; // not owned
@@ -86,5 +103,11 @@ private:
     std::vector<std::unique_ptr<CVantorPanel>> maPanels;
     CMeterReadings mMeters;
     std::vector<std::unique_ptr<IUpdatable>> maUpdatables;
+    std::unique_ptr<COutputMeterStrip> mpOutputStrip; // with the clipper panel
+    unsigned mnOutputStripChanged = 0; // its parts to draw
     int manChainPositions[5];
+    epiOffmap mPopupMap; // what open menus draw, in window coordinates
+    std::vector<uint32_t> manPopup; // the pop-up's picture as last shown
+    SEpiRect mPopupRect;
+    bool mbPopupShown;
 };

@@ -48,10 +48,41 @@ public:
         return true;
     }
 
+    void ShowPopup(int x, int y, int nWidth, int nHeight, const uint32_t* pnPixels) override
+    {
+        mnPopupX = x;
+        mnPopupY = y;
+        mnPopupWidth = std::max(nWidth, 0);
+        mnPopupHeight = std::max(nHeight, 0);
+        manPopup.assign(pnPixels, pnPixels + static_cast<size_t>(mnPopupWidth) * mnPopupHeight);
+        mbPopup = true;
+    }
+
+    void HidePopup() override
+    {
+        mbPopup = false;
+        manPopup.clear();
+    }
+
+    bool CapturePopup(std::vector<uint32_t>& pixels, int& x, int& y, int& nWidth, int& nHeight) override
+    {
+        if (!mbPopup)
+            return false;
+        pixels = manPopup;
+        x = mnPopupX;
+        y = mnPopupY;
+        nWidth = mnPopupWidth;
+        nHeight = mnPopupHeight;
+        return true;
+    }
+
 private:
     int mnWidth;
     int mnHeight;
     std::vector<uint32_t> manPixels;
+    bool mbPopup = false;
+    int mnPopupX = 0, mnPopupY = 0, mnPopupWidth = 0, mnPopupHeight = 0;
+    std::vector<uint32_t> manPopup;
 };
 
 } // namespace

@@ -155,4 +155,17 @@ bool ListFolder(const std::string& sPath, std::vector<SFolderEntry>& entries);
 // false with errno set (ENOTDIR when a file stands in the way).
 bool CreateFolders(const std::string& sPath);
 
+// Whether this process may create and replace files in an existing folder;
+// false with errno set otherwise.
+bool CanWriteFolder(const std::string& sPath);
+// Whether this process may write an existing file; false with errno set.
+bool CanWriteFile(const std::string& sPath);
+
+// The text of a system error number ("Permission denied").
+std::string DescribeSystemError(int nError);
+
+// Where the user's own data lives: $XDG_DATA_HOME, else ~/.local/share, with
+// a trailing separator; "" when neither it nor HOME is set.
+std::string GetUserDataFolder();
+
 } // namespace platform

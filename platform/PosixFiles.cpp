@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -169,6 +170,56 @@ bool CreateFolders(const std::string& sPath)
         if (nSlash == std::string::npos)
             return true;
     }
+}
+
+bool CanWriteFolder(const std::string& sPath)
+{
+    struct stat st { };
+    if (::stat(sPath.c_str(), &st) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    // Permission bits do not tell for root or read-only file systems: a
+    // file made and removed again does.
+    const std::string sProbe = sPath + (sPath.back() == '/' ? "" : "/") + ".vantor-write-test-"
+        + std::to_string(::getpid());
+    const int nFile = ::open(sProbe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (nFile < 0)
+        return errno == EEXIST;
+    ::close(nFile);
+    ::unlink(sProbe.c_str());
+    return true;
+}
+
+bool CanWriteFile(const std::string& sPath)
+{
+    const int nFile = ::open(sPath.c_str(), O_WRONLY | O_CLOEXEC);
+    if (nFile < 0)
+        return false;
+    ::close(nFile);
+    return true;
+}
+
+std::string DescribeSystemError(int nError)
+{
+    return std::strerror(nError);
+}
+
+std::string GetUserDataFolder()
+{
+    // The XDG base directory rules: only an absolute path counts.
+    const char* pszData = std::getenv("XDG_DATA_HOME");
+    if (pszData != nullptr && pszData[0] == '/') {
+        std::string sFolder = pszData;
+        return sFolder.back() == '/' ? sFolder : sFolder + '/';
+    }
+    const char* pszHome = std::getenv("HOME");
+    if (pszHome == nullptr || pszHome[0] == '\0')
+        return std::string();
+    std::string sHome = pszHome;
+    return (sHome.back() == '/' ? sHome : sHome + '/') + ".local/share/";
 }
 
 } // namespace platform

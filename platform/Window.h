@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -20,6 +21,7 @@ struct SWindowEvent {
         kPointerMove, // x, y
         kKey, // key: a character code or one of the codes below
         kClose, // the user asks a top-level window to close
+        kWheel, // x, y, wheel: +1 a notch away from the user, -1 towards
     };
     EType eType;
     int x;
@@ -28,6 +30,7 @@ struct SWindowEvent {
     int height;
     int button;
     int key;
+    int wheel;
     // Modifier keys at the time of the event.
     bool bShift;
     bool bControl;
@@ -76,6 +79,20 @@ public:
     // Reads back what the window shows (0x00RRGGBB, top-down, width × height
     // words); false when it cannot.
     virtual bool Capture(uint32_t* pnPixels) = 0;
+
+    // A pop-up over everything (an open menu): a borderless window of its
+    // own at (x, y) in this window's coordinates, so it may reach beyond
+    // this window and its parents, showing nWidth × nHeight words of
+    // pnPixels (0x00RRGGBB, top-down; a word with its top byte set is not
+    // part of the pop-up, which lets it take any shape). Shown again, it
+    // moves, resizes and repaints. While it is shown the pointer and the keyboard belong to
+    // this window: presses, moves and keys anywhere on the screen reach this
+    // window's listener, in this window's coordinates.
+    virtual void ShowPopup(int x, int y, int nWidth, int nHeight, const uint32_t* pnPixels) = 0;
+    virtual void HidePopup() = 0;
+    // What the pop-up shows now, and where (this window's coordinates);
+    // false when none is shown.
+    virtual bool CapturePopup(std::vector<uint32_t>& pixels, int& x, int& y, int& nWidth, int& nHeight) = 0;
 };
 
 // A child window of the window with handle nParent at (x, y). Null, with a

@@ -5,12 +5,14 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 
 #include <sys/select.h>
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace platform {
 
@@ -48,6 +50,7 @@ public:
     // closing the editor: an error here must not end the host.
     ~CX11Window() override
     {
+        HidePopup();
         XFreeGC(mpDisplay, mGC);
         if (mbAlive) {
             XSync(mpDisplay, False);
@@ -75,13 +78,93 @@ public:
 
     void PumpEvents(IWindowListener& listener) override
     {
+        if (mnPopup != 0 && !mbGrabbed)
+            Grab();
         while (XPending(mpDisplay) > 0) {
             XEvent event;
             XNextEvent(mpDisplay, &event);
+            if (mnPopup != 0 && event.xany.window == mnPopup) {
+                if (event.type == Expose)
+                    PaintPopup();
+                continue;
+            }
             SWindowEvent out {};
             if (Translate(event, out))
                 listener.OnWindowEvent(out);
         }
+    }
+
+    void ShowPopup(int x, int y, int nWidth, int nHeight, const uint32_t* pnPixels) override
+    {
+        if (!mbAlive || nWidth <= 0 || nHeight <= 0)
+            return;
+        manPopup.assign(pnPixels, pnPixels + static_cast<size_t>(nWidth) * nHeight);
+        // The pop-up is a child of the root: find where this window lies.
+        int nRootX = 0, nRootY = 0;
+        Window nChild = 0;
+        XTranslateCoordinates(mpDisplay, mnWindow, DefaultRootWindow(mpDisplay), x, y, &nRootX, &nRootY, &nChild);
+        if (mnPopup == 0) {
+            XSetWindowAttributes attributes {};
+            attributes.override_redirect = True; // no frame, no window manager placement
+            attributes.save_under = True;
+            attributes.event_mask = ExposureMask;
+            mnPopup = XCreateWindow(mpDisplay, DefaultRootWindow(mpDisplay), nRootX, nRootY,
+                static_cast<unsigned>(nWidth), static_cast<unsigned>(nHeight), 0, CopyFromParent, InputOutput,
+                CopyFromParent, CWOverrideRedirect | CWSaveUnder | CWEventMask, &attributes);
+            XMapRaised(mpDisplay, mnPopup);
+        } else if (nWidth != mnPopupWidth || nHeight != mnPopupHeight || nRootX != mnPopupX || nRootY != mnPopupY) {
+            XMoveResizeWindow(
+                mpDisplay, mnPopup, nRootX, nRootY, static_cast<unsigned>(nWidth), static_cast<unsigned>(nHeight));
+            XRaiseWindow(mpDisplay, mnPopup);
+        }
+        mnPopupX = nRootX;
+        mnPopupY = nRootY;
+        mnPopupWidth = nWidth;
+        mnPopupHeight = nHeight;
+        mnPopupOwnerX = x;
+        mnPopupOwnerY = y;
+        ShapePopup();
+        XSync(mpDisplay, False);
+        PaintPopup();
+        if (!mbGrabbed)
+            Grab();
+    }
+
+    void HidePopup() override
+    {
+        if (mnPopup == 0)
+            return;
+        if (mbGrabbed && mbAlive) {
+            XUngrabPointer(mpDisplay, CurrentTime);
+            XUngrabKeyboard(mpDisplay, CurrentTime);
+        }
+        mbGrabbed = false;
+        XDestroyWindow(mpDisplay, mnPopup);
+        XFlush(mpDisplay);
+        mnPopup = 0;
+        manPopup.clear();
+    }
+
+    bool CapturePopup(std::vector<uint32_t>& pixels, int& x, int& y, int& nWidth, int& nHeight) override
+    {
+        if (mnPopup == 0)
+            return false;
+        XSync(mpDisplay, False);
+        XImage* pImage = XGetImage(mpDisplay, mnPopup, 0, 0, static_cast<unsigned>(mnPopupWidth),
+            static_cast<unsigned>(mnPopupHeight), AllPlanes, ZPixmap);
+        if (pImage == nullptr)
+            return false;
+        pixels.resize(static_cast<size_t>(mnPopupWidth) * mnPopupHeight);
+        for (int row = 0; row < mnPopupHeight; ++row)
+            for (int column = 0; column < mnPopupWidth; ++column)
+                pixels[static_cast<size_t>(row) * mnPopupWidth + column]
+                    = static_cast<uint32_t>(XGetPixel(pImage, column, row)) & 0xFFFFFFu;
+        XDestroyImage(pImage);
+        x = mnPopupOwnerX;
+        y = mnPopupOwnerY;
+        nWidth = mnPopupWidth;
+        nHeight = mnPopupHeight;
+        return true;
     }
 
     void WaitForEvent(int nMillis) override
@@ -134,6 +217,67 @@ public:
     }
 
 private:
+    // Pointer and keyboard to this window while the pop-up is shown, so a
+    // press anywhere (outside: to close it) comes here in our coordinates.
+    // It fails while another client holds a grab; the pump tries again.
+    void Grab()
+    {
+        const unsigned nMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+        mbGrabbed = XGrabPointer(mpDisplay, mnWindow, False, nMask, GrabModeAsync, GrabModeAsync, None, None,
+                        CurrentTime)
+            == GrabSuccess;
+        if (mbGrabbed)
+            XGrabKeyboard(mpDisplay, mnWindow, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    }
+
+    // The pop-up's shape: the runs of each row whose words are pixels.
+    void ShapePopup()
+    {
+        std::vector<XRectangle> runs;
+        bool bWhole = true;
+        for (int row = 0; row < mnPopupHeight; ++row) {
+            const uint32_t* pnRow = manPopup.data() + static_cast<size_t>(row) * mnPopupWidth;
+            for (int column = 0; column < mnPopupWidth;) {
+                if ((pnRow[column] >> 24) != 0) {
+                    bWhole = false;
+                    ++column;
+                    continue;
+                }
+                const int nStart = column;
+                while (column < mnPopupWidth && (pnRow[column] >> 24) == 0)
+                    ++column;
+                runs.push_back(XRectangle { static_cast<short>(nStart), static_cast<short>(row),
+                    static_cast<unsigned short>(column - nStart), 1 });
+            }
+        }
+        int nEvent = 0, nError = 0;
+        if (!XShapeQueryExtension(mpDisplay, &nEvent, &nError))
+            return;
+        if (bWhole) {
+            XShapeCombineMask(mpDisplay, mnPopup, ShapeBounding, 0, 0, None, ShapeSet);
+            return;
+        }
+        XShapeCombineRectangles(mpDisplay, mnPopup, ShapeBounding, 0, 0, runs.data(), static_cast<int>(runs.size()),
+            ShapeSet, Unsorted);
+    }
+
+    void PaintPopup()
+    {
+        if (mnPopup == 0 || manPopup.empty() || (mnDepth != 24 && mnDepth != 32))
+            return;
+        XImage* pImage = XCreateImage(mpDisplay, mpVisual, static_cast<unsigned>(mnDepth), ZPixmap, 0,
+            reinterpret_cast<char*>(manPopup.data()), static_cast<unsigned>(mnPopupWidth),
+            static_cast<unsigned>(mnPopupHeight), 32, mnPopupWidth * 4);
+        if (pImage == nullptr)
+            return;
+        pImage->byte_order = LSBFirst;
+        XPutImage(mpDisplay, mnPopup, mGC, pImage, 0, 0, 0, 0, static_cast<unsigned>(mnPopupWidth),
+            static_cast<unsigned>(mnPopupHeight));
+        pImage->data = nullptr;
+        XDestroyImage(pImage);
+        XFlush(mpDisplay);
+    }
+
     bool Translate(const XEvent& event, SWindowEvent& out)
     {
         auto modifiers = [&out](unsigned nState) {
@@ -151,8 +295,19 @@ private:
             return true;
         case ButtonPress:
         case ButtonRelease:
+            if (event.xbutton.button == 4 || event.xbutton.button == 5) {
+                // One notch is a press and a release: the press counts.
+                if (event.type != ButtonPress)
+                    return false;
+                out.eType = SWindowEvent::kWheel;
+                out.x = event.xbutton.x;
+                out.y = event.xbutton.y;
+                out.wheel = event.xbutton.button == 4 ? 1 : -1;
+                modifiers(event.xbutton.state);
+                return true;
+            }
             if (event.xbutton.button > 3)
-                return false; // wheel steps
+                return false; // sideways wheel steps, extra buttons
             out.eType = event.type == ButtonPress ? SWindowEvent::kButtonDown : SWindowEvent::kButtonUp;
             out.x = event.xbutton.x;
             out.y = event.xbutton.y;
@@ -208,6 +363,13 @@ private:
     Atom mnDeleteAtom;
     Visual* mpVisual;
     int mnDepth;
+    // The pop-up: its window (0 when none), where it lies on the root and in
+    // our coordinates, and its picture for exposes.
+    Window mnPopup = 0;
+    int mnPopupX = 0, mnPopupY = 0, mnPopupOwnerX = 0, mnPopupOwnerY = 0;
+    int mnPopupWidth = 0, mnPopupHeight = 0;
+    std::vector<uint32_t> manPopup;
+    bool mbGrabbed = false;
 };
 
 constexpr long kEventMask

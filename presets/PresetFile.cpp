@@ -87,6 +87,13 @@ std::string GetPresetsFolder()
     return GetModuleFolder() + kPresetsFolderName + platform::kPathSeparator;
 }
 
+std::string GetUserPresetsFolder()
+{
+    const std::string sData = platform::GetUserDataFolder();
+    return sData.empty() ? std::string() : sData + "vantor" + platform::kPathSeparator + "presets"
+            + platform::kPathSeparator;
+}
+
 std::string PresetNameToPath(const std::string& sName)
 {
     std::string sPath = sName;
@@ -231,4 +238,43 @@ bool IsValidPresetFile(const std::string& sPath, unsigned nMode)
             return true;
     }
     return false;
+}
+
+bool PresetNameLess(const std::string& a, const std::string& b)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            // Compare the numbers: without leading zeros, the longer is larger.
+            size_t iEnd = i, jEnd = j;
+            while (iEnd < a.size() && isDigit(a[iEnd]))
+                ++iEnd;
+            while (jEnd < b.size() && isDigit(b[jEnd]))
+                ++jEnd;
+            size_t iFirst = i, jFirst = j;
+            while (iFirst + 1 < iEnd && a[iFirst] == '0')
+                ++iFirst;
+            while (jFirst + 1 < jEnd && b[jFirst] == '0')
+                ++jFirst;
+            if (iEnd - iFirst != jEnd - jFirst)
+                return iEnd - iFirst < jEnd - jFirst;
+            const int nOrder = a.compare(iFirst, iEnd - iFirst, b, jFirst, jEnd - jFirst);
+            if (nOrder != 0)
+                return nOrder < 0;
+            i = iEnd;
+            j = jEnd;
+            continue;
+        }
+        const auto ca = static_cast<unsigned char>(fold(a[i]));
+        const auto cb = static_cast<unsigned char>(fold(b[j]));
+        if (ca != cb)
+            return ca < cb;
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return a.size() - i < b.size() - j;
+    return a < b; // equal but for case or leading zeros: still a strict order
 }

@@ -18,6 +18,9 @@ constexpr const char* kDefaultsFolderName = "Defaults";
 std::string GetModuleFolder();
 // GetModuleFolder() + "Vantor Presets/".
 std::string GetPresetsFolder();
+// The user's own presets, shared with the command-line tool:
+// platform::GetUserDataFolder() + "vantor/presets/" ("" without a home).
+std::string GetUserPresetsFolder();
 // "Rock:Warm" -> "Rock/Warm" (':' separates folders in preset names).
 std::string PresetNameToPath(const std::string& sName);
 // A preset name as a user typed it, made ready to save under: the spaces
@@ -27,6 +30,9 @@ std::string PresetNameToPath(const std::string& sName);
 // a file name. A name that breaks a rule gives "" and the reason in sWhy,
 // one short sentence for the user.
 std::string TidyPresetName(const std::string& sTyped, std::string& sWhy);
+// The order presets and folders are listed in: letters without regard to
+// case, runs of digits by their value ("Take 9" before "Take 10").
+bool PresetNameLess(const std::string& a, const std::string& b);
 // The default preset file of a module (0..3); for other values the bare
 // defaults folder, which no load finds.
 std::string GetDefaultPresetPath(int nModule);

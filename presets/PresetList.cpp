@@ -30,6 +30,7 @@ constexpr int kMaxDepth = 32;
 
 CPresetList::CPresetList(IVantorProcess* pProcess)
     : mpProcess(pProcess)
+    , msTop(GetPresetsFolder())
 {
 }
 
@@ -41,14 +42,21 @@ CPresetList::~CPresetList()
 
 void CPresetList::Refresh()
 {
-    ScanFolder(GetPresetsFolder(), &mRoot);
+    RefreshFrom(GetPresetsFolder());
+}
+
+void CPresetList::RefreshFrom(const std::string& sFolder)
+{
+    msTop = sFolder;
+    ScanFolder(sFolder, &mRoot);
 }
 
 void CPresetList::ScanFolder(std::string sFolder, PresetInfoList* pInto)
 {
-    // Depth from the number of separators below the presets folder.
+    // Depth from the number of separators below the folder being scanned.
     int nDepth = 0;
-    for (size_t i = GetPresetsFolder().size(); i < sFolder.size(); ++i)
+    const size_t nTop = sFolder.compare(0, msTop.size(), msTop) == 0 ? msTop.size() : 0;
+    for (size_t i = nTop; i < sFolder.size(); ++i)
         nDepth += sFolder[i] == platform::kPathSeparator;
     if (nDepth > kMaxDepth || pInto == nullptr)
         return;

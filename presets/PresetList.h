@@ -37,6 +37,8 @@ public:
 
     // Scans the presets folder into the root list (appending).
     virtual void Refresh();
+    // The same for another folder (with a trailing separator): the user's.
+    void RefreshFrom(const std::string& sFolder);
     // Appends the presets and subfolders of sFolder (with a trailing
     // separator) to *pInto, in the order the file system gives them.
     virtual void ScanFolder(std::string sFolder, PresetInfoList* pInto);
@@ -47,4 +49,5 @@ public:
 private:
     IVantorProcess* mpProcess; // not owned
     PresetInfoList mRoot;
+    std::string msTop; // the folder being scanned, for the depth limit
 };

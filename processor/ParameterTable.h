@@ -85,6 +85,11 @@ struct SParameterDescriptor {
     int32_t nCurveParam;       // taper parameter of curve 1 (1000, 500 or 50), else 0
     const char* pszValueTexts; // type 1: names of nMin..nMax separated by '@', else null
     int32_t nModule;           // 0 equaliser, 1 compressor, 2 limiter, 3 clipper, or kWholeProcess
+    // How the editor's value text shows the value: at most nShownWidth
+    // characters for sign, digits and point, at most nShownDecimals decimals.
+    // Width 0: no value text (switches, lists, "Patch").
+    int32_t nShownWidth;
+    int32_t nShownDecimals;
 };
 
 extern const SParameterDescriptor kVantorParameters[kNrOfVantorParameters];
@@ -94,7 +99,7 @@ extern const SParameterDescriptor kVantorParameters[kNrOfVantorParameters];
 // other parameter when its module runs. False for an index out of range.
 bool IsParameterActive(int nIndex, unsigned nProcessType);
 
-// A host descriptor for parameter nIndex with heap copies of every text, to
+// A host descriptor (ParameterInfo.cpp) for parameter nIndex with heap copies of every text, to
 // be handed to vpa::CProcess::AddParameterInfo, which then owns it. Null for
 // an index out of range or when memory runs out.
 vpa::SParameterInfo* CreateParameterInfo(int nIndex, unsigned nProcessType);

@@ -161,6 +161,7 @@ void CVantorProcess::AdoptPublishedSettings()
         const int nRate = std::isfinite(fHz) && fHz > 0.0f && fHz < 2.0e9f ? static_cast<int>(fHz) : 0;
         mVU[0].SetSampleRate(nRate);
         mVU[1].SetSampleRate(nRate);
+        mOutputMeter.SetSampleRate(fHz);
     }
 }
 
@@ -174,6 +175,7 @@ void CVantorProcess::Start()
     mbSettleNeedles.store(true, std::memory_order_relaxed);
     mfNeedle[0].store(kNeedleRest, std::memory_order_relaxed);
     mfNeedle[1].store(kNeedleRest, std::memory_order_relaxed);
+    mOutputMeter.Restart();
     mbPlaying = true;
 }
 
@@ -261,6 +263,8 @@ void CVantorProcess::ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffse
     } else if (nIn == 1 && nOut > 1 && ppfOut[1] != ppfOut[0]) {
         std::memcpy(ppfOut[1] + nOffset, ppSliceOut[0], nSlice * sizeof(float));
     }
+    const float* ppMetered[2] = {ppfOut[0] + nOffset, nOut > 1 ? ppfOut[1] + nOffset : nullptr};
+    mOutputMeter.Process(ppMetered, static_cast<int>(nOut), nSlice);
 
     // A very hot input can drive the compressor's gain trace below 0; a
     // deeper reduction must not read as a smaller one on the needle.
@@ -424,9 +428,17 @@ unsigned CVantorProcess::GetMode()
 float CVantorProcess::GetMeter(unsigned nWhich)
 {
     if (!IsPlaying())
-        return nWhich < 2 ? kNeedleRest : 0.0f;
+        return nWhich < 2 ? kNeedleRest : nWhich == kMeterShortTermLufs ? COutputMeter::kSilenceLufs : 0.0f;
     if (nWhich < 2)
         return mfNeedle[nWhich].load(std::memory_order_relaxed);
+    switch (nWhich) {
+    case kMeterPeakLeft:
+    case kMeterPeakRight: return mOutputMeter.TakePeak(static_cast<int>(nWhich - kMeterPeakLeft));
+    case kMeterHeldPeakLeft:
+    case kMeterHeldPeakRight: return mOutputMeter.GetHeldPeak(static_cast<int>(nWhich - kMeterHeldPeakLeft));
+    case kMeterShortTermLufs: return mOutputMeter.GetShortTermLufs();
+    default: break;
+    }
     if (nWhich > 4 || mpSystem == nullptr)
         return 0.0f;
     // The clipper's counters: atomic words the audio thread adds to, read
@@ -528,7 +540,7 @@ void CVantorProcess::UnitValueChanged(int nIndex, int nValue)
 
 unsigned CVantorProcess::GetNrOfMeters()
 {
-    return 5;
+    return kNrOfMeters;
 }
 
 float CVantorProcess::GetMeterValue(unsigned nWhich)

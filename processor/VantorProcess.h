@@ -17,6 +17,7 @@
 #include "IVantorProcess.h"
 #include "dsp/ChainSnapshot.h"
 #include "host-interface/vpaMeters.h"
+#include "OutputMeter.h"
 #include "host-interface/vpaProcess.h"
 #include "parameters/DataManager.h"
 #include "support/Handoff.h"
@@ -142,6 +143,7 @@ private:
     std::atomic<float> mfNeedle[2];    // needle values; 1.0 = rest
     std::atomic<int> mnClipHold[3];    // clip indicator holds, in slices
     std::atomic<bool> mbSettleNeedles{true}; // the ballistics restart from rest
+    COutputMeter mOutputMeter;         // peaks and loudness of the output
 
     // User-interface side of the handoff.
     utils::CHandoff<SSettings> mHandoff;

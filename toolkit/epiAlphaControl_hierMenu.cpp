@@ -23,9 +23,9 @@ epiAlphaControl_hierMenu::epiAlphaControl_hierMenu()
 
 void epiAlphaControl_hierMenu::ClearItems()
 {
-    InvalidateOverlay();
+    if (IsOpen())
+        Close();
     maNodes.resize(1);
-    maOpen.clear();
     miHighlight = kNone;
     miChosen = kNone;
 }
@@ -91,12 +91,14 @@ epiAlphaControl_hierMenu::SColumn epiAlphaControl_hierMenu::MakeColumn(int nMenu
     int nWidth = std::max<int>(kMinimumWidth, mBounds.Width());
     const std::vector<int> children = GetChildren(nMenu);
     for (int n : children) {
-        const int w = pFonts != nullptr ? pFonts->Measure(miFontSlot, maNodes[static_cast<size_t>(n)].sText.c_str()) : 0;
+        const std::string sShown = epi::ToFontCharset(maNodes[static_cast<size_t>(n)].sText);
+        const int w = pFonts != nullptr ? pFonts->Measure(miFontSlot, sShown.c_str()) : 0;
         nWidth = std::max(nWidth, w + 2 * kPadding + kArrowRoom);
     }
     const int nRows = std::max<int>(1, static_cast<int>(children.size()));
-    return SColumn { nMenu, SEpiRect { static_cast<int16_t>(h), static_cast<int16_t>(v),
-                                static_cast<int16_t>(h + nWidth), static_cast<int16_t>(v + nRows * RowHeight() + 2) } };
+    return SColumn { nMenu,
+        SEpiRect { static_cast<int16_t>(h), static_cast<int16_t>(v), static_cast<int16_t>(h + nWidth),
+            static_cast<int16_t>(v + nRows * RowHeight() + 2) } };
 }
 
 bool epiAlphaControl_hierMenu::Hit(SEpiPoint point, size_t& nColumn, int& nItem) const
@@ -117,43 +119,84 @@ bool epiAlphaControl_hierMenu::Hit(SEpiPoint point, size_t& nColumn, int& nItem)
     return false;
 }
 
+void epiAlphaControl_hierMenu::Close()
+{
+    InvalidateOverlay();
+    maOpen.clear();
+    miHighlight = kNone;
+    mbTracking = false;
+    miState = mbEnabled ? kUp : kDisabled;
+    Invalidate();
+}
+
+void epiAlphaControl_hierMenu::Choose(int nItem)
+{
+    Close();
+    miChosen = nItem;
+}
+
 void epiAlphaControl_hierMenu::MouseDown()
 {
+    if (IsOpen() && !mbTracking) {
+        // A press while the menu stays open: on an item it is tracked like
+        // the first press (the release chooses); anywhere else it closes.
+        size_t nColumn = 0;
+        int nItem = kNone;
+        if (Hit(GetInput()->GetPointer(), nColumn, nItem)) {
+            mbTracking = true;
+            mbReachedItem = true;
+            Highlight(nColumn, nItem, true);
+        } else {
+            Close();
+        }
+        return;
+    }
     epiAlphaControl_button::MouseDown();
     if (!mbTracking)
         return;
     miChosen = kNone;
     miHighlight = kNone;
+    mbReachedItem = false;
     maOpen.assign(1, MakeColumn(kRoot, mBounds.left, mBounds.bottom));
     InvalidateOverlay();
 }
 
-bool epiAlphaControl_hierMenu::Drag()
+void epiAlphaControl_hierMenu::Highlight(size_t nColumn, int nItem, bool bOpenSubmenu)
 {
-    if (!mbTracking || maOpen.empty())
-        return false;
-    size_t nColumn = 0;
-    int nItem = kNone;
-    if (!Hit(GetInput()->GetPointer(), nColumn, nItem)) {
-        if (miHighlight != kNone) {
-            miHighlight = kNone;
-            InvalidateOverlay();
-        }
-        return false;
-    }
-    if (nItem == miHighlight)
-        return false;
+    if (nColumn >= maOpen.size())
+        return;
     InvalidateOverlay();
     miHighlight = nItem;
-    // Columns right of the one under the pointer close; a submenu opens.
     maOpen.resize(nColumn + 1);
-    if (IsSubmenu(nItem)) {
+    if (bOpenSubmenu && IsSubmenu(nItem)) {
         const std::vector<int> siblings = GetChildren(maOpen[nColumn].nMenu);
         const int nRow = static_cast<int>(std::find(siblings.begin(), siblings.end(), nItem) - siblings.begin());
         const SEpiRect& rect = maOpen[nColumn].rect;
         maOpen.push_back(MakeColumn(nItem, rect.right - 2, rect.top + nRow * RowHeight()));
     }
     InvalidateOverlay();
+}
+
+// With the button down it follows the drag; with the menu left open it
+// follows the pointer alone.
+bool epiAlphaControl_hierMenu::Drag()
+{
+    if (maOpen.empty())
+        return false;
+    size_t nColumn = 0;
+    int nItem = kNone;
+    if (!Hit(GetInput()->GetPointer(), nColumn, nItem)) {
+        // Off the items an open submenu stays, so the pointer can cross
+        // a gap on its way there.
+        if (miHighlight != kNone && (mbTracking || !IsSubmenu(miHighlight))) {
+            InvalidateOverlay();
+            miHighlight = kNone;
+        }
+        return false;
+    }
+    mbReachedItem = mbReachedItem || mbTracking;
+    if (nItem != miHighlight)
+        Highlight(nColumn, nItem, true);
     return false;
 }
 
@@ -162,15 +205,73 @@ bool epiAlphaControl_hierMenu::MouseUp()
     if (!mbTracking)
         return false;
     Drag(); // the release point counts
-    InvalidateOverlay();
     const int nItem = miHighlight;
-    maOpen.clear();
-    miHighlight = kNone;
     mbTracking = false;
-    miState = mbEnabled ? kUp : kDisabled;
-    Invalidate();
-    miChosen = nItem != kNone && !IsSubmenu(nItem) ? nItem : kNone;
-    return miChosen != kNone;
+    if (nItem != kNone && !IsSubmenu(nItem)) {
+        Choose(nItem);
+        return true;
+    }
+    // A click on the title, or a release on a submenu, leaves the menu open.
+    if ((nItem != kNone && IsSubmenu(nItem)) || (!mbReachedItem && PointerInside()))
+        return false;
+    Close();
+    return false;
+}
+
+size_t epiAlphaControl_hierMenu::CurrentColumn() const
+{
+    for (size_t k = 0; k < maOpen.size(); ++k) {
+        const std::vector<int> children = GetChildren(maOpen[k].nMenu);
+        if (std::find(children.begin(), children.end(), miHighlight) != children.end())
+            return k;
+    }
+    return maOpen.empty() ? 0 : maOpen.size() - 1;
+}
+
+bool epiAlphaControl_hierMenu::Key(int nKey)
+{
+    if (!IsOpen())
+        return false;
+    const size_t nColumn = CurrentColumn();
+    const std::vector<int> items = GetChildren(maOpen[nColumn].nMenu);
+    const int nRow = static_cast<int>(std::find(items.begin(), items.end(), miHighlight) - items.begin());
+    const int nRows = static_cast<int>(items.size());
+    switch (nKey) {
+    case kEpiKeyEscape: Close(); break;
+    case kEpiKeyDown:
+    case kEpiKeyUp:
+        if (nRows > 0) {
+            const int nNext = nRow >= nRows ? (nKey == kEpiKeyDown ? 0 : nRows - 1)
+                                            : (nRow + (nKey == kEpiKeyDown ? 1 : nRows - 1)) % nRows;
+            Highlight(nColumn, items[static_cast<size_t>(nNext)], false);
+        }
+        break;
+    case kEpiKeyRight:
+    case kEpiKeyReturn:
+        if (IsSubmenu(miHighlight)) {
+            Highlight(nColumn, miHighlight, true);
+            const std::vector<int> inner = GetChildren(miHighlight);
+            if (!inner.empty())
+                Highlight(nColumn + 1, inner.front(), false);
+        } else if (nKey == kEpiKeyReturn && miHighlight != kNone) {
+            Choose(miHighlight);
+            mbKeyChoice = true;
+        }
+        break;
+    case kEpiKeyLeft:
+        if (maOpen.size() > 1 && nColumn > 0)
+            Highlight(nColumn - 1, maOpen[nColumn].nMenu, false);
+        break;
+    default: break;
+    }
+    return true; // an open menu takes every key
+}
+
+bool epiAlphaControl_hierMenu::TakeKeyReport()
+{
+    const bool bReport = mbKeyChoice;
+    mbKeyChoice = false;
+    return bReport;
 }
 
 SEpiRect epiAlphaControl_hierMenu::GetOverlayRect() const
@@ -179,6 +280,12 @@ SEpiRect epiAlphaControl_hierMenu::GetOverlayRect() const
     for (const SColumn& column : maOpen)
         rect = EpiUnion(rect, column.rect);
     return rect;
+}
+
+void epiAlphaControl_hierMenu::AddOverlayParts(std::vector<SEpiRect>& parts) const
+{
+    for (const SColumn& column : maOpen)
+        parts.push_back(column.rect);
 }
 
 void epiAlphaControl_hierMenu::InvalidateOverlay()
@@ -218,10 +325,41 @@ void epiAlphaControl_hierMenu::DrawOverlay(epiOffmap& target, const SEpiRect& cl
                 continue;
             const uint16_t nInk = EpiPack555(0xE8, 0xEA, 0xEE);
             const int ty = y + (nRow - nFontHeight) / 2;
-            pFonts->DrawColoured(miFontSlot, &target, maNodes[static_cast<size_t>(nId)].sText.c_str(),
-                r.left + kPadding, ty, 0, r.Width() - 2 * kPadding - kArrowRoom, area, nInk);
+            pFonts->DrawColoured(miFontSlot, &target,
+                epi::ToFontCharset(maNodes[static_cast<size_t>(nId)].sText).c_str(), r.left + kPadding, ty, 0,
+                r.Width() - 2 * kPadding - kArrowRoom, area, nInk);
             if (IsSubmenu(nId))
                 pFonts->DrawColoured(miFontSlot, &target, ">", r.right - kPadding, ty, 2, 0, area, nInk);
         }
     }
+}
+
+std::string epi::ToFontCharset(const std::string& sUtf8)
+{
+    std::string sOut;
+    sOut.reserve(sUtf8.size());
+    for (size_t i = 0; i < sUtf8.size();) {
+        const auto c = static_cast<unsigned char>(sUtf8[i]);
+        if (c < 0x80) {
+            sOut += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        // The sequence's length from its lead byte; 0 for a stray byte.
+        const size_t nLength = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        bool bValid = nLength != 0 && i + nLength <= sUtf8.size();
+        uint32_t nCode = nLength == 2 ? (c & 0x1Fu) : nLength == 3 ? (c & 0x0Fu) : (c & 0x07u);
+        for (size_t k = 1; bValid && k < nLength; ++k) {
+            const auto n = static_cast<unsigned char>(sUtf8[i + k]);
+            bValid = (n & 0xC0) == 0x80;
+            nCode = (nCode << 6) | (n & 0x3Fu);
+        }
+        // Overlong two-byte forms of ASCII are malformed too.
+        if (bValid && nCode >= 0x80 && nCode <= 0xFF)
+            sOut += static_cast<char>(nCode);
+        else
+            sOut += '?';
+        i += bValid ? nLength : 1;
+    }
+    return sOut;
 }

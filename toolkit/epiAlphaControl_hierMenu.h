@@ -1,8 +1,13 @@
 // A hierarchical pop-up menu (kind 313): a button whose text is the title.
 // Pressing it opens the top level below the control; resting on a submenu
-// opens it to the right; releasing on an item chooses it, releasing anywhere
-// else chooses nothing. A choice counts as a click: the panel reports the
-// control's value (the chosen item's id) after the release.
+// opens it to the right. Releasing on an item chooses it. Releasing on the
+// title (a plain click) or on a submenu leaves the menu open: the pointer
+// then highlights without a button, a click on an item chooses it, a click
+// anywhere else (the title included) or Escape closes it. Up and Down move
+// through a column, Right opens a submenu, Left closes one, Return chooses.
+// A choice counts as a click: the panel reports the control's value (the
+// chosen item's id). Texts are UTF-8 and drawn through the fonts' 8-bit
+// set (Latin-1; other characters as '?').
 #pragma once
 
 #include "toolkit/epiAlphaControl_button.h"
@@ -38,11 +43,18 @@ public:
     // The item under the pointer while open, or kNone.
     int GetHighlighted() const { return miHighlight; }
 
+    // Closes an open menu without a choice.
+    void Close();
+
     void MouseDown() override;
     bool Drag() override;
     bool MouseUp() override;
+    bool Key(int nKey) override;
+    bool HasOpenPopup() const override { return IsOpen(); }
+    bool TakeKeyReport() override;
     int GetValue() const override { return miChosen; }
     SEpiRect GetOverlayRect() const override;
+    void AddOverlayParts(std::vector<SEpiRect>& parts) const override;
     void DrawOverlay(epiOffmap& target, const SEpiRect& clip) override;
 
 private:
@@ -62,9 +74,23 @@ private:
     // The open column and item under a point, or false.
     bool Hit(SEpiPoint point, size_t& nColumn, int& nItem) const;
     void InvalidateOverlay();
+    // The column that holds the highlighted item (else the last one).
+    size_t CurrentColumn() const;
+    // Highlights nItem of column nColumn; columns right of it close and an
+    // open submenu follows the highlight when bOpenSubmenu.
+    void Highlight(size_t nColumn, int nItem, bool bOpenSubmenu);
+    void Choose(int nItem);
 
     std::vector<SNode> maNodes; // [0] is the top level
     std::vector<SColumn> maOpen; // open columns, top level first
     int miHighlight;
     int miChosen;
+    bool mbReachedItem = false; // the pointer met an item since the press
+    bool mbKeyChoice = false; // a choice made by Return, not yet reported
 };
+
+namespace epi {
+// UTF-8 text in the fonts' 8-bit set: code points up to U+00FF as their
+// Latin-1 byte, every other character (and every malformed byte) as '?'.
+std::string ToFontCharset(const std::string& sUtf8);
+} // namespace epi

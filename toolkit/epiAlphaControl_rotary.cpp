@@ -50,6 +50,16 @@ bool epiAlphaControl_rotary::Click()
     return mbEnabled && PointerInside();
 }
 
+// A double-click puts the value where the panel asked (its default); the
+// press then tracks from there as usual.
+bool epiAlphaControl_rotary::DoubleClick()
+{
+    if (!mbDoubleClickOn || !mbEnabled || !PointerInside())
+        return false;
+    SetValue(miDoubleClickValue);
+    return true;
+}
+
 void epiAlphaControl_rotary::MouseDown()
 {
     mbTracking = false;
@@ -131,6 +141,9 @@ void epiAlphaControl_rotary::SetProperty(uint32_t nCode, int a, int b)
         mbResetOn = true;
     } else if (nCode == kAnimate) {
         mbAnimate = a != 0;
+    } else if (nCode == kDoubleClick) {
+        miDoubleClickValue = a;
+        mbDoubleClickOn = true;
     }
 }
 

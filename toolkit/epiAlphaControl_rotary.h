@@ -16,11 +16,13 @@ public:
     static constexpr uint32_t kReset = EpiTypeCode("roDe"); // a the reset value
     static constexpr uint32_t kDefault = EpiTypeCode("clDf"); // the same
     static constexpr uint32_t kAnimate = EpiTypeCode("roAn"); // a != 0: animate
+    static constexpr uint32_t kDoubleClick = EpiTypeCode("roDc"); // a the value a double-click sets
 
     epiAlphaControl_rotary();
 
     void Init() override;
     bool Click() override;
+    bool DoubleClick() override;
     void MouseDown() override;
     bool Drag() override;
     bool MouseUp() override;
@@ -56,6 +58,8 @@ protected:
     bool mbResetOn;
     int miResetValue;
     bool mbAnimate;
+    bool mbDoubleClickOn = false;
+    int miDoubleClickValue = 0;
 
     // Tracking.
     bool mbTracking;

@@ -109,9 +109,47 @@ bool epiPanel::Offer(epiPanelControl* pControl, bool bDouble)
     return pControl->Click();
 }
 
+int epiPanel::FindOpenPopup() const
+{
+    for (int i = 0; i < miCount; ++i) {
+        const epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
+        if (pControl != nullptr && pControl->HasOpenPopup())
+            return i;
+    }
+    return -1;
+}
+
+SEpiRect epiPanel::GetOverlayRect() const
+{
+    SEpiRect rect { 0, 0, 0, 0 };
+    for (int i = 0; i < miCount; ++i) {
+        const epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
+        if (pControl != nullptr && pControl->IsVisible())
+            rect = EpiUnion(rect, pControl->GetOverlayRect());
+    }
+    return rect;
+}
+
+void epiPanel::AddOverlayParts(std::vector<SEpiRect>& parts) const
+{
+    for (int i = 0; i < miCount; ++i) {
+        const epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
+        if (pControl != nullptr && pControl->IsVisible())
+            pControl->AddOverlayParts(parts);
+    }
+}
+
 bool epiPanel::MouseDown(SEpiPoint point)
 {
-    if (!mbActive || !EpiContains(mRect, point))
+    if (!mbActive)
+        return false;
+    // An open pop-up takes the press wherever it lands; outside it closes.
+    if (const int nPopup = FindOpenPopup(); nPopup >= 0) {
+        miTracked = nPopup;
+        GetControl(nPopup)->MouseDown();
+        return true;
+    }
+    if (!EpiContains(mRect, point))
         return false;
     const IEpiInputState* pInput = GetInput();
     const uint32_t nNow = pInput != nullptr ? pInput->GetTicks60() : 0;
@@ -162,6 +200,9 @@ void epiPanel::Idle()
             Notify(1);
         return;
     }
+    // An open pop-up follows the pointer without a button.
+    if (const int nPopup = FindOpenPopup(); nPopup >= 0)
+        GetControl(nPopup)->Drag();
     if (!mbSendIdle)
         return;
     for (int i = 0; i < miCount; ++i) {
@@ -175,10 +216,14 @@ bool epiPanel::Key(int nKey)
 {
     if (!mbActive)
         return false;
-    for (int i = 0; i < miCount; ++i) {
+    const int nPopup = FindOpenPopup();
+    for (int i = nPopup >= 0 ? nPopup : 0; i < miCount; ++i) {
         epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
-        if (pControl != nullptr && pControl->TakesEvents() && pControl->Key(nKey))
+        if (pControl != nullptr && pControl->TakesEvents() && pControl->Key(nKey)) {
+            if (pControl->TakeKeyReport())
+                ReportValue(i, pControl->GetValue());
             return true;
+        }
     }
     if (nKey == kEpiKeyTab) {
         const IEpiInputState* pInput = GetInput();
@@ -215,6 +260,27 @@ void epiPanel::SetFocus(int nIndex)
     miFocus = GetControl(nIndex) != nullptr ? nIndex : -1;
     if (epiPanelControl* pNew = GetControl(miFocus))
         pNew->Invalidate();
+}
+
+bool epiPanel::Wheel(SEpiPoint point, int nNotches)
+{
+    if (!mbActive || miTracked >= 0 || !EpiContains(mRect, point))
+        return false;
+    for (int i = 0; i < miCount; ++i) {
+        epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
+        if (pControl != nullptr && pControl->TakesEvents() && pControl->IsInside(point))
+            return ControlWheel(i, nNotches);
+    }
+    return false;
+}
+
+bool epiPanel::ControlWheel(int nIndex, int nNotches)
+{
+    epiPanelControl* pControl = GetControl(nIndex);
+    if (pControl == nullptr || !pControl->Wheel(nNotches))
+        return false;
+    ReportValue(nIndex, pControl->GetValue());
+    return true;
 }
 
 void epiPanel::Notify(int) { }

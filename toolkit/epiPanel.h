@@ -66,6 +66,8 @@ public:
     bool MouseDown(SEpiPoint point);
     bool MouseUp();
     bool Key(int nKey);
+    // Wheel notches at a point: offered to the control under it.
+    bool Wheel(SEpiPoint point, int nNotches);
     void Idle();
 
     // 0 a control was grabbed, 1 its value changed, 2 it was released.
@@ -74,6 +76,9 @@ public:
     virtual void ReportValue(int nIndex, int nValue);
     // A press that no control took.
     virtual void BackgroundClick(bool bDouble);
+    // The wheel over control nIndex: by default the control moves itself
+    // and its value is reported.
+    virtual bool ControlWheel(int nIndex, int nNotches);
 
     int GetTrackedIndex() const { return miTracked; }
     int GetFocus() const { return miFocus; }
@@ -82,14 +87,19 @@ public:
     // Inactive panels take no events and draw nothing.
     void SetActive(bool b) { mbActive = b; }
     bool IsActive() const { return mbActive; }
+    // Whether one of the controls has an open pop-up (see epiPanelControl).
+    bool HasOpenPopup() const { return FindOpenPopup() >= 0; }
     // Animations run only while the panel draws live.
     void SetDrawsLive(bool b) { mbLive = b; }
     bool DrawsLive() const { return mbLive; }
 
     // Draws everything of the panel inside clip.
-    void Draw(epiOffmap& target, const SEpiRect& clip);
+    virtual void Draw(epiOffmap& target, const SEpiRect& clip);
     // What controls draw beyond their bounds (open menus), inside clip.
     void DrawOverlays(epiOffmap& target, const SEpiRect& clip);
+    // The union of what the controls draw over everything (open menus).
+    SEpiRect GetOverlayRect() const;
+    void AddOverlayParts(std::vector<SEpiRect>& parts) const;
     // Repaints every invalid rectangle; each one repainted is added to
     // updated (window coordinates).
     void Redraw(epiOffmap& target, std::vector<SEpiRect>& updated);
@@ -107,6 +117,9 @@ public:
     const epiAlphaFontsList* GetFonts() const;
 
 private:
+    // The index of the control with an open pop-up, or -1.
+    int FindOpenPopup() const;
+
     bool Offer(epiPanelControl* pControl, bool bDouble);
     void MoveFocus(bool bBackwards);
 

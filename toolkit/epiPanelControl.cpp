@@ -134,6 +134,15 @@ void epiPanelControl::Draw(epiOffmap&, const SEpiRect&) { }
 
 void epiPanelControl::DrawOverlay(epiOffmap&, const SEpiRect&) { }
 
+bool epiPanelControl::Wheel(int) { return false; }
+
+void epiPanelControl::AddOverlayParts(std::vector<SEpiRect>& parts) const
+{
+    const SEpiRect rect = GetOverlayRect();
+    if (!rect.IsEmpty())
+        parts.push_back(rect);
+}
+
 void epiPanelControl::Invalidate()
 {
     mInvalid = EpiUnion(mInvalid, mBounds);

@@ -8,6 +8,7 @@
 #include "toolkit/epiTypes.h"
 
 #include <cstdint>
+#include <vector>
 
 class EpiCasts;
 class EpiOneCast;
@@ -45,6 +46,9 @@ public:
     virtual bool DoubleClick();
     // Offered a key; true when claimed.
     virtual bool Key(int nKey);
+    // Mouse-wheel notches over the control (+ away from the user); true when
+    // the value moved.
+    virtual bool Wheel(int nNotches);
     // Called once after the control is built from its item.
     virtual void Init();
     // One animation step (only while the animating flag is set).
@@ -71,7 +75,16 @@ public:
     // Something the control draws beyond its bounds over everything else (an
     // open menu); empty when there is none.
     virtual SEpiRect GetOverlayRect() const { return SEpiRect { 0, 0, 0, 0 }; }
+    // The parts of the overlay (a menu's columns); the overlay rectangle
+    // itself unless the control says more.
+    virtual void AddOverlayParts(std::vector<SEpiRect>& parts) const;
     virtual void DrawOverlay(epiOffmap& target, const SEpiRect& clip);
+    // An open pop-up (a menu left open by a click) takes every press, key
+    // and pointer move of the window until it closes.
+    virtual bool HasOpenPopup() const { return false; }
+    // True once after a key completed an action the panel should report
+    // (Return on a menu item).
+    virtual bool TakeKeyReport() { return false; }
 
     // Visible, enabled and taking events.
     bool TakesEvents() const { return mbVisible && mbEnabled && mbActive; }

@@ -73,6 +73,11 @@ void vpaGui::MouseDown(int h, int v)
     if (mpCaptured != nullptr && mpCaptured->MouseDown(point))
         return;
     for (epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive() && pPanel->HasOpenPopup() && pPanel->MouseDown(point)) {
+            mpCaptured = pPanel;
+            return;
+        }
+    for (epiPanel* pPanel : mPanels)
         if (pPanel->IsActive() && pPanel->MouseDown(point)) {
             mpCaptured = pPanel;
             return;
@@ -98,7 +103,23 @@ void vpaGui::MouseUp()
 bool vpaGui::Key(int nKey)
 {
     for (epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive() && pPanel->HasOpenPopup())
+            return pPanel->Key(nKey);
+    for (epiPanel* pPanel : mPanels)
         if (pPanel->IsActive() && pPanel->Key(nKey))
+            return true;
+    return false;
+}
+
+bool vpaGui::Wheel(int h, int v, int nNotches)
+{
+    for (epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive() && pPanel->HasOpenPopup())
+            return false;
+    mInput.SetPointer(h, v);
+    const SEpiPoint point = mInput.GetPointer();
+    for (epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive() && pPanel->Wheel(point, nNotches))
             return true;
     return false;
 }
@@ -117,8 +138,9 @@ void vpaGui::DrawAll()
         pPanel->DiscardInvalid(); // all of it is drawn now
         pPanel->Draw(mMap, mBounds);
     }
-    for (epiPanel* pPanel : mPanels)
-        pPanel->DrawOverlays(mMap, mBounds);
+    if (mbOverlaysInMap)
+        for (epiPanel* pPanel : mPanels)
+            pPanel->DrawOverlays(mMap, mBounds);
     mUpdate = EpiUnion(mUpdate, mBounds);
 }
 
@@ -128,10 +150,35 @@ void vpaGui::Redraw()
     for (epiPanel* pPanel : mPanels)
         pPanel->Redraw(mMap, mUpdated);
     for (const SEpiRect& rect : mUpdated) {
-        for (epiPanel* pPanel : mPanels)
-            pPanel->DrawOverlays(mMap, rect);
+        if (mbOverlaysInMap)
+            for (epiPanel* pPanel : mPanels)
+                pPanel->DrawOverlays(mMap, rect);
         mUpdate = EpiUnion(mUpdate, rect);
     }
+}
+
+SEpiRect vpaGui::GetOverlayRect() const
+{
+    SEpiRect rect { 0, 0, 0, 0 };
+    for (const epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive())
+            rect = EpiUnion(rect, pPanel->GetOverlayRect());
+    return rect;
+}
+
+std::vector<SEpiRect> vpaGui::GetOverlayParts() const
+{
+    std::vector<SEpiRect> parts;
+    for (const epiPanel* pPanel : mPanels)
+        if (pPanel->IsActive())
+            pPanel->AddOverlayParts(parts);
+    return parts;
+}
+
+void vpaGui::DrawOverlays(epiOffmap& target, const SEpiRect& clip)
+{
+    for (epiPanel* pPanel : mPanels)
+        pPanel->DrawOverlays(target, clip);
 }
 
 void vpaGui::InvalidateRect(const SEpiRect& rect)

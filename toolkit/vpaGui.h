@@ -48,6 +48,9 @@ public:
     void MouseMove(int h, int v);
     void MouseUp();
     bool Key(int nKey);
+    // Wheel notches at a point (+ away from the user); nothing while a
+    // pop-up is open.
+    bool Wheel(int h, int v, int nNotches);
     // The timer tick (every 10 ms): every active panel's idle step, then the
     // invalid rectangles are redrawn.
     void Tick();
@@ -56,6 +59,17 @@ public:
     void DrawAll();
     // Repaints what is invalid in any panel, then what open menus draw over it.
     void Redraw();
+    // False: open menus are not drawn into the map; the window shows them
+    // in a pop-up window of their own (DrawOverlays draws them on demand).
+    void SetOverlaysInMap(bool bInMap) { mbOverlaysInMap = bInMap; }
+    bool AreOverlaysInMap() const { return mbOverlaysInMap; }
+    // The union of what open menus draw over the panels (window coordinates,
+    // which may reach beyond the window).
+    SEpiRect GetOverlayRect() const;
+    // Its parts (a menu's columns); the rest of the rectangle is not shown.
+    std::vector<SEpiRect> GetOverlayParts() const;
+    // Draws what open menus show inside clip into target.
+    void DrawOverlays(epiOffmap& target, const SEpiRect& clip);
     // Marks a window rectangle for repainting in every panel it meets.
     void InvalidateRect(const SEpiRect& rect);
     // The union of what was drawn since the last call, then cleared: the
@@ -90,4 +104,5 @@ private:
     const IEpiInputState* mpInputSource;
     std::vector<SEpiRect> mUpdated;
     SEpiRect mUpdate;
+    bool mbOverlaysInMap = true;
 };

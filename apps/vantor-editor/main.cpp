@@ -4,6 +4,9 @@
 #include "PngFile.h"
 
 #include "apps/host/VpaHost.h"
+#include "apps/vantor/ProcessSettings.h"
+#include "apps/vantor/ToolError.h"
+#include "editor/IVantorEmbeddedEditor.h"
 #include "host-interface/vpaGUI.h"
 #include "host-interface/vpaPlugIn.h"
 #include "host-interface/vpaProcess.h"
@@ -36,6 +39,14 @@ const char* const kHelp = "usage: vantor-editor [OPTIONS] [AUDIO-FILE]\n"
                           "Options:\n"
                           "  --mode MODE           which process to edit: chain (all four modules, the\n"
                           "                        default), eq, compressor, limiter, clipper, or 0 to 4\n"
+                          "  --preset P            start from preset P: a name in the presets folder\n"
+                          "                        (\"Mastering:Gentle Glue\") or a .ryxp file\n"
+                          "  --set NAME=VALUE      then set a parameter, as `vantor master --set` does\n"
+                          "                        (\"Ratio=2.5\", \"LCF=off\"); may be repeated\n"
+                          "  --print-texts         print what every value text of the module panels\n"
+                          "                        shows, one \"PANEL CONTROL TEXT\" line each (panels 1\n"
+                          "                        equaliser, 2 compressor, 3 limiter, 4 clipper), and\n"
+                          "                        quit; needs no display\n"
                           "  --screenshot FILE.png write what the window shows as PNG, then quit\n"
                           "  --after SECONDS       when to take the screenshot (default 1), or, without\n"
                           "                        --screenshot, when to quit\n"
@@ -50,12 +61,9 @@ const char* const kHelp = "usage: vantor-editor [OPTIONS] [AUDIO-FILE]\n"
                           "\n"
                           "The JACK server is the default one, or the one JACK_DEFAULT_SERVER names.\n"
                           "\n"
-                          "Exit status (as for vantor): 0 done, 1 bad options, 2 no display, or the\n"
-                          "library, the file, JACK or the screenshot failed.\n";
-
-// The exit codes of the command-line tool, with the same meanings.
-constexpr int kExitUsage = 1;
-constexpr int kExitFailure = 2;
+                          "Exit status: 0 done, 1 bad options, unknown names or values, 2 the\n"
+                          "library, the file, the preset, JACK, the screenshot or the display failed.\n";
+// Exit codes: kExitOk, kExitUsage and kExitFailure, as the command-line tool's.
 
 int UsageError(const std::string& sText)
 {
@@ -115,6 +123,9 @@ struct SOptions {
     bool bPrintChanges = false;
     bool bJack = true;
     bool bConnect = true;
+    bool bPrintTexts = false;
+    std::string sPreset;
+    std::vector<std::string> sets; // NAME=VALUE, in the order given
 };
 
 int ParseOptions(int argc, char** argv, SOptions& options)
@@ -130,7 +141,7 @@ int ParseOptions(int argc, char** argv, SOptions& options)
         std::string sValue;
         if (sArgument == "--help" || sArgument == "-h") {
             std::fputs(kHelp, stdout);
-            return 0;
+            return kExitOk;
         } else if (sArgument == "--mode") {
             if (!value(sValue) || (options.nMode = ModeOf(sValue)) < 0)
                 return UsageError("--mode needs chain, eq, compressor, limiter, clipper or 0 to 4");
@@ -144,6 +155,15 @@ int ParseOptions(int argc, char** argv, SOptions& options)
         } else if (sArgument == "--library") {
             if (!value(options.sLibrary))
                 return UsageError("--library needs a path");
+        } else if (sArgument == "--preset") {
+            if (!value(options.sPreset) || options.sPreset.empty())
+                return UsageError("--preset needs a preset name or file");
+        } else if (sArgument == "--set") {
+            if (!value(sValue))
+                return UsageError("--set needs NAME=VALUE");
+            options.sets.push_back(sValue);
+        } else if (sArgument == "--print-texts") {
+            options.bPrintTexts = true;
         } else if (sArgument == "--print-changes") {
             options.bPrintChanges = true;
         } else if (sArgument == "--no-jack") {
@@ -165,6 +185,57 @@ int ParseOptions(int argc, char** argv, SOptions& options)
     return -1;
 }
 
+// --preset and --set, read and applied by the command-line tool's own code
+// so that both programs take the same names, values and preset files.
+// Returns -1 when done, else the exit status; sPresetPath gets the preset's file.
+int ApplySettings(const SOptions& options, const std::string& sLibrary, vpa::IProcess& process,
+    std::string& sPresetPath)
+{
+    if (options.sPreset.empty() && options.sets.empty())
+        return -1;
+    try {
+        ::setenv("VANTOR_LIBRARY", sLibrary.c_str(), 1);
+        CVantorEngine engine;
+        engine.Load();
+        const CPresetStore store(engine.GetPresetsFolder());
+        SSettingsRequest request;
+        request.nMode = static_cast<unsigned>(options.nMode);
+        request.sPreset = options.sPreset;
+        request.sets = options.sets;
+        CProcessSettings settings;
+        settings.Prepare(request, engine, store);
+        for (const std::string& sWarning : settings.GetWarnings())
+            std::fprintf(stderr, "vantor-editor: %s\n", sWarning.c_str());
+        settings.Apply(process);
+        if (!options.sPreset.empty())
+            sPresetPath = store.Resolve(options.sPreset);
+    } catch (const CToolError& error) {
+        std::fprintf(stderr, "vantor-editor: %s\n", error.what());
+        return error.GetExitCode() == kExitUsage ? kExitUsage : kExitFailure;
+    }
+    return -1;
+}
+
+// --print-texts: the editor built off-screen, its value texts on stdout.
+int PrintTexts(vpa::IGUI& editor)
+{
+    IVantorEmbeddedEditor* pEmbedded = FindEmbeddedEditor(&editor);
+    if (pEmbedded == nullptr) {
+        std::fprintf(stderr, "vantor-editor: the library's editor cannot list its texts\n");
+        return kExitFailure;
+    }
+    pEmbedded->SetUnattended(true);
+    editor.Open(nullptr, 0, 0);
+    const std::string sTexts = pEmbedded->ListValueTexts();
+    editor.Close();
+    if (sTexts.empty()) {
+        std::fprintf(stderr, "vantor-editor: the editor shows no texts (its skin could not be used)\n");
+        return kExitFailure;
+    }
+    std::fputs(sTexts.c_str(), stdout);
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -174,7 +245,7 @@ int main(int argc, char** argv)
     if (nParsed >= 0)
         return nParsed;
     const char* pszDisplay = std::getenv("DISPLAY");
-    if (pszDisplay == nullptr || *pszDisplay == '\0') {
+    if (!options.bPrintTexts && (pszDisplay == nullptr || *pszDisplay == '\0')) {
         std::fprintf(stderr, "vantor-editor: no display to open a window on (DISPLAY is not set)\n");
         return kExitFailure;
     }
@@ -210,15 +281,35 @@ int main(int argc, char** argv)
     vpa::IPlugIn* pPlugIn = library.CreatePlugIn(&host, &nVersion);
     vpa::IProcess* pProcess
         = pPlugIn != nullptr ? pPlugIn->CreateProcess(static_cast<unsigned>(options.nMode)) : nullptr;
-    vpa::IGUI* pEditor = pProcess != nullptr ? pPlugIn->CreateGUI(pProcess) : nullptr;
+    std::string sPresetPath;
+    int nStatus = pProcess != nullptr ? ApplySettings(options, sLibrary, *pProcess, sPresetPath) : -1;
+    vpa::IGUI* pEditor = pProcess != nullptr && nStatus < 0 ? pPlugIn->CreateGUI(pProcess) : nullptr;
     if (pEditor == nullptr) {
-        std::fprintf(stderr, "vantor-editor: %s made no editor\n", sLibrary.c_str());
+        if (nStatus < 0) {
+            std::fprintf(stderr, "vantor-editor: %s made no editor\n", sLibrary.c_str());
+            nStatus = kExitFailure;
+        }
         if (pProcess != nullptr)
             pProcess->DestroySelf();
         if (pPlugIn != nullptr)
             pPlugIn->DestroySelf();
-        return kExitFailure;
+        return nStatus;
     }
+    // The strip names the preset given, marked when --set changed it.
+    if (!sPresetPath.empty())
+        if (IVantorEmbeddedEditor* pEmbedded = FindEmbeddedEditor(pEditor))
+            pEmbedded->SetCurrentPreset(sPresetPath, !options.sets.empty());
+    if (options.bPrintTexts) {
+        nStatus = PrintTexts(*pEditor);
+        pEditor->DestroySelf();
+        pProcess->DestroySelf();
+        pPlugIn->DestroySelf();
+        return nStatus;
+    }
+    // A screenshot is taken with nobody at the screen: no box may wait.
+    if (!options.sScreenshot.empty())
+        if (IVantorEmbeddedEditor* pEmbedded = FindEmbeddedEditor(pEditor))
+            pEmbedded->SetUnattended(true);
     const unsigned nChannels = player.GetChannels() != 0 ? player.GetChannels() : 2;
     pProcess->SetNrOfChannelsIn(nChannels);
     pProcess->SetNrOfChannelsOut(nChannels);
@@ -228,7 +319,7 @@ int main(int argc, char** argv)
 
     long nWidth = 0, nHeight = 0;
     pEditor->GetSize(nWidth, nHeight);
-    int nStatus = 0;
+    nStatus = kExitOk;
     std::unique_ptr<platform::IWindow> pWindow
         = platform::OpenTopLevelWindow("Vantor", static_cast<int>(nWidth), static_cast<int>(nHeight), sError);
     if (!pWindow) {

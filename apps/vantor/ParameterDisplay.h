@@ -1,6 +1,6 @@
 // Parameter values as the editor's panels show them beside their knobs
-// ("1.9 KHz", "-3.3 dB", "430 ms", "Off"): the panel's display translater
-// for the parameter, built from its descriptor and the panel's text format.
+// ("1.9 KHz", "-3.3 dB", "430 ms", "Off"): the parameter table's value text,
+// the same the editor builds.
 #pragma once
 
 #include "apps/host/ParameterText.h"

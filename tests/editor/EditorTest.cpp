@@ -11,6 +11,7 @@
 #include "processor/ParameterTable.h"
 #include "editor/VantorPanelEQ.h"
 #include "support/RYXException.h"
+#include "toolkit/epiAlert.h"
 #include "toolkit/epiDiskResFile.h"
 #include "toolkit/epiLayout.h"
 #include "toolkit/epiPath.h"
@@ -190,14 +191,24 @@ TEST(EditorWindow, AModulePanelOutsideItsModesStaysInactive)
     EXPECT_TRUE(rig.Panel(3).IsActive());
 }
 
-TEST(EditorWindow, WithoutASkinTheEditorSaysSoAndStaysEmptyButAlive)
+// With or without a display: an alert while the skin opens must not wait
+// for a click, since nobody sees the editor yet.
+TEST(EditorWindow, WithoutASkinTheEditorSaysWhyInItsWindowAndStaysAlive)
 {
-    CNoDisplay noDisplay; // the alert goes to stderr
     testing::internal::CaptureStderr();
     SEditorRig rig(4, "/nonexistent/Vantor.xrs");
     const std::string sError = testing::internal::GetCapturedStderr();
     EXPECT_NE(sError.find("Vantor.xrs' can't be found"), std::string::npos) << sError;
     EXPECT_FALSE(rig.pEditor->HasSkin());
+    EXPECT_NE(rig.pEditor->GetProblem().find("/nonexistent/Vantor.xrs"), std::string::npos);
+    EXPECT_NE(rig.pEditor->GetProblem().find("can't be found"), std::string::npos);
+    // The reason is written on the grey: two colours, the text's rows in
+    // the top part of the window.
+    const std::vector<uint32_t> screen = rig.Screen();
+    EXPECT_EQ(DistinctColours(screen), 2u);
+    const size_t nInk = static_cast<size_t>(std::count(screen.begin(), screen.end(), screen.back()));
+    EXPECT_LT(nInk, screen.size());
+    EXPECT_GT(screen.size() - nInk, 200u);
     long nWidth = 0, nHeight = 0;
     rig.pEditor->GetSize(nWidth, nHeight);
     EXPECT_GT(nWidth, 0);
@@ -208,8 +219,23 @@ TEST(EditorWindow, WithoutASkinTheEditorSaysSoAndStaysEmptyButAlive)
     rig.pEditor->Paint();
     rig.pProcess->SetParameter(kEqOutput, 60);
     EXPECT_EQ(rig.Window().GetPanelCount(), 0);
-    EXPECT_EQ(DistinctColours(rig.Screen()), 1u);
+    EXPECT_EQ(rig.Screen(), screen);
+    EXPECT_EQ(rig.pEditor->ListValueTexts(), "");
     rig.pEditor->Close();
+}
+
+TEST(EditorWindow, AnUnattendedEditorAnswersAlertsOnStderrWithTheHarmlessAnswer)
+{
+    SEditorRig rig(4);
+    rig.pEditor->SetUnattended(true);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(epi::Alert("Replace the preset?", "Save As", 1), 2); // No
+    EXPECT_EQ(epi::Alert("Save first?", "Load", 2), 3); // Cancel
+    EXPECT_EQ(epi::Alert("The preset was not saved.", "Save"), 1); // OK
+    const std::string sError = testing::internal::GetCapturedStderr();
+    EXPECT_NE(sError.find("Replace the preset?"), std::string::npos);
+    EXPECT_NE(sError.find("The preset was not saved."), std::string::npos);
+    rig.pEditor->SetUnattended(false);
 }
 
 TEST(EditorWindow, ADamagedSkinCostsOnlyWhatIsDamaged)
@@ -265,6 +291,14 @@ TEST(EditorWindow, TheAboutBoxShowsItsLayout)
     EXPECT_EQ(dialog.GetWidth(), about.mRect.Width());
     EXPECT_EQ(dialog.GetHeight(), about.mRect.Height());
     EXPECT_GT(DistinctColours(dialog.GetPixels()), 10u);
+    // The version is written in the band above "Click to close", which the
+    // background leaves as a plain gradient (about four colours).
+    EXPECT_STREQ(CInfoDlg::GetVersionText(), "Version " VANTOR_VERSION);
+    const std::vector<uint32_t>& pixels = dialog.GetPixels();
+    const size_t nFirst = static_cast<size_t>(126) * dialog.GetWidth();
+    const size_t nLast = static_cast<size_t>(138) * dialog.GetWidth();
+    const std::vector<uint32_t> band(pixels.begin() + nFirst, pixels.begin() + nLast);
+    EXPECT_GT(DistinctColours(band), 10u);
 }
 
 } // namespace

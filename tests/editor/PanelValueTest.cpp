@@ -130,7 +130,16 @@ TEST(PanelValues, ClipLightsHoldAboutOneAndAHalfSecondsAfterClipping)
     const double fSeconds = nSlicesLit * 512 / 44100.0;
     EXPECT_GT(fSeconds, 1.4);
     EXPECT_LT(fSeconds, 1.7);
-    EXPECT_EQ(rig.Screen(), dark);
+    // Everything but the output meter, which still remembers the burst.
+    auto withoutMeter = [&](std::vector<uint32_t> screen) {
+        const SEpiRect strip = rig.Window().GetOutputStrip()->GetRect();
+        const int nWidth = rig.pEditor->GetGUIDriver()->GetWidth();
+        for (int y = strip.top; y < strip.bottom; ++y)
+            for (int x = strip.left; x < strip.right; ++x)
+                screen[static_cast<size_t>(y) * nWidth + x] = 0;
+        return screen;
+    };
+    EXPECT_EQ(withoutMeter(rig.Screen()), withoutMeter(dark));
 }
 
 TEST(PanelValues, NeedlesAtRestShowTheirShareOfTheStrip)

@@ -86,6 +86,39 @@ grep '^parameter 3 = ' "$OUT/changes.txt" | grep -vq ' = 15$' || fail "dragging 
 [ "$(grep '^parameter 3 = ' "$OUT/changes.txt" | tail -1)" = "parameter 3 = 15" ] \
   || fail "dragging down did not switch the low cut off: $(cat "$OUT/changes.txt")"
 
+# The Load menu in the 900 x 128 clipper window: a plain click opens it and
+# it stays open; the pointer alone opens "Mastering", whose eighth preset
+# lies far below the window, in the menu's own pop-up window, and a click
+# there loads it ("Warm Tape": clipper gain 3 dB, curve -12 dB). Rows are 19
+# pixels from y = 17: "Refresh Preset List", "Defaults", "Mastering" (no
+# user presets: an empty XDG_DATA_HOME).
+mkdir -p "$OUT/xdg"
+timeout 30 env XDG_DATA_HOME="$OUT/xdg" "$EDITOR" --mode clipper --print-changes --after 5 >"$OUT/menu.txt" &
+APID=$!
+WINDOW=$(timeout 10 xdotool search --sync --name '^Vantor$' | head -1)
+[ -n "$WINDOW" ] || fail "the clipper window did not appear"
+sleep 0.5
+# First a wheel notch up over the gain knob (panel at 0, 18; knob at 46, 44):
+# 2 % of -15 … +15 dB.
+xdotool mousemove --window "$WINDOW" 66 82 click 4
+sleep 0.2
+xdotool mousemove --window "$WINDOW" 590 9 click 1
+sleep 0.3
+xdotool mousemove --window "$WINDOW" 620 64
+sleep 0.2
+xdotool mousemove --window "$WINDOW" 760 64
+sleep 0.2
+xdotool mousemove --window "$WINDOW" 760 197
+sleep 0.2
+xdotool click 1
+wait "$APID"
+STATUS=$?
+APID=""
+[ "$STATUS" -eq 0 ] || fail "the clipper editor ended with status $STATUS"
+grep -qx 'parameter 44 = 6' "$OUT/menu.txt" || fail "a wheel notch did not move the gain: $(cat "$OUT/menu.txt")"
+grep -qx 'parameter 44 = 30' "$OUT/menu.txt" && grep -qx 'parameter 45 = -120' "$OUT/menu.txt" \
+  || fail "the eighth Mastering preset was not loaded: $(tail -5 "$OUT/menu.txt")"
+
 # "Save As" with no save dialog on the PATH (zenity, kdialog): the toolkit's
 # name prompt opens, takes a typed name and Return, and the preset is saved
 # into the presets folder. The field holds a suggested name first.

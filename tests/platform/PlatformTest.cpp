@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <sys/stat.h>
@@ -70,6 +71,41 @@ TEST(Platform, FoldersListTheirEntriesAndAreMadeOnDemand)
     EXPECT_EQ(errno, ENOTDIR);
     EXPECT_FALSE(platform::CreateFolders(folder.Path("EQ.ryxp/Rock")));
     EXPECT_FALSE(platform::CreateFolders(""));
+}
+
+TEST(Platform, WritableFoldersAreFoundByTryingAndLeaveNoTrace)
+{
+    CTestFolder folder;
+    std::ofstream(folder.Path("EQ.ryxp")) << "x";
+    EXPECT_TRUE(platform::CanWriteFolder(folder.Root()));
+    std::vector<platform::SFolderEntry> entries;
+    ASSERT_TRUE(platform::ListFolder(folder.Root(), entries));
+    EXPECT_EQ(entries.size(), 1u) << "the trial file is gone";
+    EXPECT_TRUE(platform::CanWriteFile(folder.Path("EQ.ryxp")));
+    EXPECT_FALSE(platform::CanWriteFolder(folder.Path("EQ.ryxp"))) << "a file is no folder";
+    EXPECT_FALSE(platform::CanWriteFolder(folder.Path("missing")));
+    // Not even root writes into /proc.
+    EXPECT_FALSE(platform::CanWriteFolder("/proc"));
+    EXPECT_FALSE(platform::CanWriteFile(folder.Path("missing.ryxp")));
+}
+
+TEST(Platform, TheUserDataFolderFollowsXdgDataHomeThenHome)
+{
+    const char* pszData = std::getenv("XDG_DATA_HOME");
+    const char* pszHome = std::getenv("HOME");
+    const std::string sData = pszData != nullptr ? pszData : "", sHome = pszHome != nullptr ? pszHome : "";
+    ::setenv("XDG_DATA_HOME", "/srv/data", 1);
+    EXPECT_EQ(platform::GetUserDataFolder(), "/srv/data/");
+    ::setenv("XDG_DATA_HOME", "relative/data", 1); // not absolute: ignored
+    ::setenv("HOME", "/home/eng/", 1);
+    EXPECT_EQ(platform::GetUserDataFolder(), "/home/eng/.local/share/");
+    ::unsetenv("XDG_DATA_HOME");
+    ::unsetenv("HOME");
+    EXPECT_EQ(platform::GetUserDataFolder(), "");
+    if (pszData != nullptr)
+        ::setenv("XDG_DATA_HOME", sData.c_str(), 1);
+    if (pszHome != nullptr)
+        ::setenv("HOME", sHome.c_str(), 1);
 }
 
 TEST(Platform, ReplacingAFileSwapsItsContentsWhole)

@@ -318,7 +318,7 @@ TEST(Process, MetersRestWhenStoppedAndClipLightsHoldForOneAndAHalfSeconds)
     }
     EXPECT_GE(nLitSlices, 148);
     EXPECT_LE(nLitSlices, 151);
-    EXPECT_EQ(rig.pProcess->GetMeter(9), 0.0f);
+    EXPECT_EQ(rig.pProcess->GetMeter(kNrOfMeters), 0.0f) << "past the last meter";
 }
 
 TEST(Process, AnyRateBlockSizeAndChannelCountGivesCleanOutput)

@@ -96,21 +96,121 @@ TEST_F(MenuScriptTest, PressingOpensTheMenuAndReleasingOnAnItemReportsIt)
     EXPECT_EQ(nDifferent, 0);
 }
 
-TEST_F(MenuScriptTest, ReleasingOutsideTheItemsOrOnASubmenuChoosesNothing)
+TEST_F(MenuScriptTest, ReleasingOutsideTheItemsChoosesNothingAndOnASubmenuKeepsItOpen)
 {
     CRecordingPanel& menu = Panel(10);
+    // Dragged off the menu: it closes without a choice.
     Press(Centre(mpMenu));
     const SEpiRect top = mpMenu->GetOverlayRect();
+    MoveTo(Row(top, 1, 3).h, Row(top, 1, 3).v);
+    MoveTo(10, 500);
+    Release();
+    EXPECT_FALSE(mpMenu->IsOpen());
+    // Released on a submenu: it stays open with the submenu shown.
+    Input().AdvanceMillis(1000);
+    Press(Centre(mpMenu));
     const SEpiPoint rock = Row(top, 2, 3);
     MoveTo(rock.h, rock.v);
     Release();
-    Input().AdvanceMillis(1000);
-    Press(Centre(mpMenu));
-    MoveTo(10, 500);
-    Release();
+    EXPECT_TRUE(mpMenu->IsOpen());
+    EXPECT_GT(mpMenu->GetOverlayRect().right, top.right);
     EXPECT_TRUE(menu.mReports.empty());
     EXPECT_EQ(mpMenu->GetChosen(), epiAlphaControl_hierMenu::kNone);
-    EXPECT_EQ(menu.mPhases, (std::vector<int> { 0, 0 })) << "no release notification without a choice";
+}
+
+TEST_F(MenuScriptTest, AClickOpensTheMenuUntilAnItemIsClickedOrTheUserClicksElsewhere)
+{
+    CRecordingPanel& menu = Panel(10);
+    // A plain click opens it, and it stays open without the button.
+    Press(Centre(mpMenu));
+    Release();
+    ASSERT_TRUE(mpMenu->IsOpen());
+    const SEpiRect top = mpMenu->GetOverlayRect();
+    // The pointer alone highlights and opens the submenu.
+    const SEpiPoint rock = Row(top, 2, 3);
+    MoveTo(rock.h, rock.v);
+    EXPECT_EQ(mpMenu->GetHighlighted(), mnRock);
+    // The submenu lies right of the top level, Warm level with Rock.
+    const int nRowHeight = (top.Height() - 2) / 3;
+    MoveTo(top.right + 20, rock.v);
+    EXPECT_EQ(mpMenu->GetHighlighted(), mnWarm);
+    // A click on an item chooses it.
+    Input().AdvanceMillis(1000);
+    Press(SEpiPoint { static_cast<int16_t>(top.right + 20), static_cast<int16_t>(rock.v + nRowHeight) });
+    Release();
+    EXPECT_FALSE(mpMenu->IsOpen());
+    ASSERT_EQ(menu.mReports.size(), 1u);
+    EXPECT_EQ(menu.mReports[0], std::make_pair(7, mnBright));
+
+    // Open again; a click on another panel closes it, chooses nothing and
+    // does not reach that panel.
+    Input().AdvanceMillis(1000);
+    Press(Centre(mpMenu));
+    Release();
+    ASSERT_TRUE(mpMenu->IsOpen());
+    CRecordingPanel& comp = Panel(2);
+    const size_t nCompReports = comp.mReports.size();
+    Input().AdvanceMillis(1000);
+    Press(Centre(comp.GetControl(2)));
+    Release();
+    EXPECT_FALSE(mpMenu->IsOpen());
+    EXPECT_EQ(comp.mReports.size(), nCompReports);
+    EXPECT_EQ(menu.mReports.size(), 1u);
+
+    // A second click on the title closes it too.
+    Input().AdvanceMillis(1000);
+    Press(Centre(mpMenu));
+    Release();
+    Input().AdvanceMillis(1000);
+    Press(Centre(mpMenu));
+    Release();
+    EXPECT_FALSE(mpMenu->IsOpen());
+    EXPECT_EQ(menu.mReports.size(), 1u);
+}
+
+TEST_F(MenuScriptTest, KeysMoveThroughTheOpenMenuAndReturnChooses)
+{
+    CRecordingPanel& menu = Panel(10);
+    Press(Centre(mpMenu));
+    Release();
+    ASSERT_TRUE(mpMenu->IsOpen());
+    mWindow.Key(kEpiKeyDown);
+    EXPECT_EQ(mpMenu->GetHighlighted(), mnRefresh);
+    mWindow.Key(kEpiKeyUp);
+    EXPECT_EQ(mpMenu->GetHighlighted(), mnRock) << "Up from the top wraps to the bottom";
+    mWindow.Key(kEpiKeyRight);
+    EXPECT_EQ(mpMenu->GetHighlighted(), mnWarm) << "Right opens the submenu at its first item";
+    mWindow.Key(kEpiKeyDown);
+    EXPECT_EQ(mpMenu->GetHighlighted(), mnBright);
+    mWindow.Key(kEpiKeyLeft);
+    EXPECT_EQ(mpMenu->GetHighlighted(), mnRock) << "Left goes back to the submenu's entry";
+    mWindow.Key(kEpiKeyReturn);
+    EXPECT_EQ(mpMenu->GetHighlighted(), mnWarm) << "Return on a submenu opens it";
+    EXPECT_TRUE(menu.mReports.empty());
+    mWindow.Key(kEpiKeyReturn);
+    EXPECT_FALSE(mpMenu->IsOpen());
+    ASSERT_EQ(menu.mReports.size(), 1u);
+    EXPECT_EQ(menu.mReports[0], std::make_pair(7, mnWarm));
+
+    // Escape closes without a choice; keys then go to the panels as before.
+    Input().AdvanceMillis(1000);
+    Press(Centre(mpMenu));
+    Release();
+    mWindow.Key(kEpiKeyDown);
+    mWindow.Key(kEpiKeyEscape);
+    EXPECT_FALSE(mpMenu->IsOpen());
+    EXPECT_EQ(menu.mReports.size(), 1u);
+}
+
+TEST(MenuText, Utf8NamesAreShownThroughTheFontsLatin1Set)
+{
+    EXPECT_EQ(epi::ToFontCharset("Caf\xC3\xA9 Cr\xC3\xA8me"), "Caf\xE9 Cr\xE8me");
+    EXPECT_EQ(epi::ToFontCharset("\xC3\xBF\xC2\xA0"), "\xFF\xA0") << "the top and the bottom of the set";
+    EXPECT_EQ(epi::ToFontCharset("Pi \xCF\x80 \xE2\x82\xAC \xF0\x9F\x8E\xB5!"), "Pi ? ? ?!") << "outside the set";
+    EXPECT_EQ(epi::ToFontCharset("a\xC3"), "a?") << "a cut sequence";
+    EXPECT_EQ(epi::ToFontCharset("\xA9x\xC3(y"), "?x?(y") << "stray bytes";
+    EXPECT_EQ(epi::ToFontCharset("\xC1\x81"), "?") << "an overlong ASCII";
+    EXPECT_EQ(epi::ToFontCharset("Plain: ASCII"), "Plain: ASCII");
 }
 
 TEST_F(MenuScriptTest, AScriptDragsAndClicksLikeDirectEvents)

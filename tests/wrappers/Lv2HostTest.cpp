@@ -351,4 +351,22 @@ TEST(Lv2Host, MeterPortsShowGainReductionAndClips)
     EXPECT_LT(clipper.PortIndex("limiter_needle"), 0);
 }
 
+// Every plug-in reports what leaves it: held sample peaks in dBFS and the
+// short-term loudness in LUFS.
+TEST(Lv2Host, OutputMeterPortsShowPeaksAndLoudness)
+{
+    CLv2Instance instance("urn:vantor:lv2:eq", 48000.0);
+    instance.Activate();
+    // A 997 Hz sine at -12 dBFS on the left, silence on the right; the
+    // equaliser is flat at its defaults.
+    SStereo sine { std::vector<float>(4 * 48000), std::vector<float>(4 * 48000) };
+    for (size_t n = 0; n < sine.Frames(); ++n)
+        sine.left[n] = static_cast<float>(0.25 * std::sin(2.0 * 3.14159265358979 * 997.0 * n / 48000.0));
+    RunInBlocks(instance, sine, { 512 });
+    EXPECT_NEAR(instance.Get("output_peak_left"), -12.04f, 0.1f);
+    EXPECT_EQ(instance.Get("output_peak_right"), -70.0f);
+    // One channel of a -12 dBFS sine: its mean square is half its peak's.
+    EXPECT_NEAR(instance.Get("output_loudness"), -12.04f - 3.01f, 0.2f);
+}
+
 } // namespace

@@ -138,8 +138,9 @@ TEST(Lv2Ports, EveryPlugInHasLatencyEnabledAndTheParametersOfItsTypeOnly)
         for (int i = 1; i < kNrOfVantorParameters; ++i)
             EXPECT_EQ(parameters.count(i), IsParameterActive(i, plugIn.nProcessType) ? 1u : 0u) << plugIn.pszUri << i;
     }
-    // The full chain has every parameter: 46 ports besides the enabled one.
-    EXPECT_EQ(BuildLv2Ports(4, TableParameters(4)).size(), 4u + 2u + 46u + 7u);
+    // The full chain has every parameter: 46 ports besides the enabled one;
+    // 7 meters of the modules and 3 of the output.
+    EXPECT_EQ(BuildLv2Ports(4, TableParameters(4)).size(), 4u + 2u + 46u + 7u + 3u);
 }
 
 // Hosts that take control values as a list in port order (ecasound's

@@ -10,6 +10,7 @@
 
 #include <lv2/core/lv2.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -227,7 +228,8 @@ void CVantorLv2::Run(uint32_t nFrames)
         }
     }
 
-    float fReadings[kNrOfLv2MeterReadings] = { 1.0f, 1.0f, 0.0f, 0.0f, 0.0f };
+    float fReadings[kNrOfLv2MeterReadings];
+    std::copy(kLv2RestingReadings, kLv2RestingReadings + kNrOfLv2MeterReadings, fReadings);
     if (mpMeters != nullptr && !mMeterPorts.empty()) {
         for (unsigned n = 0; n < kNrOfLv2MeterReadings; ++n)
             fReadings[n] = mpMeters->GetMeterValue(n);

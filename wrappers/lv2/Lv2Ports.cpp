@@ -43,7 +43,14 @@ const SLv2Meter kLv2Meters[kNrOfLv2Meters] = {
     { "clip", "Clip", 2, ELv2MeterShape::Light, TypeBit(3) | TypeBit(4), 0.0f, 1.0f },
     { "over_left", "Over Left", 3, ELv2MeterShape::Light, TypeBit(3) | TypeBit(4), 0.0f, 1.0f },
     { "over_right", "Over Right", 4, ELv2MeterShape::Light, TypeBit(3) | TypeBit(4), 0.0f, 1.0f },
+    // The output meter of every process: held peaks and short-term loudness.
+    { "output_peak_left", "Output Peak Left", 7, ELv2MeterShape::PeakDb, 0x1F, -70.0f, 6.0f },
+    { "output_peak_right", "Output Peak Right", 8, ELv2MeterShape::PeakDb, 0x1F, -70.0f, 6.0f },
+    { "output_loudness", "Output Short-Term Loudness", 9, ELv2MeterShape::Lufs, 0x1F, -70.0f, 6.0f },
 };
+
+const float kLv2RestingReadings[kNrOfLv2MeterReadings] = { 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f,
+    -70.0f };
 
 const SLv2PlugIn* FindLv2PlugIn(const char* pszUri)
 {
@@ -75,6 +82,11 @@ float Lv2MeterValue(const SLv2Meter& meter, float fReading)
         return std::min(std::max(static_cast<float>(fDb), meter.fMin), meter.fMax);
     }
     case ELv2MeterShape::Light: return fReading != 0.0f ? 1.0f : 0.0f;
+    case ELv2MeterShape::PeakDb: {
+        const float fDb = fReading > 0.0f ? 20.0f * std::log10(fReading) : meter.fMin;
+        return std::min(std::max(fDb, meter.fMin), meter.fMax);
+    }
+    case ELv2MeterShape::Lufs: return std::min(std::max(fReading, meter.fMin), meter.fMax);
     }
     return 0.0f;
 }

@@ -41,22 +41,26 @@ enum class ELv2MeterShape {
     Needle, // the needle value as read (1.0 = rest, no reduction)
     ReductionDb, // the needle as gain reduction in dB, 0 at rest, positive when reducing
     Light, // a clip indicator, 0 dark or 1 lit
+    PeakDb, // a held sample peak (linear) in dBFS, the bottom of the range for silence
+    Lufs, // a loudness in LUFS as read
 };
 
 struct SLv2Meter {
     const char* pszSymbol;
     const char* pszName;
-    unsigned nReading; // vpa::IMeters reading: 0, 1 needles, 2..4 clip indicators
+    unsigned nReading; // vpa::IMeters reading: 0, 1 needles, 2..4 clip indicators, 7..9 output
     ELv2MeterShape eShape;
     unsigned nTypeMask; // bit n set: process type n has this port
     float fMin, fMax; // range the Turtle announces
 };
 
-constexpr int kNrOfLv2Meters = 7;
+constexpr int kNrOfLv2Meters = 10;
 extern const SLv2Meter kLv2Meters[kNrOfLv2Meters];
 
 // Readings of vpa::IMeters the ports need.
-constexpr unsigned kNrOfLv2MeterReadings = 5;
+constexpr unsigned kNrOfLv2MeterReadings = 10;
+// What the readings are before any audio (needles at rest, loudness at the floor).
+extern const float kLv2RestingReadings[kNrOfLv2MeterReadings];
 
 // A meter port's value for a reading.
 float Lv2MeterValue(const SLv2Meter& meter, float fReading);

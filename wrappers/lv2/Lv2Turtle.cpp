@@ -158,7 +158,7 @@ void WritePort(std::ostringstream& out, const SLv2Port& port, uint32_t nIndex, c
         out << "\t\tlv2:symbol " << Quoted(port.sSymbol) << " ;\n";
         out << "\t\tlv2:name " << Quoted(port.sName) << " ;\n";
         out << "\t\tlv2:minimum " << meter.fMin << " ;\n\t\tlv2:maximum " << meter.fMax << " ;\n";
-        if (meter.eShape == ELv2MeterShape::ReductionDb)
+        if (meter.eShape == ELv2MeterShape::ReductionDb || meter.eShape == ELv2MeterShape::PeakDb)
             out << "\t\tunits:unit units:db ;\n";
         if (meter.eShape == ELv2MeterShape::Light)
             out << "\t\tlv2:portProperty lv2:toggled ;\n";

@@ -10,6 +10,7 @@
 
 #include "apps/host/VpaHost.h"
 #include "editor/IVantorEmbeddedEditor.h"
+#include "processor/IVantorProcess.h"
 #include "host-interface/vpaGUI.h"
 #include "host-interface/vpaPlugIn.h"
 #include "host-interface/vpaProcess.h"
@@ -122,6 +123,11 @@ public:
             float fReading = fValue;
             if (meter.eShape == ELv2MeterShape::ReductionDb)
                 fReading = std::pow(10.0f, -fValue / 20.0f);
+            // The ports carry the held peaks only; they drive the bars too.
+            if (meter.eShape == ELv2MeterShape::PeakDb) {
+                fReading = fValue > meter.fMin ? std::pow(10.0f, fValue / 20.0f) : 0.0f;
+                mpEmbedded->SetMeterReading(meter.nReading - (kMeterHeldPeakLeft - kMeterPeakLeft), fReading);
+            }
             mpEmbedded->SetMeterReading(meter.nReading, fReading);
             break;
         }
