@@ -36,7 +36,7 @@ has "$OUT/set.txt" "2 21 2.50"       # the preset's 1.8, then --set
 has "$OUT/set.txt" "3 23 1.2 s"
 has "$OUT/set.txt" "2 20 -2 dB"
 
-# Bad settings: usage (1) for an unknown name or value, failure (2) for a
+# Bad settings: usage (1) for an unknown name or value, and for a
 # preset that is not there; nothing on stdout either way.
 env -u DISPLAY "$EDITOR" --print-texts --set Nonsense=1 >"$OUT/bad.txt" 2>"$OUT/bad.err"
 [ $? -eq 1 ] || fail "an unknown name does not end with status 1"
