@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -29,10 +30,28 @@ struct SMasterOptions {
     bool bJson = false;
     bool bQuiet = false;
     bool bForce = false;
-    bool bDither = true;
+    EDither eDither = EDither::Tpdf;
     EBitsRequest eBits = EBitsRequest::Keep;
     int nJobs = 1;
+    bool bDualMono = true;
+    bool bTarget = false;
+    double fTargetLufs = 0.0;
+    bool bCeiling = false;
+    double fCeilingDbtp = kDefaultCeilingDbtp;
 };
+
+// A number in a range for an option; throws a usage error.
+double ParseLevel(const std::string& sOption, const std::string& sValue, double fLowest, double fHighest)
+{
+    char* pszEnd = nullptr;
+    const double f = std::strtod(sValue.c_str(), &pszEnd);
+    if (sValue.empty() || pszEnd == nullptr || *pszEnd != '\0' || !std::isfinite(f))
+        throw UsageError(sOption + " needs a number, not '" + sValue + "'");
+    if (f < fLowest || f > fHighest)
+        throw UsageError(sOption + " must lie between " + std::to_string(static_cast<int>(fLowest)) + " and " +
+                         std::to_string(static_cast<int>(fHighest)) + ", not '" + sValue + "'");
+    return f;
+}
 
 std::string BaseName(const std::string& sPath)
 {
@@ -76,6 +95,10 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
                                     {"order", 0, true},
                                     {"bits", 0, true},
                                     {"no-dither", 0, false},
+                                    {"dither", 0, true},
+                                    {"target", 0, true},
+                                    {"ceiling", 0, true},
+                                    {"mono", 0, true},
                                     {"report", 0, true},
                                     {"analyze", 0, false},
                                     {"jobs", 'j', true},
@@ -107,7 +130,26 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
             else
                 throw UsageError("--bits must be 16, 24 or 32f, not '" + item.sValue + "'");
         } else if (item.sName == "no-dither") {
-            options.bDither = false;
+            options.eDither = EDither::None;
+        } else if (item.sName == "dither") {
+            if (item.sValue == "tpdf")
+                options.eDither = EDither::Tpdf;
+            else if (item.sValue == "shaped")
+                options.eDither = EDither::Shaped;
+            else if (item.sValue == "none")
+                options.eDither = EDither::None;
+            else
+                throw UsageError("--dither must be tpdf, shaped or none, not '" + item.sValue + "'");
+        } else if (item.sName == "target") {
+            options.bTarget = true;
+            options.fTargetLufs = ParseLevel("--target", item.sValue, -60.0, 0.0);
+        } else if (item.sName == "ceiling") {
+            options.bCeiling = true;
+            options.fCeilingDbtp = ParseLevel("--ceiling", item.sValue, -20.0, 0.0);
+        } else if (item.sName == "mono") {
+            if (item.sValue != "dual" && item.sValue != "native")
+                throw UsageError("--mono must be dual or native, not '" + item.sValue + "'");
+            options.bDualMono = item.sValue == "dual";
         } else if (item.sName == "report") {
             if (item.sValue != "text" && item.sValue != "json")
                 throw UsageError("--report must be text or json, not '" + item.sValue + "'");
@@ -146,6 +188,10 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
     }
     if (options.inputs.empty())
         throw UsageError("no input files; see 'vantor master --help'");
+    if (options.bAnalyze && (options.bTarget || options.bCeiling))
+        throw UsageError("--analyze writes nothing; --target and --ceiling apply to written files");
+    // A target always comes with a ceiling.
+    options.bCeiling = options.bCeiling || options.bTarget;
     return options;
 }
 
@@ -221,8 +267,13 @@ int RunMaster(const std::vector<std::string>& words)
             request.bAnalyzeOnly = options.bAnalyze;
             request.bMeasure = !options.bQuiet;
             request.bReplace = options.bForce;
-            request.bDither = options.bDither;
+            request.eDither = options.eDither;
             request.eBits = options.eBits;
+            request.bDualMono = options.bDualMono;
+            request.bTarget = options.bTarget;
+            request.fTargetLufs = options.fTargetLufs;
+            request.bCeiling = options.bCeiling;
+            request.fCeilingDbtp = options.fCeilingDbtp;
             CMasteringJob job(engine, settings, request, progress);
             results[i] = job.Run();
             std::lock_guard<std::mutex> lock(printMutex);

@@ -14,14 +14,36 @@
 #include <string>
 #include <vector>
 
+// The true-peak ceiling of a loudness target when none is given.
+constexpr double kDefaultCeilingDbtp = -1.0;
+
 struct SJobRequest {
     std::string sInput;
     std::string sOutput;      // "" with bAnalyzeOnly
     bool bAnalyzeOnly = false;
     bool bMeasure = true;     // loudness and gain reduction (off with -q)
     bool bReplace = false;    // -f
-    bool bDither = true;
+    EDither eDither = EDither::Tpdf;
     EBitsRequest eBits = EBitsRequest::Keep;
+    bool bDualMono = true;    // --mono dual (native: the process's one-channel path)
+    bool bTarget = false;     // --target
+    double fTargetLufs = -14.0;
+    bool bCeiling = false;    // --ceiling, or a target (at kDefaultCeilingDbtp)
+    double fCeilingDbtp = kDefaultCeilingDbtp;
+};
+
+// What the delivery stage did: the loudness target's search and the
+// true-peak ceiling.
+struct SDeliveryReport {
+    bool bTarget = false;
+    double fTargetLufs = 0.0;
+    bool bReached = false;
+    double fDriveDb = 0.0;     // the offset chosen, spread over the drives
+    std::string sDrive;        // which parameters it moved, from what to what
+    int nChainRuns = 0;        // passes of the whole file through the chain
+    bool bCeiling = false;
+    double fCeilingDbtp = 0.0;
+    double fCeilingReductionDb = 0.0; // deepest gain the ceiling took, 0 if none
 };
 
 struct SJobResult {
@@ -36,6 +58,8 @@ struct SJobResult {
     bool bMeasured = false;
     SLoudness before{}, after{};
     SGainReduction gainReduction;
+    SDeliveryReport delivery;
+    long long nDitheredSamples = 0;
 };
 
 class CMasteringJob {

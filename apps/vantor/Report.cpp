@@ -142,6 +142,20 @@ std::string CReport::FormatText(const SJobResult& result)
     sText += Row("Loudness range", "LU", result.before.fRangeLu, result.after.fRangeLu, bAfter);
     sText += Row("True peak", "dBTP", result.before.fTruePeakDb, result.after.fTruePeakDb, bAfter);
     sText += Row("Sample peak", "dBFS", result.before.fSamplePeakDb, result.after.fSamplePeakDb, bAfter);
+    const SDeliveryReport& delivery = result.delivery;
+    if (bAfter && delivery.bTarget) {
+        sText += "  Target " + Number("%.1f", delivery.fTargetLufs) + " LUFS: " +
+                 (delivery.bReached ? std::string("reached") : std::string("not reached")) + ", drive " + Number("%+.1f", delivery.fDriveDb) +
+                 " dB (" + delivery.sDrive + "), " + std::to_string(delivery.nChainRuns) +
+                 (delivery.nChainRuns == 1 ? " pass" : " passes") + " through the chain\n";
+    }
+    if (bAfter && delivery.bCeiling) {
+        sText += "  Ceiling " + Number("%.1f", delivery.fCeilingDbtp) + " dBTP: " +
+                 (delivery.fCeilingReductionDb > 0.0
+                      ? "peaks lowered by up to " + Number("%.1f", delivery.fCeilingReductionDb) + " dB"
+                      : std::string("no sample changed")) +
+                 "\n";
+    }
     const SGainReduction& reduction = result.gainReduction;
     if (bAfter && (reduction.bCompressor || reduction.bLimiter)) {
         sText += "  Deepest gain reduction:";
@@ -181,6 +195,16 @@ std::string CReport::FormatJson(const std::vector<SJobResult>& results)
                          ", \"limiter\": " + (reduction.bLimiter ? JsonNumber(reduction.fLimiterDb) : std::string("null")) +
                          ", \"passage_seconds\": [" + JsonNumber(reduction.fFromSeconds) + ", " +
                          JsonNumber(reduction.fToSeconds) + "]}";
+                const SDeliveryReport& delivery = result.delivery;
+                if (delivery.bTarget)
+                    sJson += ", \"target\": {\"lufs\": " + JsonNumber(delivery.fTargetLufs) +
+                             ", \"reached\": " + (delivery.bReached ? "true" : "false") +
+                             ", \"drive_db\": " + JsonNumber(delivery.fDriveDb) +
+                             ", \"drive\": " + JsonString(delivery.sDrive) +
+                             ", \"chain_passes\": " + std::to_string(delivery.nChainRuns) + "}";
+                if (delivery.bCeiling)
+                    sJson += ", \"ceiling\": {\"dbtp\": " + JsonNumber(delivery.fCeilingDbtp) +
+                             ", \"deepest_reduction_db\": " + JsonNumber(delivery.fCeilingReductionDb) + "}";
             }
         }
         sJson += ", \"notes\": " + JsonList(result.notes);
