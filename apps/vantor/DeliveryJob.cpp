@@ -1,6 +1,7 @@
 #include "DeliveryJob.h"
 
 #include "AnalysisWorker.h"
+#include "BlockWorker.h"
 #include "ChainRunner.h"
 #include "DeliveryLimiter.h"
 #include "DriveGain.h"
@@ -11,6 +12,7 @@
 
 #include <ebur128.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -27,8 +29,8 @@ std::string Lufs(double f)
     return buffer;
 }
 
-// One run of the chain: its output parked on disk, and the integrated
-// loudness of that output after the ceiling (what the file will hold).
+// One run of the chain: its output after the ceiling (what the file will
+// hold) parked on disk, and its integrated loudness.
 class CTrial {
 public:
     CTrial(unsigned nChannels, double fSampleRate, double fOffsetDb, bool bCeiling, double fCeilingDbtp)
@@ -42,37 +44,53 @@ public:
             throw FailureError("the loudness meter could not start (out of memory?)");
         if (bCeiling)
             mpCeiling = std::make_unique<CDeliveryLimiter>(nChannels, fSampleRate, fCeilingDbtp);
+        mpWorker = std::make_unique<CBlockWorker>([this](const std::vector<float>& block) {
+            Consume(block.data(), static_cast<unsigned>(block.size() / mnChannels));
+        });
     }
-    ~CTrial() { ebur128_destroy(&mpState); }
+    ~CTrial()
+    {
+        mpWorker.reset();
+        ebur128_destroy(&mpState);
+    }
     CTrial(const CTrial&) = delete;
     CTrial& operator=(const CTrial&) = delete;
 
+    // Called by the chain's thread; the work runs on the trial's own.
     void Add(const float* pfChain, unsigned nFrames)
     {
-        if (nFrames == 0)
-            return;
-        mSpool.Write(pfChain, nFrames);
-        if (mpCeiling) {
-            const unsigned nOut = mpCeiling->Process(pfChain, nFrames, mOut.data());
-            ebur128_add_frames_float(mpState, mOut.data(), nOut);
-        } else {
-            ebur128_add_frames_float(mpState, pfChain, nFrames);
-        }
+        if (nFrames > 0)
+            mpWorker->Add(std::vector<float>(pfChain, pfChain + static_cast<size_t>(nFrames) * mnChannels));
     }
     void Finish()
     {
-        if (mpCeiling) {
-            const unsigned nOut = mpCeiling->Flush(mOut.data());
-            ebur128_add_frames_float(mpState, mOut.data(), nOut);
-        }
+        mpWorker->Finish();
+        if (mpCeiling)
+            Keep(mOut.data(), mpCeiling->Flush(mOut.data()));
         if (ebur128_loudness_global(mpState, &mfLoudness) != EBUR128_SUCCESS)
             mfLoudness = -std::numeric_limits<double>::infinity();
     }
     double GetLoudness() const { return mfLoudness; }
     double GetOffsetDb() const { return mfOffsetDb; }
+    double GetCeilingReductionDb() const { return mpCeiling ? mpCeiling->GetDeepestReductionDb() : 0.0; }
     CSpoolFile& GetSpool() { return mSpool; }
 
 private:
+    void Consume(const float* pfChain, unsigned nFrames)
+    {
+        if (mpCeiling) {
+            const unsigned nOut = mpCeiling->Process(pfChain, nFrames, mOut.data());
+            Keep(mOut.data(), nOut);
+        } else {
+            Keep(pfChain, nFrames);
+        }
+    }
+    void Keep(const float* pf, unsigned nFrames)
+    {
+        mSpool.Write(pf, nFrames);
+        ebur128_add_frames_float(mpState, pf, nFrames);
+    }
+
     unsigned mnChannels;
     double mfOffsetDb;
     CSpoolFile mSpool;
@@ -80,7 +98,102 @@ private:
     std::unique_ptr<CDeliveryLimiter> mpCeiling;
     std::vector<float> mOut;
     double mfLoudness = -std::numeric_limits<double>::infinity();
+    std::unique_ptr<CBlockWorker> mpWorker; // last: stops before the rest goes
 };
+
+// Where the search tries its drives before a whole pass: kExcerpts
+// stretches of kMeasuredSeconds spread evenly over the file, each run
+// through the chain from kRunUpSeconds before it so that every detector has
+// settled. A file too short for that to save time is searched whole.
+constexpr int kExcerpts = 5;
+constexpr double kMeasuredSeconds = 6.0;
+constexpr double kRunUpSeconds = 3.0;
+constexpr double kShortestExcerptedSeconds = 60.0;
+// Whole passes the search may still take after the excerpts have spoken.
+constexpr int kMostWholeTrials = 4;
+// How near the target a search stops: excerpts cost little, so they aim
+// close; a whole pass within kWholeAimLu is written (the file then measures
+// what the pass measured, dither aside), well inside the promised 0.3 LU.
+constexpr double kExcerptAimLu = 0.05;
+constexpr double kWholeAimLu = 0.15;
+
+struct SExcerpt {
+    long long nRunFrom; // first frame run through the chain
+    long long nFrom;    // first frame measured
+    long long nTo;      // end of the measured frames
+};
+
+std::vector<SExcerpt> PlanExcerpts(long long nFrames, double fRate)
+{
+    std::vector<SExcerpt> excerpts;
+    if (nFrames < static_cast<long long>(kShortestExcerptedSeconds * fRate))
+        return excerpts;
+    const long long nMeasured = static_cast<long long>(kMeasuredSeconds * fRate);
+    const long long nRunUp = static_cast<long long>(kRunUpSeconds * fRate);
+    for (int k = 0; k < kExcerpts; ++k) {
+        const long long nCentre = static_cast<long long>((k + 0.5) * static_cast<double>(nFrames) / kExcerpts);
+        const long long nFrom = std::max(0LL, nCentre - nMeasured / 2);
+        excerpts.push_back({std::max(0LL, nFrom - nRunUp), nFrom, std::min(nFrames, nFrom + nMeasured)});
+    }
+    return excerpts;
+}
+
+// Integrated loudness of the measured frames of the excerpts: of the input
+// itself, or of the chain's output with the drive's overrides and the
+// ceiling.
+double MeasureExcerpts(CSpoolFile& input, const std::vector<SExcerpt>& excerpts, unsigned nChannels,
+                       double fRate, const std::function<std::unique_ptr<CChainRunner>()>& makeRunner,
+                       bool bCeiling, double fCeilingDbtp)
+{
+    ebur128_state* pState = ebur128_init(nChannels, static_cast<unsigned long>(fRate), EBUR128_MODE_I);
+    if (pState == nullptr)
+        throw FailureError("the loudness meter could not start (out of memory?)");
+    std::vector<float> in(static_cast<size_t>(kBlockFrames) * nChannels);
+    std::vector<float> chain(in.size()), limited(in.size());
+    for (const SExcerpt& excerpt : excerpts) {
+        std::unique_ptr<CChainRunner> pRunner = makeRunner ? makeRunner() : nullptr;
+        std::unique_ptr<CDeliveryLimiter> pCeiling;
+        if (pRunner && bCeiling)
+            pCeiling = std::make_unique<CDeliveryLimiter>(nChannels, fRate, fCeilingDbtp);
+        input.Seek(excerpt.nRunFrom);
+        long long nOutAt = excerpt.nRunFrom; // frame number of the next output frame
+        auto Measure = [&](const float* pf, unsigned n) {
+            // The part of frames [nOutAt, nOutAt + n) inside the measured stretch.
+            const long long nFrom = std::max(nOutAt, excerpt.nFrom), nTo = std::min(nOutAt + n, excerpt.nTo);
+            if (nTo > nFrom)
+                ebur128_add_frames_float(pState, pf + (nFrom - nOutAt) * nChannels, static_cast<size_t>(nTo - nFrom));
+            nOutAt += n;
+        };
+        auto Deliver = [&](const float* pf, unsigned n) {
+            if (!pCeiling) {
+                Measure(pf, n);
+                return;
+            }
+            Measure(limited.data(), pCeiling->Process(pf, n, limited.data()));
+        };
+        for (long long nAt = excerpt.nRunFrom; nAt < excerpt.nTo;) {
+            const unsigned nWant = static_cast<unsigned>(std::min<long long>(kBlockFrames, excerpt.nTo - nAt));
+            const unsigned nRead = input.Read(in.data(), nWant);
+            if (nRead == 0)
+                break;
+            nAt += nRead;
+            if (pRunner)
+                Deliver(chain.data(), pRunner->Process(in.data(), nRead, chain.data()));
+            else
+                Measure(in.data(), nRead);
+        }
+        if (pRunner) {
+            Deliver(chain.data(), pRunner->Flush(chain.data()));
+            if (pCeiling)
+                Measure(limited.data(), pCeiling->Flush(limited.data()));
+        }
+    }
+    double fLoudness = -std::numeric_limits<double>::infinity();
+    if (ebur128_loudness_global(pState, &fLoudness) != EBUR128_SUCCESS)
+        fLoudness = -std::numeric_limits<double>::infinity();
+    ebur128_destroy(&pState);
+    return fLoudness;
+}
 
 } // namespace
 
@@ -118,9 +231,14 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
     std::unique_ptr<CLoudestPassage> pPassage;
     if (mRequest.bMeasure)
         pPassage = std::make_unique<CLoudestPassage>(nChannels, fRate);
-    std::unique_ptr<CTrial> pBest = MakeTrial(0.0);
+    // Without a target the one pass through the chain is the one written.
+    std::unique_ptr<CTrial> pBest;
     {
-        CChainRunner runner(mEngine, mSettings, nChannels, fRate, mRequest.bDualMono);
+        std::unique_ptr<CChainRunner> pRunner;
+        if (!mRequest.bTarget) {
+            pRunner = std::make_unique<CChainRunner>(mEngine, mSettings, nChannels, fRate, mRequest.bDualMono);
+            pBest = MakeTrial(0.0);
+        }
         std::vector<float> input(static_cast<size_t>(kBlockFrames) * nChannels);
         std::vector<float> output(input.size());
         while (const unsigned nFrames = reader.Read(input.data(), kBlockFrames)) {
@@ -130,49 +248,91 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
                 pPassage->Add(input.data(), nFrames);
             if (pInput)
                 pInput->Write(input.data(), nFrames);
-            pBest->Add(output.data(), runner.Process(input.data(), nFrames, output.data()));
+            if (pRunner)
+                pBest->Add(output.data(), pRunner->Process(input.data(), nFrames, output.data()));
             mProgress(nFrames);
         }
         if (result.nFrames == 0)
             throw FailureError("'" + mRequest.sInput + "' holds no audio (zero length)");
-        pBest->Add(output.data(), runner.Flush(output.data()));
-        pBest->Finish();
-        delivery.nChainRuns = 1;
+        if (pRunner) {
+            pBest->Add(output.data(), pRunner->Flush(output.data()));
+            pBest->Finish();
+            delivery.nChainRuns = 1;
+        }
     }
     before.Finish();
     result.before = before.GetResult();
 
     if (mRequest.bTarget) {
         const double fTarget = mRequest.fTargetLufs;
-        if (!std::isfinite(result.before.fIntegratedLufs) || !std::isfinite(pBest->GetLoudness())) {
+        const double fLowest = pDrive->GetLowestDb(), fHighest = pDrive->GetHighestDb();
+        std::vector<float> input(static_cast<size_t>(kBlockFrames) * nChannels);
+        std::vector<float> output(input.size());
+        // One whole pass through the chain with a drive.
+        auto WholeTrial = [&](double fOffsetDb) {
+            std::unique_ptr<CTrial> pTrial = MakeTrial(fOffsetDb);
+            CChainRunner runner(mEngine, mSettings, nChannels, fRate, mRequest.bDualMono,
+                                pDrive->GetOverrides(fOffsetDb));
+            pInput->Rewind();
+            while (const unsigned nFrames = pInput->Read(input.data(), kBlockFrames))
+                pTrial->Add(output.data(), runner.Process(input.data(), nFrames, output.data()));
+            pTrial->Add(output.data(), runner.Flush(output.data()));
+            pTrial->Finish();
+            ++delivery.nChainRuns;
+            return pTrial;
+        };
+        auto Keep = [&](std::unique_ptr<CTrial> pTrial) {
+            if (!pBest || (std::isfinite(pTrial->GetLoudness()) &&
+                           (!std::isfinite(pBest->GetLoudness()) ||
+                            std::fabs(pTrial->GetLoudness() - fTarget) < std::fabs(pBest->GetLoudness() - fTarget))))
+                pBest = std::move(pTrial);
+        };
+
+        const std::vector<SExcerpt> excerpts = PlanExcerpts(result.nFrames, fRate);
+        const double fInputExcerpts =
+            excerpts.empty() ? -HUGE_VAL : MeasureExcerpts(*pInput, excerpts, nChannels, fRate, nullptr, false, 0.0);
+        if (!std::isfinite(result.before.fIntegratedLufs)) {
+            Keep(WholeTrial(0.0));
             result.warnings.push_back("the input is silent (no loudness to measure): written with the settings as "
                                       "given, no gain for the target of " + Lufs(fTarget) + " LUFS");
             result.nExitCode = kExitWarnings;
         } else {
-            CTargetSearch search(fTarget, pDrive->GetLowestDb(), pDrive->GetHighestDb(), 0.1);
-            search.Add(0.0, pBest->GetLoudness());
-            double fOffsetDb = 0.0;
-            std::vector<float> input(static_cast<size_t>(kBlockFrames) * nChannels);
-            std::vector<float> output(input.size());
-            while (search.Next(fOffsetDb)) {
-                std::unique_ptr<CTrial> pTrial = MakeTrial(fOffsetDb);
-                CChainRunner runner(mEngine, mSettings, nChannels, fRate, mRequest.bDualMono,
-                                    pDrive->GetOverrides(fOffsetDb));
-                pInput->Rewind();
-                while (const unsigned nFrames = pInput->Read(input.data(), kBlockFrames))
-                    pTrial->Add(output.data(), runner.Process(input.data(), nFrames, output.data()));
-                pTrial->Add(output.data(), runner.Flush(output.data()));
-                pTrial->Finish();
-                ++delivery.nChainRuns;
+            // Excerpts first: the chain changes their loudness as it changes
+            // the whole file's, so the whole file's target, moved by the
+            // difference between the input's and the excerpts' loudness, is
+            // the excerpts' target.
+            double fStart = 0.0, fSlope = 1.0;
+            if (std::isfinite(fInputExcerpts)) {
+                CTargetSearch search(fTarget - (result.before.fIntegratedLufs - fInputExcerpts), fLowest, fHighest,
+                                     0.1);
+                search.SetAim(kExcerptAimLu);
+                double fOffsetDb = 0.0;
+                while (search.Next(fOffsetDb)) {
+                    auto MakeRunner = [&]() {
+                        return std::make_unique<CChainRunner>(mEngine, mSettings, nChannels, fRate,
+                                                              mRequest.bDualMono, pDrive->GetOverrides(fOffsetDb));
+                    };
+                    search.Add(fOffsetDb, MeasureExcerpts(*pInput, excerpts, nChannels, fRate, MakeRunner,
+                                                          mRequest.bCeiling, mRequest.fCeilingDbtp));
+                    ++delivery.nExcerptRuns;
+                }
+                fStart = search.GetBestOffsetDb();
+                fSlope = search.GetSlope();
+            }
+            CTargetSearch search(fTarget, fLowest, fHighest, 0.1, kMostWholeTrials);
+            search.SetFirstSlope(fSlope);
+            search.SetAim(kWholeAimLu);
+            for (double fOffsetDb = fStart;; ) {
+                std::unique_ptr<CTrial> pTrial = WholeTrial(fOffsetDb);
                 search.Add(fOffsetDb, pTrial->GetLoudness());
-                if (std::isfinite(pTrial->GetLoudness()) &&
-                    std::fabs(pTrial->GetLoudness() - fTarget) < std::fabs(pBest->GetLoudness() - fTarget))
-                    pBest = std::move(pTrial);
+                Keep(std::move(pTrial));
+                if (!search.Next(fOffsetDb))
+                    break;
             }
             delivery.bReached = search.IsReached();
             if (!delivery.bReached) {
                 const double fClosest = pBest->GetLoudness();
-                const double fBound = fClosest < fTarget ? pDrive->GetHighestDb() : pDrive->GetLowestDb();
+                const double fBound = fClosest < fTarget ? fHighest : fLowest;
                 const bool bAtBound = std::fabs(pBest->GetOffsetDb() - fBound) < 0.05;
                 result.warnings.push_back(
                     "the target of " + Lufs(fTarget) + " LUFS was not reached: the closest is " + Lufs(fClosest) +
@@ -195,17 +355,21 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
         result.gainReduction = probe.Measure(*pPassage);
     }
 
-    // The file, measured as written; the ceiling lowered when what was
-    // written still passes it.
+    // The file, measured as written. Where what was written still passes
+    // the ceiling (dither, a lossy encoder), the ceiling runs again on the
+    // parked output, lower by the excess.
+    delivery.fCeilingReductionDb = pBest->GetCeilingReductionDb();
     double fCeilingDbtp = mRequest.fCeilingDbtp;
     for (int nPass = 1;; ++nPass) {
         CAudioWriter writer;
         writer.Open(mRequest.sOutput, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(),
                     mRequest.eDither);
-        CLoudnessMeter after(nChannels, fRate);
-        writer.SetWrittenSink([&after](const float* pf, unsigned n) { after.Add(pf, n); });
+        CAnalysisWorker after(nChannels, fRate);
+        writer.SetWrittenSink([&after, nChannels](const float* pf, unsigned n) {
+            after.Add(std::vector<float>(pf, pf + static_cast<size_t>(n) * nChannels));
+        });
         std::unique_ptr<CDeliveryLimiter> pCeiling;
-        if (mRequest.bCeiling)
+        if (nPass > 1)
             pCeiling = std::make_unique<CDeliveryLimiter>(nChannels, fRate, fCeilingDbtp);
         CSpoolFile& spool = pBest->GetSpool();
         spool.Rewind();
@@ -222,9 +386,10 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
         if (pCeiling) {
             if (const unsigned nOut = pCeiling->Flush(limited.data()))
                 writer.Write(limited.data(), nOut);
-            delivery.fCeilingReductionDb = pCeiling->GetDeepestReductionDb();
+            delivery.fCeilingReductionDb = std::max(delivery.fCeilingReductionDb, pCeiling->GetDeepestReductionDb());
         }
         writer.Close();
+        after.Finish();
         result.after = after.GetResult();
         result.nDitheredSamples = writer.GetDitheredSamples();
         const double fExcessDb = result.after.fTruePeakDb - mRequest.fCeilingDbtp;

@@ -34,6 +34,12 @@ CDeliveryLimiter::CDeliveryLimiter(unsigned nChannels, double fSampleRate, doubl
 float CDeliveryLimiter::NextGain(float fRequest)
 {
     const long long t = mnFrame++;
+    // At rest (nothing to limit in the window): unity, and nothing to update.
+    if (fRequest == 1.0f && mnBelowOne == 0 && mfReleased == 1.0 && mMinQueue.size() == 1 &&
+        mMinQueue.front().second == 1.0f) {
+        mMinQueue.front().first = t;
+        return 1.0f;
+    }
     while (!mMinQueue.empty() && mMinQueue.back().second >= fRequest)
         mMinQueue.pop_back();
     mMinQueue.emplace_back(t, fRequest);
@@ -51,7 +57,8 @@ float CDeliveryLimiter::NextGain(float fRequest)
     mnBelowOne += fReleased < 1.0;
     mfAverageSum += fReleased - fOld;
     fOld = fReleased;
-    mnAverageAt = (mnAverageAt + 1) % mAverageRing.size();
+    if (++mnAverageAt == mAverageRing.size())
+        mnAverageAt = 0;
     if (mnBelowOne == 0) {
         mfAverageSum = static_cast<double>(mnLookAhead);
         return 1.0f;
@@ -101,7 +108,8 @@ unsigned CDeliveryLimiter::Process(const float* pfIn, unsigned nFrames, float* p
             if (mnSkip == 0)
                 pfOut[nOut * mnChannels + c] = fGain == 1.0f ? fLeaving : fLeaving * fGain;
         }
-        mnDelayAt = (mnDelayAt + 1) % mnLatency;
+        if (++mnDelayAt == mnLatency)
+            mnDelayAt = 0;
         if (mnSkip > 0)
             --mnSkip;
         else

@@ -41,6 +41,7 @@ struct SDeliveryReport {
     double fDriveDb = 0.0;     // the offset chosen, spread over the drives
     std::string sDrive;        // which parameters it moved, from what to what
     int nChainRuns = 0;        // passes of the whole file through the chain
+    int nExcerptRuns = 0;      // runs of the search's excerpts through the chain
     bool bCeiling = false;
     double fCeilingDbtp = 0.0;
     double fCeilingReductionDb = 0.0; // deepest gain the ceiling took, 0 if none

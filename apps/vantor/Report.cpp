@@ -146,8 +146,11 @@ std::string CReport::FormatText(const SJobResult& result)
     if (bAfter && delivery.bTarget) {
         sText += "  Target " + Number("%.1f", delivery.fTargetLufs) + " LUFS: " +
                  (delivery.bReached ? std::string("reached") : std::string("not reached")) + ", drive " + Number("%+.1f", delivery.fDriveDb) +
-                 " dB (" + delivery.sDrive + "), " + std::to_string(delivery.nChainRuns) +
-                 (delivery.nChainRuns == 1 ? " pass" : " passes") + " through the chain\n";
+                 " dB (" + delivery.sDrive + "); the chain ran " + std::to_string(delivery.nChainRuns) +
+                 (delivery.nChainRuns == 1 ? " time" : " times") + " over the whole file" +
+                 (delivery.nExcerptRuns > 0 ? ", " + std::to_string(delivery.nExcerptRuns) + " over excerpts"
+                                            : std::string()) +
+                 "\n";
     }
     if (bAfter && delivery.bCeiling) {
         sText += "  Ceiling " + Number("%.1f", delivery.fCeilingDbtp) + " dBTP: " +
@@ -201,7 +204,8 @@ std::string CReport::FormatJson(const std::vector<SJobResult>& results)
                              ", \"reached\": " + (delivery.bReached ? "true" : "false") +
                              ", \"drive_db\": " + JsonNumber(delivery.fDriveDb) +
                              ", \"drive\": " + JsonString(delivery.sDrive) +
-                             ", \"chain_passes\": " + std::to_string(delivery.nChainRuns) + "}";
+                             ", \"chain_passes\": " + std::to_string(delivery.nChainRuns) +
+                             ", \"excerpt_passes\": " + std::to_string(delivery.nExcerptRuns) + "}";
                 if (delivery.bCeiling)
                     sJson += ", \"ceiling\": {\"dbtp\": " + JsonNumber(delivery.fCeilingDbtp) +
                              ", \"deepest_reduction_db\": " + JsonNumber(delivery.fCeilingReductionDb) + "}";

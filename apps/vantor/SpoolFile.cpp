@@ -59,9 +59,9 @@ void CSpoolFile::Write(const float* pfInterleaved, unsigned nFrames)
     mnFrames += nFrames;
 }
 
-void CSpoolFile::Rewind()
+void CSpoolFile::Seek(long long nFrame)
 {
-    mnReadFrames = 0;
+    mnReadFrames = nFrame < 0 ? 0 : (nFrame > mnFrames ? mnFrames : nFrame);
 }
 
 unsigned CSpoolFile::Read(float* pfInterleaved, unsigned nFrames)

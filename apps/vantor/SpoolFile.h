@@ -18,7 +18,9 @@ public:
     // Appends; throws a CToolError on a failed write (a full disk).
     void Write(const float* pfInterleaved, unsigned nFrames);
     // Starts reading from the first frame.
-    void Rewind();
+    void Rewind() { Seek(0); }
+    // Starts reading from frame nFrame.
+    void Seek(long long nFrame);
     // Up to nFrames frames from where reading stands; 0 at the end.
     unsigned Read(float* pfInterleaved, unsigned nFrames);
     long long GetFrames() const { return mnFrames; }

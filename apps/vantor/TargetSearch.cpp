@@ -5,21 +5,39 @@
 
 namespace {
 
-// Loudness per dB of drive assumed before two trials measure it, and the
-// range a measured slope is held to (a limiter flattens it, nothing makes
-// it steeper than the gain itself by much).
-constexpr double kFirstSlope = 1.0;
+// The range a measured slope is held to (a limiter flattens it, nothing
+// makes it steeper than the gain itself by much).
 constexpr double kFlattestSlope = 0.1;
 constexpr double kSteepestSlope = 1.5;
 
 } // namespace
 
-CTargetSearch::CTargetSearch(double fTargetLufs, double fLowestDb, double fHighestDb, double fStepDb)
+CTargetSearch::CTargetSearch(double fTargetLufs, double fLowestDb, double fHighestDb, double fStepDb,
+                             int nMostTrials)
     : mfTarget(fTargetLufs)
     , mfLowest(fLowestDb)
     , mfHighest(fHighestDb)
     , mfStep(fStepDb)
+    , mnMostTrials(nMostTrials)
 {
+}
+
+double CTargetSearch::GetSlope() const
+{
+    const STrial* pBest = Best();
+    const STrial* pOther = nullptr;
+    if (pBest == nullptr)
+        return mfFirstSlope;
+    for (const STrial& trial : mTrials) {
+        if (std::isfinite(trial.fLoudnessLufs) && trial.fOffsetDb != pBest->fOffsetDb &&
+            (pOther == nullptr ||
+             std::fabs(trial.fOffsetDb - pBest->fOffsetDb) < std::fabs(pOther->fOffsetDb - pBest->fOffsetDb)))
+            pOther = &trial;
+    }
+    if (pOther == nullptr)
+        return mfFirstSlope;
+    return std::clamp((pBest->fLoudnessLufs - pOther->fLoudnessLufs) / (pBest->fOffsetDb - pOther->fOffsetDb),
+                      kFlattestSlope, kSteepestSlope);
 }
 
 void CTargetSearch::Add(double fOffsetDb, double fLoudnessLufs)
@@ -72,8 +90,8 @@ bool CTargetSearch::Next(double& fOffsetDb) const
         return true;
     }
     const STrial* pBest = Best();
-    if (mbBroken || pBest == nullptr || static_cast<int>(mTrials.size()) >= kMostTrials ||
-        std::fabs(pBest->fLoudnessLufs - mfTarget) <= kAimLu)
+    if (mbBroken || pBest == nullptr || static_cast<int>(mTrials.size()) >= mnMostTrials ||
+        std::fabs(pBest->fLoudnessLufs - mfTarget) <= mfAim)
         return false;
 
     // The nearest trials under and over the target.
@@ -98,7 +116,7 @@ bool CTargetSearch::Next(double& fOffsetDb) const
     } else {
         // One side only: extrapolate from the trial nearest the target.
         const STrial* pFrom = pUnder != nullptr ? pUnder : pOver;
-        double fSlope = kFirstSlope;
+        double fSlope = mfFirstSlope;
         const STrial* pOther = nullptr;
         for (const STrial& trial : mTrials) {
             if (&trial != pFrom && std::isfinite(trial.fLoudnessLufs) && trial.fOffsetDb != pFrom->fOffsetDb &&

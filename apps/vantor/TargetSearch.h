@@ -13,12 +13,20 @@
 
 class CTargetSearch {
 public:
-    static constexpr double kAimLu = 0.1;
+    static constexpr double kAimLu = 0.1; // unless SetAim() says otherwise
     static constexpr double kToleranceLu = 0.3;
     static constexpr int kMostTrials = 8;
 
     // Offsets from fLowestDb to fHighestDb in steps of fStepDb (0 included).
-    CTargetSearch(double fTargetLufs, double fLowestDb, double fHighestDb, double fStepDb);
+    CTargetSearch(double fTargetLufs, double fLowestDb, double fHighestDb, double fStepDb,
+                  int nMostTrials = kMostTrials);
+    // The slope (LU per dB) to extrapolate with while one trial is all
+    // there is, as measured elsewhere (on excerpts).
+    void SetFirstSlope(double fSlope) { mfFirstSlope = fSlope; }
+    // Stops within this many LU of the target.
+    void SetAim(double fAimLu) { mfAim = fAimLu; }
+    // The slope between the two trials nearest the best one, 1 when unknown.
+    double GetSlope() const;
 
     // A trial: the drive offset and the output's integrated loudness (may
     // be -inf for silence, or NaN).
@@ -42,6 +50,9 @@ private:
 
     double mfTarget;
     double mfLowest, mfHighest, mfStep;
+    int mnMostTrials;
+    double mfFirstSlope = 1.0;
+    double mfAim = kAimLu;
     std::vector<STrial> mTrials;
     bool mbBroken = false; // a reading was NaN or +inf
 };

@@ -7,10 +7,11 @@
 namespace {
 
 // A four-times reading may fall short of the peak next to it by up to
-// 0.69 dB (a tone at 0.5 fs, its peak midway between two readings), and the
-// short interpolator's ripple adds about 0.3 dB either way: 0.85 (-1.4 dB)
-// misses no candidate.
-constexpr float kCandidateRatio = 0.85f;
+// 0.69 dB (a tone at 0.5 fs, its peak midway between two readings); with the
+// short interpolator's passband error the worst is 0.75 dB (near 0.4 fs).
+// Readings under 0.9 (-0.92 dB) of the largest cannot lead to it; the
+// largest reading itself may overstate its peak by 0.12 dB.
+constexpr float kCandidateRatio = 0.9f * 0.986f;
 
 // Zeroth-order modified Bessel function, for the Kaiser window.
 double BesselI0(double x)
@@ -60,7 +61,7 @@ using CShort = SInterpolator<CTruePeakMeter::kCoarsePhases, CTruePeakMeter::kCoa
 
 const CLong& Long()
 {
-    static const CLong interpolator(7.0);
+    static const CLong interpolator(6.0);
     return interpolator;
 }
 
@@ -173,7 +174,7 @@ float CTruePeakMeter::Measure(const std::vector<float>& history, unsigned nFrame
     float fLargest = fPeak;
     for (const float f : mCoarse)
         fLargest = std::max(fLargest, f);
-    const float fThreshold = kCandidateRatio * fLargest;
+    float fThreshold = kCandidateRatio * fLargest;
     for (long long j = 0; j < nCount; ++j) {
         const float f = mCoarse[static_cast<size_t>(j)];
         if (!(f >= fThreshold) || f == 0.0f)
@@ -182,6 +183,7 @@ float CTruePeakMeter::Measure(const std::vector<float>& history, unsigned nFrame
             (j + 1 < nCount && mCoarse[static_cast<size_t>(j + 1)] > f))
             continue;
         fPeak = std::max(fPeak, RefinePeak(history.data(), j, nFrames));
+        fThreshold = std::max(fThreshold, 0.9f * fPeak);
     }
     return fPeak;
 }
