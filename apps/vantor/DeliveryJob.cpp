@@ -319,7 +319,8 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
                 fStart = search.GetBestOffsetDb();
                 fSlope = search.GetSlope();
             }
-            CTargetSearch search(fTarget, fLowest, fHighest, 0.1, kMostWholeTrials);
+            CTargetSearch search(fTarget, fLowest, fHighest, 0.1,
+                                 excerpts.empty() ? CTargetSearch::kMostTrials : kMostWholeTrials);
             search.SetFirstSlope(fSlope);
             search.SetAim(kWholeAimLu);
             for (double fOffsetDb = fStart;; ) {

@@ -61,7 +61,7 @@ using CShort = SInterpolator<CTruePeakMeter::kCoarsePhases, CTruePeakMeter::kCoa
 
 const CLong& Long()
 {
-    static const CLong interpolator(6.0);
+    static const CLong interpolator(7.0);
     return interpolator;
 }
 
