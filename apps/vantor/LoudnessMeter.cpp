@@ -17,8 +17,11 @@ double Decibels(double fLinear)
 
 CLoudnessMeter::CLoudnessMeter(unsigned nChannels, double fSampleRate)
     : mnChannels(nChannels)
-    , mpState(ebur128_init(nChannels, static_cast<unsigned long>(fSampleRate), EBUR128_MODE_I | EBUR128_MODE_LRA))
+    , mpState(ebur128_init(nChannels, static_cast<unsigned long>(fSampleRate),
+                           EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_M | EBUR128_MODE_S))
     , mTruePeak(nChannels)
+    , mnStepFrames(std::max(1u, static_cast<unsigned>(std::lround(fSampleRate / 10.0))))
+    , mnFramesToStep(mnStepFrames)
 {
     if (mpState == nullptr)
         throw FailureError("the loudness meter could not start (out of memory?)");
@@ -31,7 +34,21 @@ CLoudnessMeter::~CLoudnessMeter()
 
 void CLoudnessMeter::Add(const float* pfInterleaved, unsigned nFrames)
 {
-    ebur128_add_frames_float(mpState, pfInterleaved, nFrames);
+    // In pieces that end where a 100 ms reading is due.
+    for (unsigned nDone = 0; nDone < nFrames;) {
+        const unsigned nPiece = std::min(nFrames - nDone, mnFramesToStep);
+        ebur128_add_frames_float(mpState, pfInterleaved + static_cast<size_t>(nDone) * mnChannels, nPiece);
+        nDone += nPiece;
+        mnFramesToStep -= nPiece;
+        if (mnFramesToStep == 0) {
+            mnFramesToStep = mnStepFrames;
+            double fMomentary, fShortTerm;
+            if (ebur128_loudness_momentary(mpState, &fMomentary) == EBUR128_SUCCESS && fMomentary > mfMaxMomentary)
+                mfMaxMomentary = fMomentary;
+            if (ebur128_loudness_shortterm(mpState, &fShortTerm) == EBUR128_SUCCESS && fShortTerm > mfMaxShortTerm)
+                mfMaxShortTerm = fShortTerm;
+        }
+    }
     mTruePeak.Add(pfInterleaved, nFrames);
     float fPeak = mfSamplePeak;
     for (unsigned i = 0; i < nFrames * mnChannels; ++i)
@@ -48,5 +65,8 @@ SLoudness CLoudnessMeter::GetResult() const
         result.fRangeLu = 0.0;
     result.fTruePeakDb = Decibels(mTruePeak.GetTruePeak());
     result.fSamplePeakDb = Decibels(mfSamplePeak);
+    // Below the absolute gate a window holds no loudness worth showing.
+    result.fMaxMomentaryLufs = mfMaxMomentary > -70.0 ? mfMaxMomentary : -HUGE_VAL;
+    result.fMaxShortTermLufs = mfMaxShortTerm > -70.0 ? mfMaxShortTerm : -HUGE_VAL;
     return result;
 }

@@ -8,8 +8,9 @@ namespace {
 
 std::string Number(const char* pszFormat, double f)
 {
+    // Silence: -inf, and so is a figure made from two of them (its PLR).
     if (!std::isfinite(f))
-        return f < 0 ? "-inf" : "inf";
+        return f > 0 ? "inf" : "-inf";
     char buffer[64];
     std::snprintf(buffer, sizeof(buffer), pszFormat, f);
     return buffer;
@@ -120,7 +121,10 @@ std::string JsonLoudness(const SLoudness& loudness)
     return "{\"integrated_lufs\": " + JsonNumber(loudness.fIntegratedLufs) +
            ", \"loudness_range_lu\": " + JsonNumber(loudness.fRangeLu) +
            ", \"true_peak_dbtp\": " + JsonNumber(loudness.fTruePeakDb) +
-           ", \"sample_peak_dbfs\": " + JsonNumber(loudness.fSamplePeakDb) + "}";
+           ", \"sample_peak_dbfs\": " + JsonNumber(loudness.fSamplePeakDb) +
+           ", \"max_momentary_lufs\": " + JsonNumber(loudness.fMaxMomentaryLufs) +
+           ", \"max_short_term_lufs\": " + JsonNumber(loudness.fMaxShortTermLufs) +
+           ", \"plr_db\": " + JsonNumber(loudness.fTruePeakDb - loudness.fIntegratedLufs) + "}";
 }
 
 } // namespace
@@ -142,6 +146,11 @@ std::string CReport::FormatText(const SJobResult& result)
     sText += Row("Loudness range", "LU", result.before.fRangeLu, result.after.fRangeLu, bAfter);
     sText += Row("True peak", "dBTP", result.before.fTruePeakDb, result.after.fTruePeakDb, bAfter);
     sText += Row("Sample peak", "dBFS", result.before.fSamplePeakDb, result.after.fSamplePeakDb, bAfter);
+    sText += Row("Max momentary", "LUFS", result.before.fMaxMomentaryLufs, result.after.fMaxMomentaryLufs, bAfter);
+    sText += Row("Max short-term", "LUFS", result.before.fMaxShortTermLufs, result.after.fMaxShortTermLufs, bAfter);
+    // Peak to loudness ratio: true peak over integrated loudness.
+    sText += Row("PLR", "dB", result.before.fTruePeakDb - result.before.fIntegratedLufs,
+                 result.after.fTruePeakDb - result.after.fIntegratedLufs, bAfter);
     const SDeliveryReport& delivery = result.delivery;
     if (bAfter && delivery.bTarget) {
         sText += "  Target " + Number("%.1f", delivery.fTargetLufs) + " LUFS: " +

@@ -285,4 +285,33 @@ TEST(Delivery, SilenceStaysSilentAndDitherIsOnlyWhereItIsNeeded)
               1);
 }
 
+TEST(Analysis, LoudestMomentsAndPeakToLoudnessRatio)
+{
+    CTestFolder folder;
+    // Quiet, a loud second, quiet again: the momentary and short-term
+    // maxima see the burst, the integrated loudness much less of it.
+    const SAudio burst = Track(10.0, 2, [](double t, int c) {
+        const double fLevel = t > 4.0 && t < 5.0 ? 0.5 : 0.02;
+        return fLevel * std::sin(2.0 * M_PI * (500.0 + 300.0 * c) * t);
+    });
+    ASSERT_TRUE(WriteAudio(folder.Path("burst.wav"), burst));
+    SToolRun run = RunTool(folder.Root(), {"master", "--analyze", "--report", "json", folder.Path("burst.wav")});
+    ASSERT_EQ(run.nExitCode, 0) << run.sErr;
+    const double fMomentary = reference::MaxWindow48k(burst.samples, 2, 4);
+    const double fShortTerm = reference::MaxWindow48k(burst.samples, 2, 30);
+    EXPECT_NEAR(JsonNumber(run.sOut, "before", "max_momentary_lufs"), fMomentary, 0.1);
+    EXPECT_NEAR(JsonNumber(run.sOut, "before", "max_short_term_lufs"), fShortTerm, 0.1);
+    EXPECT_NEAR(fMomentary - fShortTerm, 10.0 * std::log10(3.0), 0.3); // one second of three
+    const double fPlr = reference::PeakDb(burst.samples, 2, 3.0) - reference::Loudness48k(burst.samples, 2);
+    EXPECT_NEAR(JsonNumber(run.sOut, "before", "plr_db"), fPlr, 0.1);
+
+    // Silence: -inf in the text, null in JSON.
+    ASSERT_TRUE(WriteAudio(folder.Path("silence.wav"), Track(2.0, 2, [](double, int) { return 0.0; })));
+    run = RunTool(folder.Root(), {"master", "--analyze", folder.Path("silence.wav")});
+    EXPECT_NE(run.sOut.find("Max momentary           -inf"), std::string::npos) << run.sOut;
+    EXPECT_NE(run.sOut.find("PLR                     -inf"), std::string::npos) << run.sOut;
+    run = RunTool(folder.Root(), {"master", "--analyze", "--report", "json", folder.Path("silence.wav")});
+    EXPECT_NE(run.sOut.find("\"max_short_term_lufs\": null, \"plr_db\": null"), std::string::npos) << run.sOut;
+}
+
 } // namespace

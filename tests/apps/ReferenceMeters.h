@@ -83,8 +83,9 @@ inline double PeakDb(const std::vector<float>& audio, int nChannels, double fSki
     return 20.0 * std::log10(fPeak);
 }
 
-// Integrated loudness (LUFS) of interleaved 48 kHz audio; -inf for silence.
-inline double Loudness48k(const std::vector<float>& audio, int nChannels)
+// The K-weighted energy of each 100 ms step of interleaved 48 kHz audio,
+// summed over the channels.
+inline std::vector<double> StepEnergies48k(const std::vector<float>& audio, int nChannels)
 {
     // BS.1770-4 Table 1 (the shelving pre-filter) and Table 2 (the RLB
     // high-pass), both at 48 kHz.
@@ -111,6 +112,35 @@ inline double Loudness48k(const std::vector<float>& audio, int nChannels)
             stepEnergy[static_cast<size_t>(i / kStep)] += z * z;
         }
     }
+    return stepEnergy;
+}
+
+inline double Lufs(double fMeanSquare)
+{
+    return fMeanSquare > 0.0 ? -0.691 + 10.0 * std::log10(fMeanSquare) : -HUGE_VAL;
+}
+
+// The loudest window of nSteps x 100 ms, every 100 ms: 4 for momentary,
+// 30 for short-term loudness.
+inline double MaxWindow48k(const std::vector<float>& audio, int nChannels, int nSteps)
+{
+    const std::vector<double> steps = StepEnergies48k(audio, nChannels);
+    double fLargest = 0.0;
+    for (size_t s = 0; s + nSteps <= steps.size(); ++s) {
+        double fSum = 0.0;
+        for (size_t k = s; k < s + nSteps; ++k)
+            fSum += steps[k];
+        fLargest = std::max(fLargest, fSum / (nSteps * 4800.0));
+    }
+    return Lufs(fLargest);
+}
+
+// Integrated loudness (LUFS) of interleaved 48 kHz audio; -inf for silence.
+inline double Loudness48k(const std::vector<float>& audio, int nChannels)
+{
+    const std::vector<double> stepEnergy = StepEnergies48k(audio, nChannels);
+    constexpr long long kStep = 4800;
+    const long long nSteps = static_cast<long long>(stepEnergy.size());
     // 400 ms blocks overlapping by 75 %: four steps each.
     std::vector<double> blocks;
     for (long long s = 0; s + 4 <= nSteps; ++s) {
@@ -119,7 +149,6 @@ inline double Loudness48k(const std::vector<float>& audio, int nChannels)
             fSum += stepEnergy[static_cast<size_t>(k)];
         blocks.push_back(fSum / (4.0 * kStep));
     }
-    auto Lufs = [](double z) { return -0.691 + 10.0 * std::log10(z); };
     auto GatedMean = [&](double fGate) {
         double fSum = 0.0;
         int nCount = 0;
