@@ -92,4 +92,62 @@ TEST(Quantiser, DitherIsTriangularOfOneStepAndRepeatable)
     EXPECT_EQ(out, again);
 }
 
+// Power of the quantisation error in a band, from a Hann-windowed DFT.
+double BandPower(const std::vector<double>& error, double fRate, double fLowHz, double fHighHz)
+{
+    const size_t n = error.size();
+    double fPower = 0.0;
+    for (size_t k = static_cast<size_t>(fLowHz / fRate * n); k < static_cast<size_t>(fHighHz / fRate * n); ++k) {
+        double fRe = 0.0, fIm = 0.0;
+        for (size_t i = 0; i < n; ++i) {
+            const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / n);
+            fRe += w * error[i] * std::cos(2.0 * M_PI * k * i / n);
+            fIm -= w * error[i] * std::sin(2.0 * M_PI * k * i / n);
+        }
+        fPower += fRe * fRe + fIm * fIm;
+    }
+    return fPower;
+}
+
+TEST(Quantiser, ShapedDitherMovesTheNoiseUpAndLeavesExactBlocksAlone)
+{
+    // A tone at -60 dBFS in mono, quantised to 16 bits both ways.
+    constexpr size_t kCount = 4096;
+    std::vector<float> in(kCount);
+    for (size_t i = 0; i < kCount; ++i)
+        in[i] = static_cast<float>(0.001 * std::sin(2.0 * M_PI * 1000.0 * i / 44100.0));
+    auto Error = [&](EDither eDither) {
+        CSampleQuantiser quantiser;
+        quantiser.Setup(16, eDither, 1);
+        std::vector<int> out(kCount);
+        quantiser.Convert(in.data(), out.data(), kCount);
+        std::vector<double> error(kCount);
+        for (size_t i = 0; i < kCount; ++i)
+            error[i] = (out[i] >> 16) - in[i] * 32768.0;
+        return error;
+    };
+    const std::vector<double> flat = Error(EDither::Tpdf), shaped = Error(EDither::Shaped);
+    const double fLowDb = 10.0 * std::log10(BandPower(shaped, 44100.0, 50.0, 4000.0) /
+                                            BandPower(flat, 44100.0, 50.0, 4000.0));
+    const double fHighDb = 10.0 * std::log10(BandPower(shaped, 44100.0, 16000.0, 22000.0) /
+                                             BandPower(flat, 44100.0, 16000.0, 22000.0));
+    EXPECT_LT(fLowDb, -8.0);
+    EXPECT_GT(fHighDb, 6.0);
+    // The shaping keeps the signal: the error stays bounded.
+    for (const double e : shaped)
+        ASSERT_LT(std::fabs(e), 40.0);
+
+    // Exact 16-bit values and digital silence get no dither of any kind.
+    std::vector<float> exact(kCount, 0.0f);
+    for (size_t i = 0; i < kCount / 2; ++i)
+        exact[i] = static_cast<float>((static_cast<int>(i % 200) - 100) / 32768.0);
+    CSampleQuantiser quantiser;
+    quantiser.Setup(16, EDither::Shaped, 1);
+    std::vector<int> out(kCount);
+    quantiser.Convert(exact.data(), out.data(), kCount);
+    for (size_t i = 0; i < kCount; ++i)
+        ASSERT_EQ(out[i] >> 16, std::lround(exact[i] * 32768.0)) << i;
+    EXPECT_EQ(quantiser.GetDitheredSamples(), 0);
+}
+
 } // namespace
