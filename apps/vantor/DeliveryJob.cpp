@@ -1,9 +1,9 @@
 #include "DeliveryJob.h"
 
 #include "AnalysisWorker.h"
-#include "BlockWorker.h"
 #include "ChainRunner.h"
 #include "DeliveryLimiter.h"
+#include "DeliveryTrial.h"
 #include "DriveGain.h"
 #include "LoudestPassage.h"
 #include "SpoolFile.h"
@@ -28,78 +28,6 @@ std::string Lufs(double f)
     std::snprintf(buffer, sizeof(buffer), "%.1f", f);
     return buffer;
 }
-
-// One run of the chain: its output after the ceiling (what the file will
-// hold) parked on disk, and its integrated loudness.
-class CTrial {
-public:
-    CTrial(unsigned nChannels, double fSampleRate, double fOffsetDb, bool bCeiling, double fCeilingDbtp)
-        : mnChannels(nChannels)
-        , mfOffsetDb(fOffsetDb)
-        , mSpool(nChannels)
-        , mpState(ebur128_init(nChannels, static_cast<unsigned long>(fSampleRate), EBUR128_MODE_I))
-        , mOut(static_cast<size_t>(kBlockFrames) * nChannels)
-    {
-        if (mpState == nullptr)
-            throw FailureError("the loudness meter could not start (out of memory?)");
-        if (bCeiling)
-            mpCeiling = std::make_unique<CDeliveryLimiter>(nChannels, fSampleRate, fCeilingDbtp);
-        mpWorker = std::make_unique<CBlockWorker>([this](const std::vector<float>& block) {
-            Consume(block.data(), static_cast<unsigned>(block.size() / mnChannels));
-        });
-    }
-    ~CTrial()
-    {
-        mpWorker.reset();
-        ebur128_destroy(&mpState);
-    }
-    CTrial(const CTrial&) = delete;
-    CTrial& operator=(const CTrial&) = delete;
-
-    // Called by the chain's thread; the work runs on the trial's own.
-    void Add(const float* pfChain, unsigned nFrames)
-    {
-        if (nFrames > 0)
-            mpWorker->Add(std::vector<float>(pfChain, pfChain + static_cast<size_t>(nFrames) * mnChannels));
-    }
-    void Finish()
-    {
-        mpWorker->Finish();
-        if (mpCeiling)
-            Keep(mOut.data(), mpCeiling->Flush(mOut.data()));
-        if (ebur128_loudness_global(mpState, &mfLoudness) != EBUR128_SUCCESS)
-            mfLoudness = -std::numeric_limits<double>::infinity();
-    }
-    double GetLoudness() const { return mfLoudness; }
-    double GetOffsetDb() const { return mfOffsetDb; }
-    double GetCeilingReductionDb() const { return mpCeiling ? mpCeiling->GetDeepestReductionDb() : 0.0; }
-    CSpoolFile& GetSpool() { return mSpool; }
-
-private:
-    void Consume(const float* pfChain, unsigned nFrames)
-    {
-        if (mpCeiling) {
-            const unsigned nOut = mpCeiling->Process(pfChain, nFrames, mOut.data());
-            Keep(mOut.data(), nOut);
-        } else {
-            Keep(pfChain, nFrames);
-        }
-    }
-    void Keep(const float* pf, unsigned nFrames)
-    {
-        mSpool.Write(pf, nFrames);
-        ebur128_add_frames_float(mpState, pf, nFrames);
-    }
-
-    unsigned mnChannels;
-    double mfOffsetDb;
-    CSpoolFile mSpool;
-    ebur128_state* mpState;
-    std::unique_ptr<CDeliveryLimiter> mpCeiling;
-    std::vector<float> mOut;
-    double mfLoudness = -std::numeric_limits<double>::infinity();
-    std::unique_ptr<CBlockWorker> mpWorker; // last: stops before the rest goes
-};
 
 // Where the search tries its drives before a whole pass: kExcerpts
 // stretches of kMeasuredSeconds spread evenly over the file, each run
@@ -223,7 +151,7 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
         pInput = std::make_unique<CSpoolFile>(nChannels);
     }
     auto MakeTrial = [&](double fOffsetDb) {
-        return std::make_unique<CTrial>(nChannels, fRate, fOffsetDb, mRequest.bCeiling, mRequest.fCeilingDbtp);
+        return std::make_unique<CDeliveryTrial>(nChannels, fRate, fOffsetDb, mRequest.bCeiling, mRequest.fCeilingDbtp);
     };
 
     // The pass that reads the input: the settings as given.
@@ -232,7 +160,7 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
     if (mRequest.bMeasure)
         pPassage = std::make_unique<CLoudestPassage>(nChannels, fRate);
     // Without a target the one pass through the chain is the one written.
-    std::unique_ptr<CTrial> pBest;
+    std::unique_ptr<CDeliveryTrial> pBest;
     {
         std::unique_ptr<CChainRunner> pRunner;
         if (!mRequest.bTarget) {
@@ -270,7 +198,7 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
         std::vector<float> output(input.size());
         // One whole pass through the chain with a drive.
         auto WholeTrial = [&](double fOffsetDb) {
-            std::unique_ptr<CTrial> pTrial = MakeTrial(fOffsetDb);
+            std::unique_ptr<CDeliveryTrial> pTrial = MakeTrial(fOffsetDb);
             CChainRunner runner(mEngine, mSettings, nChannels, fRate, mRequest.bDualMono,
                                 pDrive->GetOverrides(fOffsetDb));
             pInput->Rewind();
@@ -281,7 +209,7 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
             ++delivery.nChainRuns;
             return pTrial;
         };
-        auto Keep = [&](std::unique_ptr<CTrial> pTrial) {
+        auto Keep = [&](std::unique_ptr<CDeliveryTrial> pTrial) {
             if (!pBest || (std::isfinite(pTrial->GetLoudness()) &&
                            (!std::isfinite(pBest->GetLoudness()) ||
                             std::fabs(pTrial->GetLoudness() - fTarget) < std::fabs(pBest->GetLoudness() - fTarget))))
@@ -324,7 +252,7 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
             search.SetFirstSlope(fSlope);
             search.SetAim(kWholeAimLu);
             for (double fOffsetDb = fStart;; ) {
-                std::unique_ptr<CTrial> pTrial = WholeTrial(fOffsetDb);
+                std::unique_ptr<CDeliveryTrial> pTrial = WholeTrial(fOffsetDb);
                 search.Add(fOffsetDb, pTrial->GetLoudness());
                 Keep(std::move(pTrial));
                 if (!search.Next(fOffsetDb))
@@ -356,23 +284,31 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
         result.gainReduction = probe.Measure(*pPassage);
     }
 
+    WriteFile(*pBest, mRequest, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(), result);
+    result.bMeasured = mRequest.bMeasure;
+}
+
+void CDeliveryJob::WriteFile(CDeliveryTrial& trial, const SJobRequest& request, const SOutputFormat& format,
+                             unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result)
+{
     // The file, measured as written. Where what was written still passes
     // the ceiling (dither, a lossy encoder), the ceiling runs again on the
     // parked output, lower by the excess.
-    delivery.fCeilingReductionDb = pBest->GetCeilingReductionDb();
-    double fCeilingDbtp = mRequest.fCeilingDbtp;
+    SDeliveryReport& delivery = result.delivery;
+    delivery.fCeilingReductionDb = trial.GetCeilingReductionDb();
+    double fCeilingDbtp = request.fCeilingDbtp;
     for (int nPass = 1;; ++nPass) {
         CAudioWriter writer;
-        writer.Open(mRequest.sOutput, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(),
-                    mRequest.eDither);
-        CAnalysisWorker after(nChannels, fRate);
+        writer.Open(request.sOutput, format, nChannels, nSampleRate, metadata,
+                    request.eDither);
+        CAnalysisWorker after(nChannels, static_cast<double>(nSampleRate));
         writer.SetWrittenSink([&after, nChannels](const float* pf, unsigned n) {
             after.Add(std::vector<float>(pf, pf + static_cast<size_t>(n) * nChannels));
         });
         std::unique_ptr<CDeliveryLimiter> pCeiling;
         if (nPass > 1)
-            pCeiling = std::make_unique<CDeliveryLimiter>(nChannels, fRate, fCeilingDbtp);
-        CSpoolFile& spool = pBest->GetSpool();
+            pCeiling = std::make_unique<CDeliveryLimiter>(nChannels, static_cast<double>(nSampleRate), fCeilingDbtp);
+        CSpoolFile& spool = trial.GetSpool();
         spool.Rewind();
         std::vector<float> chain(static_cast<size_t>(kBlockFrames) * nChannels);
         std::vector<float> limited(chain.size());
@@ -393,8 +329,8 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
         after.Finish();
         result.after = after.GetResult();
         result.nDitheredSamples = writer.GetDitheredSamples();
-        const double fExcessDb = result.after.fTruePeakDb - mRequest.fCeilingDbtp;
-        if (mRequest.bCeiling && fExcessDb > 0.0) {
+        const double fExcessDb = result.after.fTruePeakDb - request.fCeilingDbtp;
+        if (request.bCeiling && fExcessDb > 0.0) {
             if (writer.CanRetry() && nPass < kMostCeilingPasses) {
                 fCeilingDbtp -= fExcessDb + kRetryMarginDb;
                 continue;
@@ -403,11 +339,10 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
                                       " dBTP) passes the ceiling");
             result.nExitCode = kExitWarnings;
         }
-        writer.Publish(mRequest.bReplace);
+        writer.Publish(request.bReplace);
         if (writer.GetClippedSamples() > 0)
             result.notes.push_back(std::to_string(writer.GetClippedSamples()) +
                                    " samples were beyond full scale and clipped in the output");
         break;
     }
-    result.bMeasured = mRequest.bMeasure;
 }

@@ -11,6 +11,7 @@
 
 #include "AudioReader.h"
 #include "AudioWriter.h"
+#include "DeliveryTrial.h"
 #include "MasteringJob.h"
 #include "ProcessSettings.h"
 #include "VantorEngine.h"
@@ -23,6 +24,12 @@ public:
                  std::function<void(long long)> progress);
 
     void Run(CAudioReader& reader, const SOutputFormat& format, SJobResult& result);
+
+    // Writes a run to the request's output, measured as written (the
+    // "after" figures), the ceiling run again lower where what was written
+    // still passes it.
+    static void WriteFile(CDeliveryTrial& trial, const SJobRequest& request, const SOutputFormat& format,
+                          unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result);
 
     // Ceiling passes at most, and how far under the excess a retry aims.
     static constexpr int kMostCeilingPasses = 3;

@@ -39,6 +39,9 @@ existing output.
                         out of the drives' reach writes the closest and
                         ends with status 3; a silent input is left as it
                         is (status 3)
+      --album           with --target: one drive for every file, found on
+                        the files' loudness taken together, so the album
+                        meets the target and keeps its balance
       --ceiling=DBTP    keep the written file's true peak at or under this
                         (-20..0; -1 with --target): a look-ahead limiter
                         after the chain that changes no sample where the

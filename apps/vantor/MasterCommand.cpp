@@ -2,6 +2,7 @@
 // CMasteringJob per input, -j at a time, and prints the reports.
 #include "Commands.h"
 
+#include "AlbumJob.h"
 #include "CommandLine.h"
 #include "HelpText.h"
 #include "MasteringJob.h"
@@ -38,6 +39,7 @@ struct SMasterOptions {
     double fTargetLufs = 0.0;
     bool bCeiling = false;
     double fCeilingDbtp = kDefaultCeilingDbtp;
+    bool bAlbum = false;
 };
 
 // A number in a range for an option; throws a usage error.
@@ -99,6 +101,7 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
                                     {"target", 0, true},
                                     {"ceiling", 0, true},
                                     {"mono", 0, true},
+                                    {"album", 0, false},
                                     {"report", 0, true},
                                     {"analyze", 0, false},
                                     {"jobs", 'j', true},
@@ -146,6 +149,8 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
         } else if (item.sName == "ceiling") {
             options.bCeiling = true;
             options.fCeilingDbtp = ParseLevel("--ceiling", item.sValue, -20.0, 0.0);
+        } else if (item.sName == "album") {
+            options.bAlbum = true;
         } else if (item.sName == "mono") {
             if (item.sValue != "dual" && item.sValue != "native")
                 throw UsageError("--mono must be dual or native, not '" + item.sValue + "'");
@@ -190,6 +195,8 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
         throw UsageError("no input files; see 'vantor master --help'");
     if (options.bAnalyze && (options.bTarget || options.bCeiling))
         throw UsageError("--analyze writes nothing; --target and --ceiling apply to written files");
+    if (options.bAlbum && !options.bTarget)
+        throw UsageError("--album needs --target: it gives every file one gain for the album's loudness");
     // A target always comes with a ceiling.
     options.bCeiling = options.bCeiling || options.bTarget;
     return options;
@@ -259,41 +266,56 @@ int RunMaster(const std::vector<std::string>& words)
     std::vector<SJobResult> results(options.inputs.size());
     std::mutex printMutex;
     std::atomic<size_t> nNext{0};
+    auto Request = [&](size_t i) {
+        SJobRequest request;
+        request.sInput = options.inputs[i];
+        request.sOutput = options.bAnalyze ? std::string() : options.outputs[i];
+        request.bAnalyzeOnly = options.bAnalyze;
+        request.bMeasure = !options.bQuiet;
+        request.bReplace = options.bForce;
+        request.eDither = options.eDither;
+        request.eBits = options.eBits;
+        request.bDualMono = options.bDualMono;
+        request.bTarget = options.bTarget;
+        request.fTargetLufs = options.fTargetLufs;
+        request.bCeiling = options.bCeiling;
+        request.fCeilingDbtp = options.fCeilingDbtp;
+        return request;
+    };
+    auto Print = [&](const SJobResult& result) {
+        std::lock_guard<std::mutex> lock(printMutex);
+        progress.Clear();
+        for (const std::string& sWarning : result.warnings)
+            std::fprintf(stderr, "vantor: warning: %s\n", sWarning.c_str());
+        if (!result.sError.empty())
+            std::fprintf(stderr, "vantor: %s\n", result.sError.c_str());
+        else if (!options.bQuiet && !options.bJson)
+            std::fputs(CReport::FormatText(result).c_str(), pReportStream);
+        std::fflush(pReportStream);
+    };
     auto Worker = [&]() {
         for (size_t i = nNext++; i < options.inputs.size(); i = nNext++) {
-            SJobRequest request;
-            request.sInput = options.inputs[i];
-            request.sOutput = options.bAnalyze ? std::string() : options.outputs[i];
-            request.bAnalyzeOnly = options.bAnalyze;
-            request.bMeasure = !options.bQuiet;
-            request.bReplace = options.bForce;
-            request.eDither = options.eDither;
-            request.eBits = options.eBits;
-            request.bDualMono = options.bDualMono;
-            request.bTarget = options.bTarget;
-            request.fTargetLufs = options.fTargetLufs;
-            request.bCeiling = options.bCeiling;
-            request.fCeilingDbtp = options.fCeilingDbtp;
-            CMasteringJob job(engine, settings, request, progress);
+            CMasteringJob job(engine, settings, Request(i), progress);
             results[i] = job.Run();
-            std::lock_guard<std::mutex> lock(printMutex);
-            progress.Clear();
-            for (const std::string& sWarning : results[i].warnings)
-                std::fprintf(stderr, "vantor: warning: %s\n", sWarning.c_str());
-            if (!results[i].sError.empty())
-                std::fprintf(stderr, "vantor: %s\n", results[i].sError.c_str());
-            else if (!options.bQuiet && !options.bJson)
-                std::fputs(CReport::FormatText(results[i]).c_str(), pReportStream);
-            std::fflush(pReportStream);
+            Print(results[i]);
         }
     };
-    const size_t nThreads = std::min<size_t>(static_cast<size_t>(options.nJobs), options.inputs.size());
-    std::vector<std::thread> threads;
-    for (size_t i = 1; i < nThreads; ++i)
-        threads.emplace_back(Worker);
-    Worker();
-    for (std::thread& thread : threads)
-        thread.join();
+    if (options.bAlbum) {
+        std::vector<SJobRequest> requests;
+        for (size_t i = 0; i < options.inputs.size(); ++i)
+            requests.push_back(Request(i));
+        results = CAlbumJob(engine, settings, requests, progress).Run();
+        for (const SJobResult& result : results)
+            Print(result);
+    } else {
+        const size_t nThreads = std::min<size_t>(static_cast<size_t>(options.nJobs), options.inputs.size());
+        std::vector<std::thread> threads;
+        for (size_t i = 1; i < nThreads; ++i)
+            threads.emplace_back(Worker);
+        Worker();
+        for (std::thread& thread : threads)
+            thread.join();
+    }
     progress.Clear();
 
     if (options.bJson && !options.bQuiet)

@@ -37,6 +37,8 @@ struct SJobRequest {
 struct SDeliveryReport {
     bool bTarget = false;
     double fTargetLufs = 0.0;
+    bool bAlbum = false;       // the target met by the album as a whole
+    double fAlbumLufs = 0.0;   // the album's loudness with the drive chosen
     bool bReached = false;
     double fDriveDb = 0.0;     // the offset chosen, spread over the drives
     std::string sDrive;        // which parameters it moved, from what to what

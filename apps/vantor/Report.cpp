@@ -153,10 +153,12 @@ std::string CReport::FormatText(const SJobResult& result)
                  result.after.fTruePeakDb - result.after.fIntegratedLufs, bAfter);
     const SDeliveryReport& delivery = result.delivery;
     if (bAfter && delivery.bTarget) {
-        sText += "  Target " + Number("%.1f", delivery.fTargetLufs) + " LUFS: " +
+        sText += std::string(delivery.bAlbum ? "  Album target " : "  Target ") + Number("%.1f", delivery.fTargetLufs) +
+                 " LUFS" + (delivery.bAlbum ? " (the album " + Number("%.1f", delivery.fAlbumLufs) + " LUFS)" : "") +
+                 ": " +
                  (delivery.bReached ? std::string("reached") : std::string("not reached")) + ", drive " + Number("%+.1f", delivery.fDriveDb) +
                  " dB (" + delivery.sDrive + "); the chain ran " + std::to_string(delivery.nChainRuns) +
-                 (delivery.nChainRuns == 1 ? " time" : " times") + " over the whole file" +
+                 (delivery.nChainRuns == 1 ? " time" : " times") + (delivery.bAlbum ? " over the album" : " over the whole file") +
                  (delivery.nExcerptRuns > 0 ? ", " + std::to_string(delivery.nExcerptRuns) + " over excerpts"
                                             : std::string()) +
                  "\n";
@@ -214,7 +216,10 @@ std::string CReport::FormatJson(const std::vector<SJobResult>& results)
                              ", \"drive_db\": " + JsonNumber(delivery.fDriveDb) +
                              ", \"drive\": " + JsonString(delivery.sDrive) +
                              ", \"chain_passes\": " + std::to_string(delivery.nChainRuns) +
-                             ", \"excerpt_passes\": " + std::to_string(delivery.nExcerptRuns) + "}";
+                             ", \"excerpt_passes\": " + std::to_string(delivery.nExcerptRuns) +
+                             (delivery.bAlbum ? ", \"album\": true, \"album_lufs\": " + JsonNumber(delivery.fAlbumLufs)
+                                              : std::string(", \"album\": false")) +
+                             "}";
                 if (delivery.bCeiling)
                     sJson += ", \"ceiling\": {\"dbtp\": " + JsonNumber(delivery.fCeilingDbtp) +
                              ", \"deepest_reduction_db\": " + JsonNumber(delivery.fCeilingReductionDb) + "}";

@@ -285,6 +285,37 @@ TEST(Delivery, SilenceStaysSilentAndDitherIsOnlyWhereItIsNeeded)
               1);
 }
 
+TEST(Delivery, AnAlbumMeetsTheTargetAsAWholeAndKeepsItsBalance)
+{
+    CTestFolder folder;
+    ASSERT_EQ(::mkdir(folder.Path("out").c_str(), 0755), 0);
+    // One song and an interlude 8 dB quieter.
+    const SAudio song = FiveTracks().front().second;
+    SAudio interlude = song;
+    for (float& f : interlude.samples)
+        f *= static_cast<float>(std::pow(10.0, -8.0 / 20.0));
+    ASSERT_TRUE(WriteAudio(folder.Path("song.wav"), song));
+    ASSERT_TRUE(WriteAudio(folder.Path("interlude.wav"), interlude));
+    const SToolRun run = RunTool(folder.Root(), {"master", "--album", "--target", "-16", "--report", "json", "-d",
+                                                 folder.Path("out"), folder.Path("song.wav"),
+                                                 folder.Path("interlude.wav")});
+    ASSERT_EQ(run.nExitCode, 0) << run.sErr;
+    const SAudio songOut = ReadAudio(folder.Path("out/song.wav"));
+    const SAudio interludeOut = ReadAudio(folder.Path("out/interlude.wav"));
+    std::vector<float> both = songOut.samples;
+    both.insert(both.end(), interludeOut.samples.begin(), interludeOut.samples.end());
+    EXPECT_NEAR(reference::Loudness48k(both, 2), -16.0, 0.3);
+    const double fBalance =
+        reference::Loudness48k(songOut.samples, 2) - reference::Loudness48k(interludeOut.samples, 2);
+    EXPECT_GT(fBalance, 4.0);
+    EXPECT_LE(fBalance, 8.5);
+    EXPECT_NE(run.sOut.find("\"album\": true"), std::string::npos);
+
+    EXPECT_EQ(RunTool(folder.Root(), {"master", "--album", "-d", folder.Path("out"), folder.Path("song.wav")})
+                  .nExitCode,
+              1);
+}
+
 TEST(Analysis, LoudestMomentsAndPeakToLoudnessRatio)
 {
     CTestFolder folder;
