@@ -18,7 +18,7 @@ double Decibels(double fLinear)
 CLoudnessMeter::CLoudnessMeter(unsigned nChannels, double fSampleRate)
     : mnChannels(nChannels)
     , mpState(ebur128_init(nChannels, static_cast<unsigned long>(fSampleRate),
-                           EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_M | EBUR128_MODE_S))
+                           EBUR128_MODE_I | EBUR128_MODE_LRA))
     , mTruePeak(nChannels)
     , mnStepFrames(std::max(1u, static_cast<unsigned>(std::lround(fSampleRate / 10.0))))
     , mnFramesToStep(mnStepFrames)
@@ -42,11 +42,21 @@ void CLoudnessMeter::Add(const float* pfInterleaved, unsigned nFrames)
         mnFramesToStep -= nPiece;
         if (mnFramesToStep == 0) {
             mnFramesToStep = mnStepFrames;
-            double fMomentary, fShortTerm;
-            if (ebur128_loudness_momentary(mpState, &fMomentary) == EBUR128_SUCCESS && fMomentary > mfMaxMomentary)
-                mfMaxMomentary = fMomentary;
-            if (ebur128_loudness_shortterm(mpState, &fShortTerm) == EBUR128_SUCCESS && fShortTerm > mfMaxShortTerm)
-                mfMaxShortTerm = fShortTerm;
+            double fStep = -HUGE_VAL;
+            if (ebur128_loudness_window(mpState, 100, &fStep) != EBUR128_SUCCESS || !std::isfinite(fStep))
+                fStep = -HUGE_VAL;
+            mnStep = (mnStep + 1) % 30;
+            mfSteps[mnStep] = std::isfinite(fStep) ? std::pow(10.0, (fStep + 0.691) / 10.0) : 0.0;
+            // Windows before the start hold silence, as libebur128's do.
+            double fMomentary = 0.0, fShortTerm = 0.0;
+            for (unsigned k = 0; k < 30; ++k) {
+                fShortTerm += mfSteps[k];
+                if (k < 4)
+                    fMomentary += mfSteps[(mnStep + 30 - k) % 30];
+            }
+            auto Lufs = [](double fEnergy) { return fEnergy > 0.0 ? -0.691 + 10.0 * std::log10(fEnergy) : -HUGE_VAL; };
+            mfMaxMomentary = std::max(mfMaxMomentary, Lufs(fMomentary / 4.0));
+            mfMaxShortTerm = std::max(mfMaxShortTerm, Lufs(fShortTerm / 30.0));
         }
     }
     mTruePeak.Add(pfInterleaved, nFrames);

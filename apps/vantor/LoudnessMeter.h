@@ -1,7 +1,9 @@
 // The loudness figures of the report for one signal: integrated loudness
 // (LUFS), loudness range (LU) and the loudest momentary (400 ms) and
-// short-term (3 s) loudness from libebur128, read every 100 ms; true peak
-// (dBTP) and sample peak (dBFS).
+// short-term (3 s) loudness from libebur128, read every 100 ms (from the
+// energies of the 100 ms steps: asking libebur128 for a 3 s window ten times
+// a second would sum the whole window each time); true peak (dBTP) and
+// sample peak (dBFS).
 #pragma once
 
 #include "TruePeakMeter.h"
@@ -39,4 +41,7 @@ private:
     unsigned mnFramesToStep;      // until the next reading
     double mfMaxMomentary = -HUGE_VAL;
     double mfMaxShortTerm = -HUGE_VAL;
+    // Mean-square K-weighted energy of the last 30 steps, newest at mnStep.
+    double mfSteps[30] = {};
+    unsigned mnStep = 0;
 };
