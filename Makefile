@@ -79,11 +79,11 @@ $(FUZZ_DIR)/state-fuzz: $(STATE_FUZZ_SOURCES) $(wildcard processor/*.h dsp/*.h p
 	clang++ $(FUZZ_FLAGS) -fno-sanitize=vptr -ffp-contract=off $(STATE_FUZZ_SOURCES) -o $@ -ldl -lpthread
 
 # The command-line tool's audio reader.
-AUDIO_FUZZ_SOURCES = tests/fuzz/AudioFuzz.cpp apps/vantor/AudioReader.cpp apps/vantor/InputStream.cpp
+AUDIO_FUZZ_SOURCES = tests/fuzz/AudioFuzz.cpp apps/vantor/AudioReader.cpp apps/vantor/InputStream.cpp apps/vantor/TagCopy.cpp
 
-$(FUZZ_DIR)/audio-fuzz: $(AUDIO_FUZZ_SOURCES) apps/vantor/AudioReader.h apps/vantor/InputStream.h apps/vantor/ToolError.h
+$(FUZZ_DIR)/audio-fuzz: $(AUDIO_FUZZ_SOURCES) apps/vantor/AudioReader.h apps/vantor/InputStream.h apps/vantor/TagCopy.h apps/vantor/ToolError.h
 	@mkdir -p $(FUZZ_DIR)
-	clang++ $(FUZZ_FLAGS) $(AUDIO_FUZZ_SOURCES) -o $@ -lsndfile
+	clang++ $(FUZZ_FLAGS) $(AUDIO_FUZZ_SOURCES) -o $@ -lsndfile -ltag
 
 # Seeds for the audio fuzzer: a short tone as WAV, converted by the tool
 # itself to AIFF, FLAC and Ogg; each once as a file (first byte 0) and once

@@ -28,6 +28,7 @@ const SHeadline kHeadlines[] = {
     {"BM_Process44k/64", "xrt", "process-44k-stereo-64-xrt"},
     {"BM_Process44k/4096", "xrt", "process-44k-stereo-4096-xrt"},
     {"BM_Cli44k/iterations:5/manual_time", "xrt", "cli-44k-stereo-xrt"},
+    {"BM_Target44k/iterations:5/manual_time", "xrt", "target-44k-stereo-xrt"},
     {"BM_UserInterfaceChange/iterations:4", "max_us", "ui-change-max-us"},
     {"BM_AudioLockCalls/iterations:2", "per_slice", "audio-lock-calls-per-slice", "%s: %g\n"},
     {"BM_Equaliser44k", "xrt", "equaliser-44k-stereo-xrt"},

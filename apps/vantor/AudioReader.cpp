@@ -134,6 +134,7 @@ void CAudioReader::Open(const std::string& sPath)
     }
     mMetadata.bHasBroadcastInfo = sf_command(mpFile, SFC_GET_BROADCAST_INFO, &mMetadata.broadcastInfo,
                                              sizeof(mMetadata.broadcastInfo)) == SF_TRUE;
+    mMetadata.tags = CTagCopy::Read(mStream, mInfo.format & SF_FORMAT_TYPEMASK);
 }
 
 unsigned CAudioReader::Read(float* pfInterleaved, unsigned nFrames)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "InputStream.h"
+#include "TagCopy.h"
 
 #include <sndfile.h>
 
@@ -17,6 +18,7 @@ struct SAudioMetadata {
     std::vector<std::pair<int, std::string>> strings; // SF_STR_* id, text
     bool bHasBroadcastInfo = false;
     SF_BROADCAST_INFO broadcastInfo{};
+    STagSet tags; // every tag TagLib reads, for the finished output file
 };
 
 class CAudioReader {

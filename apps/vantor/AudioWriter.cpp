@@ -177,7 +177,7 @@ void CAudioWriter::Fail(const std::string& sReason)
 }
 
 void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, unsigned nChannels, int nSampleRate,
-                        const SAudioMetadata& metadata, bool bDither)
+                        const SAudioMetadata& metadata, EDither eDither)
 {
     msPath = sPath;
     mnChannels = nChannels;
@@ -209,6 +209,7 @@ void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, u
         Fail(mStream.GetError() != 0 ? std::strerror(mStream.GetError()) : sf_strerror(nullptr));
     for (const auto& text : metadata.strings)
         sf_set_string(mpFile, text.first, text.second.c_str());
+    mTags = metadata.tags;
     if (metadata.bHasBroadcastInfo && nContainer == SF_FORMAT_WAV) {
         SF_BROADCAST_INFO broadcastInfo = metadata.broadcastInfo;
         sf_command(mpFile, SFC_SET_BROADCAST_INFO, &broadcastInfo, sizeof(broadcastInfo));
@@ -227,9 +228,11 @@ void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, u
     }
     const int nBits = BitsOfSubtype(format.nFormat & SF_FORMAT_SUBMASK);
     if (nBits > 0) {
-        mQuantiser.Setup(nBits, bDither);
+        mQuantiser.Setup(nBits, eDither, nChannels);
     } else {
-        mQuantiser.Setup(0, false);
+        mQuantiser.Setup(0, EDither::None);
+        const int nSubtype = format.nFormat & SF_FORMAT_SUBMASK;
+        mbFloat = nSubtype == SF_FORMAT_FLOAT || nSubtype == SF_FORMAT_DOUBLE;
         // Lossy and companded formats: libsndfile converts, clipping at full scale.
         sf_command(mpFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     }
@@ -246,8 +249,17 @@ void CAudioWriter::Write(const float* pfInterleaved, unsigned nFrames)
         }
         mQuantiser.Convert(pfInterleaved, mpnConverted.get(), nCount);
         nWritten = sf_writef_int(mpFile, mpnConverted.get(), nFrames);
+        if (mWrittenSink) {
+            // What a reader gets back: the integer over 2^31.
+            mWritten.resize(nCount);
+            for (unsigned i = 0; i < nCount; ++i)
+                mWritten[i] = static_cast<float>(mpnConverted[i] * (1.0 / 2147483648.0));
+            mWrittenSink(mWritten.data(), nFrames);
+        }
     } else {
         nWritten = sf_writef_float(mpFile, pfInterleaved, nFrames);
+        if (mWrittenSink && mbFloat)
+            mWrittenSink(pfInterleaved, nFrames);
     }
     if (mStream.GetError() != 0)
         Fail(std::strerror(mStream.GetError()));
@@ -257,6 +269,12 @@ void CAudioWriter::Write(const float* pfInterleaved, unsigned nFrames)
 }
 
 void CAudioWriter::Commit(bool bReplace)
+{
+    Close();
+    Publish(bReplace);
+}
+
+void CAudioWriter::Close()
 {
     // Closing writes the header and the encoder's last pages.
     const int nError = sf_error(mpFile);
@@ -273,9 +291,15 @@ void CAudioWriter::Commit(bool bReplace)
     const std::string sTagError = CTagCopy::Write(msTemporary, mnContainer, mTags);
     if (!sTagError.empty())
         Fail(sTagError);
+    VerifyFrames();
+}
+
+void CAudioWriter::Publish(bool bReplace)
+{
+    if (msTemporary.empty())
+        return;
     if (mbHasLoudness && mnContainer == SF_FORMAT_WAV)
         WriteBroadcastLoudness();
-    VerifyFrames();
     if (const int nPublishError = CTemporaryFiles::Publish(msTemporary, msPath, bReplace)) {
         Discard();
         throw FailureError("cannot put '" + msPath + "' in place: " + std::strerror(nPublishError));
@@ -305,6 +329,8 @@ void CAudioWriter::VerifyFrames()
     while (const sf_count_t nRead = sf_readf_float(pFile, block.data(), 4096)) {
         if (nRead < 0)
             break;
+        if (mWrittenSink && IsLossy())
+            mWrittenSink(block.data(), static_cast<unsigned>(nRead));
         nFrames += nRead;
     }
     const int nReadError = sf_error(pFile);

@@ -14,8 +14,10 @@
 
 #include <sndfile.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 // --bits: keep the input's sample format, or 16, 24 bits, 32-bit float.
 enum class EBitsRequest { Keep, Pcm16, Pcm24, Float32 };
@@ -43,15 +45,18 @@ public:
     CAudioWriter(const CAudioWriter&) = delete;
     CAudioWriter& operator=(const CAudioWriter&) = delete;
 
-    // bDither: TPDF dither where the format has fewer bits than a float.
+    // eDither applies where the format has fewer bits than a float.
     void Open(const std::string& sPath, const SOutputFormat& format, unsigned nChannels, int nSampleRate,
-              const SAudioMetadata& metadata, bool bDither);
+              const SAudioMetadata& metadata, EDither eDither);
+    // Called with the audio exactly as the file holds it (interleaved):
+    // fixed-point samples as written, after dither and rounding; for lossy
+    // formats the decoded file, while Close() reads it back.
+    using WrittenSink = std::function<void(const float* pfInterleaved, unsigned nFrames)>;
+    void SetWrittenSink(WrittenSink sink) { mWrittenSink = std::move(sink); }
     void Write(const float* pfInterleaved, unsigned nFrames);
     // Finishes the file and renames it into place (replacing an existing
     // file only when bReplace). Throws on failure, leaving nothing behind.
     void Commit(bool bReplace);
-    // Tags to write into the finished file (not into standard output).
-    void SetTags(const STagSet& tags) { mTags = tags; }
     // The loudness of what was written, for the loudness fields of a
     // broadcast WAV's header.
     void SetLoudness(const SLoudness& loudness)
@@ -59,6 +64,14 @@ public:
         mLoudness = loudness;
         mbHasLoudness = true;
     }
+    // Commit in two steps: Close() finishes and verifies the temporary file,
+    // Publish() renames it into place. Between them the file can still be
+    // dropped (by destroying the writer).
+    void Close();
+    void Publish(bool bReplace);
+    bool IsLossy() const { return mQuantiser.GetBits() == 0 && !mbFloat; }
+    bool CanRetry() const { return !msTemporary.empty(); }
+    long long GetDitheredSamples() const { return mQuantiser.GetDitheredSamples(); }
     // Samples that the format could not hold and were clipped.
     long long GetClippedSamples() const { return mQuantiser.GetClippedSamples(); }
 
@@ -87,4 +100,7 @@ private:
     CSampleQuantiser mQuantiser;
     std::unique_ptr<int[]> mpnConverted;
     unsigned mnConvertedFrames = 0;
+    bool mbFloat = false;
+    WrittenSink mWrittenSink;
+    std::vector<float> mWritten;
 };

@@ -1,5 +1,6 @@
 #include "BatchRun.h"
 
+#include "AlbumJob.h"
 #include "Report.h"
 #include "ToolError.h"
 
@@ -25,17 +26,48 @@ SJobResult CBatchRun::RunItem(const SBatchItem& item, CProgressBar& progress)
         result.sError = item.sError;
         return result;
     }
+    CMasteringJob job(mEngine, *item.pSettings, Request(item), progress);
+    return job.Run();
+}
+
+SJobRequest CBatchRun::Request(const SBatchItem& item) const
+{
     SJobRequest request;
     request.sInput = item.sInput;
     request.sOutput = item.sOutput;
     request.bAnalyzeOnly = mOptions.bAnalyze;
     request.bMeasure = !mOptions.bQuiet;
     request.bReplace = item.bReplace;
-    request.bDither = mOptions.bDither;
+    request.eDither = mOptions.eDither;
     request.eBits = mOptions.eBits;
     request.fQuality = mOptions.fQuality;
-    CMasteringJob job(mEngine, *item.pSettings, request, progress);
-    return job.Run();
+    request.bDualMono = mOptions.bDualMono;
+    request.bTarget = mOptions.bTarget;
+    request.fTargetLufs = mOptions.fTargetLufs;
+    request.bCeiling = mOptions.bCeiling;
+    request.fCeilingDbtp = mOptions.fCeilingDbtp;
+    return request;
+}
+
+void CBatchRun::RunAlbum(const std::vector<SBatchItem>& items, CProgressBar& progress,
+                         std::vector<SJobResult>& results)
+{
+    std::vector<SJobRequest> requests;
+    std::vector<size_t> where;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].bSkip || items[i].nExitCode != 0) {
+            results[i] = RunItem(items[i], progress); // the refusal or the skip
+        } else {
+            requests.push_back(Request(items[i]));
+            where.push_back(i);
+        }
+    }
+    if (requests.empty())
+        return;
+    // One album has one setting: the first runnable item's.
+    std::vector<SJobResult> album = CAlbumJob(mEngine, *items[where.front()].pSettings, requests, progress).Run();
+    for (size_t n = 0; n < album.size() && n < where.size(); ++n)
+        results[where[n]] = std::move(album[n]);
 }
 
 int CBatchRun::Run(const std::vector<SBatchItem>& items)
@@ -58,13 +90,20 @@ int CBatchRun::Run(const std::vector<SBatchItem>& items)
                 Print(items[nPrinted], results[nPrinted]);
         }
     };
-    const size_t nThreads = std::min<size_t>(static_cast<size_t>(mOptions.nJobs), items.size());
-    std::vector<std::thread> threads;
-    for (size_t i = 1; i < nThreads; ++i)
-        threads.emplace_back(Worker);
-    Worker();
-    for (std::thread& thread : threads)
-        thread.join();
+    if (mOptions.bAlbum) {
+        RunAlbum(items, progress, results);
+        progress.Clear();
+        for (size_t i = 0; i < items.size(); ++i)
+            Print(items[i], results[i]);
+    } else {
+        const size_t nThreads = std::min<size_t>(static_cast<size_t>(mOptions.nJobs), items.size());
+        std::vector<std::thread> threads;
+        for (size_t i = 1; i < nThreads; ++i)
+            threads.emplace_back(Worker);
+        Worker();
+        for (std::thread& thread : threads)
+            thread.join();
+    }
     progress.Clear();
 
     if (mOptions.bJson && !mOptions.bQuiet)

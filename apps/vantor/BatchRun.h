@@ -24,10 +24,16 @@ struct SBatchOptions {
     bool bAnalyze = false;
     bool bJson = false;
     bool bQuiet = false;
-    bool bDither = true;
+    EDither eDither = EDither::Tpdf;
     EBitsRequest eBits = EBitsRequest::Keep;
     double fQuality = -1.0;
     int nJobs = 1;
+    bool bDualMono = true;     // --mono
+    bool bTarget = false;      // --target LUFS
+    double fTargetLufs = -14.0;
+    bool bCeiling = false;     // --ceiling dBTP (always with a target)
+    double fCeilingDbtp = kDefaultCeilingDbtp;
+    bool bAlbum = false;       // one drive for every file of the run
     FILE* pReportStream = stdout;
 };
 
@@ -39,7 +45,10 @@ public:
     int Run(const std::vector<SBatchItem>& items);
 
 private:
+    SJobRequest Request(const SBatchItem& item) const;
     SJobResult RunItem(const SBatchItem& item, CProgressBar& progress);
+    // --album: the items that can run, as one album job.
+    void RunAlbum(const std::vector<SBatchItem>& items, CProgressBar& progress, std::vector<SJobResult>& results);
     void Print(const SBatchItem& item, const SJobResult& result) const;
     void PrintSummary(const std::vector<SJobResult>& results) const;
 

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr unsigned kLatencyFrames = 64;
 constexpr unsigned kGlobalBypass = 0;
 constexpr unsigned kPatch = 1;
 constexpr unsigned kEnableOf[4] = {2, 22, 30, 43}; // equaliser, compressor, limiter, clipper
@@ -34,38 +33,21 @@ std::vector<float> CGainReductionProbe::RunPrefix(unsigned nModulesOn, const std
 {
     if (nModulesOn == 0)
         return input;
-    ProcessPtr pProcess = mEngine.CreateProcess(mSettings.GetMode(), mnChannels, mfSampleRate, kBlockFrames);
-    mSettings.Apply(*pProcess);
+    std::vector<SParameterOverride> overrides = mOverrides;
     for (int nModule = 0; nModule < 4; ++nModule) {
         if ((nModulesOn & (1u << nModule)) == 0)
-            pProcess->SetParameter(kEnableOf[nModule], 0);
+            overrides.push_back({static_cast<int>(kEnableOf[nModule]), 0});
     }
-    pProcess->Start();
+    CChainRunner runner(mEngine, mSettings, mnChannels, mfSampleRate, mbDualMono, overrides);
     const size_t nFrames = input.size() / mnChannels;
     std::vector<float> output(input.size());
-    std::vector<float> planar(2 * kBlockFrames);
     size_t nOut = 0;
-    long long nSkip = kLatencyFrames;
-    for (size_t nDone = 0; nDone < nFrames + kLatencyFrames;) {
-        const unsigned nBlock = static_cast<unsigned>(std::min<size_t>(kBlockFrames, nFrames + kLatencyFrames - nDone));
-        float* ppfChannels[2] = {planar.data(), planar.data() + kBlockFrames};
-        for (unsigned c = 0; c < mnChannels; ++c) {
-            for (unsigned i = 0; i < nBlock; ++i)
-                ppfChannels[c][i] = nDone + i < nFrames ? input[(nDone + i) * mnChannels + c] : 0.0f;
-        }
-        int nFlag = 0;
-        pProcess->ProcessInPlace(ppfChannels, nBlock, &nFlag);
-        for (unsigned i = 0; i < nBlock; ++i) {
-            if (nSkip > 0) {
-                --nSkip;
-                continue;
-            }
-            for (unsigned c = 0; c < mnChannels; ++c)
-                output[nOut * mnChannels + c] = ppfChannels[c][i];
-            ++nOut;
-        }
+    for (size_t nDone = 0; nDone < nFrames;) {
+        const unsigned nBlock = static_cast<unsigned>(std::min<size_t>(CChainRunner::kBlockFrames, nFrames - nDone));
+        nOut += runner.Process(input.data() + nDone * mnChannels, nBlock, output.data() + nOut * mnChannels);
         nDone += nBlock;
     }
+    runner.Flush(output.data() + nOut * mnChannels);
     return output;
 }
 
@@ -107,6 +89,8 @@ SGainReduction CGainReductionProbe::Measure(CLoudestPassage& passage)
     // Which modules run, and in which order, in this setting.
     ProcessPtr pProcess = mEngine.CreateProcess(mSettings.GetMode(), mnChannels, mfSampleRate, kBlockFrames);
     mSettings.Apply(*pProcess);
+    for (const SParameterOverride& override : mOverrides)
+        pProcess->SetParameter(override.nIndex, override.nStored);
     const unsigned nMode = mSettings.GetMode();
     int order[4] = {0, 1, 2, 3};
     if (nMode == kModeChain) {

@@ -8,6 +8,7 @@
 // dynamics took away.
 #pragma once
 
+#include "ChainRunner.h"
 #include "LoudestPassage.h"
 #include "ProcessSettings.h"
 #include "VantorEngine.h"
@@ -33,6 +34,10 @@ public:
     static unsigned RunningModules(vpa::IProcess& process, unsigned nMode);
     // The passage kept during the mastering pass.
     SGainReduction Measure(CLoudestPassage& passage);
+    // Values that replace the settings' (a loudness target's drive).
+    void SetOverrides(const std::vector<SParameterOverride>& overrides) { mOverrides = overrides; }
+    // Mono as the job ran it (see CChainRunner).
+    void SetDualMono(bool bDualMono) { mbDualMono = bDualMono; }
 
 private:
     std::vector<float> RunPrefix(unsigned nModulesOn, const std::vector<float>& input) const;
@@ -43,4 +48,6 @@ private:
     const CProcessSettings& mSettings;
     unsigned mnChannels;
     double mfSampleRate;
+    std::vector<SParameterOverride> mOverrides;
+    bool mbDualMono = true;
 };

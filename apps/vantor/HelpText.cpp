@@ -44,7 +44,32 @@ existing output.
                         are clamped with a warning
       --order=ORDER     chain order, e.g. eq,comp,lim,clip (chain mode)
       --bits=BITS       output sample format: 16, 24 or 32f (float)
-      --no-dither       no TPDF dither when writing 8, 16 or 24 bits
+      --target=LUFS     reach this integrated loudness (-60..0) by driving
+                        the dynamics: the gain goes into the limiter's
+                        input drive, then the compressor's, then the
+                        clipper's gain (the equaliser's output when no
+                        dynamics run), never after the limiter; a target
+                        out of the drives' reach writes the closest and
+                        ends with status 3; a silent input is left as it
+                        is (status 3)
+      --album           with --target: one drive for every file, found on
+                        the files' loudness taken together, so the album
+                        meets the target and keeps its balance
+      --ceiling=DBTP    keep the written file's true peak at or under this
+                        (-20..0; -1 with --target): a look-ahead limiter
+                        after the chain that changes no sample where the
+                        chain stays under it; checked on the file as
+                        written (after dither, after encoding for Ogg)
+      --dither=KIND     tpdf (default), shaped (noise moved up to where the
+                        ear hears least) or none, for 8, 16 or 24 bits;
+                        never where every sample fits the word length
+                        (an unchanged 16-bit file stays bit-exact, digital
+                        silence stays silent)
+      --no-dither       the same as --dither=none
+      --mono=HOW        dual (default): a mono file runs through the chain
+                        as two identical channels, so a preset sounds as on
+                        the same audio in stereo; native: the process's
+                        one-channel path
       --quality=Q       Ogg Vorbis quality 0-10 (default 6), or FLAC
                         compression level 0-8
       --report=KIND     text (default) or json: loudness before and after
@@ -56,8 +81,14 @@ existing output.
   -h, --help            show this help
 
 The report gives integrated loudness (LUFS), loudness range (LU), true peak
-(dBTP) and sample peak (dBFS) before and after, and the deepest compressor
-and limiter gain reduction, measured on the loudest passage.
+(dBTP, read 16 times oversampled) and sample peak (dBFS) before and after,
+the "after" figures measured on the file as written, and the deepest
+compressor and limiter gain reduction, measured on the loudest passage; with
+--target the drive chosen and with --ceiling what the ceiling took.
+
+Exit status: 0 all well, 1 usage error, 2 failure, 3 finished with warnings
+(an input read short, a loudness target not reached, a silent input with a
+target).
 )";
 
 constexpr const char* kParams = R"(Usage: vantor params [--mode=MODE]
@@ -142,7 +173,8 @@ Commands:
 Exit status: 0 when everything worked, 1 for a usage error (bad option,
 unknown parameter or preset, refused output path), 2 when reading,
 processing or writing failed, 3 when it finished with warnings (an input
-was damaged or cut short: what could be read was mastered). SIGINT, SIGTERM
+was damaged or cut short: what could be read was mastered; a loudness
+target was out of reach or the input was silent). SIGINT, SIGTERM
 and SIGHUP end a run with 128 + the signal's number.
 
 Environment:
@@ -155,6 +187,7 @@ Examples:
   vantor master song.wav song-master.wav
   vantor master --preset "Mastering:Gentle Glue" --bits 16 mix.flac mix-16.flac
   vantor master -j 4 -d mastered/ album/*.wav
+  vantor master --target -14 --ceiling -1 -d out/ *.wav
   vantor master --set "Limiter Input Drive=4.5" --report json in.wav out.wav
   vantor master --analyze song.wav
 )";

@@ -17,8 +17,11 @@ double Decibels(double fLinear)
 
 CLoudnessMeter::CLoudnessMeter(unsigned nChannels, double fSampleRate)
     : mnChannels(nChannels)
-    , mpState(ebur128_init(nChannels, static_cast<unsigned long>(fSampleRate), EBUR128_MODE_I | EBUR128_MODE_LRA))
+    , mpState(ebur128_init(nChannels, static_cast<unsigned long>(fSampleRate),
+                           EBUR128_MODE_I | EBUR128_MODE_LRA))
     , mTruePeak(nChannels)
+    , mnStepFrames(std::max(1u, static_cast<unsigned>(std::lround(fSampleRate / 10.0))))
+    , mnFramesToStep(mnStepFrames)
 {
     if (mpState == nullptr)
         throw FailureError("the loudness meter could not start (out of memory?)");
@@ -31,7 +34,31 @@ CLoudnessMeter::~CLoudnessMeter()
 
 void CLoudnessMeter::Add(const float* pfInterleaved, unsigned nFrames)
 {
-    ebur128_add_frames_float(mpState, pfInterleaved, nFrames);
+    // In pieces that end where a 100 ms reading is due.
+    for (unsigned nDone = 0; nDone < nFrames;) {
+        const unsigned nPiece = std::min(nFrames - nDone, mnFramesToStep);
+        ebur128_add_frames_float(mpState, pfInterleaved + static_cast<size_t>(nDone) * mnChannels, nPiece);
+        nDone += nPiece;
+        mnFramesToStep -= nPiece;
+        if (mnFramesToStep == 0) {
+            mnFramesToStep = mnStepFrames;
+            double fStep = -HUGE_VAL;
+            if (ebur128_loudness_window(mpState, 100, &fStep) != EBUR128_SUCCESS || !std::isfinite(fStep))
+                fStep = -HUGE_VAL;
+            mnStep = (mnStep + 1) % 30;
+            mfSteps[mnStep] = std::isfinite(fStep) ? std::pow(10.0, (fStep + 0.691) / 10.0) : 0.0;
+            // Windows before the start hold silence, as libebur128's do.
+            double fMomentary = 0.0, fShortTerm = 0.0;
+            for (unsigned k = 0; k < 30; ++k) {
+                fShortTerm += mfSteps[k];
+                if (k < 4)
+                    fMomentary += mfSteps[(mnStep + 30 - k) % 30];
+            }
+            auto Lufs = [](double fEnergy) { return fEnergy > 0.0 ? -0.691 + 10.0 * std::log10(fEnergy) : -HUGE_VAL; };
+            mfMaxMomentary = std::max(mfMaxMomentary, Lufs(fMomentary / 4.0));
+            mfMaxShortTerm = std::max(mfMaxShortTerm, Lufs(fShortTerm / 30.0));
+        }
+    }
     mTruePeak.Add(pfInterleaved, nFrames);
     float fPeak = mfSamplePeak;
     for (unsigned i = 0; i < nFrames * mnChannels; ++i)
@@ -48,5 +75,8 @@ SLoudness CLoudnessMeter::GetResult() const
         result.fRangeLu = 0.0;
     result.fTruePeakDb = Decibels(mTruePeak.GetTruePeak());
     result.fSamplePeakDb = Decibels(mfSamplePeak);
+    // Below the absolute gate a window holds no loudness worth showing.
+    result.fMaxMomentaryLufs = mfMaxMomentary > -70.0 ? mfMaxMomentary : -HUGE_VAL;
+    result.fMaxShortTermLufs = mfMaxShortTerm > -70.0 ? mfMaxShortTerm : -HUGE_VAL;
     return result;
 }

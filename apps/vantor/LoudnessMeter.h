@@ -1,5 +1,8 @@
 // The loudness figures of the report for one signal: integrated loudness
-// (LUFS) and loudness range (LU) from libebur128, true peak (dBTP) and
+// (LUFS), loudness range (LU) and the loudest momentary (400 ms) and
+// short-term (3 s) loudness from libebur128, read every 100 ms (from the
+// energies of the 100 ms steps: asking libebur128 for a 3 s window ten times
+// a second would sum the whole window each time); true peak (dBTP) and
 // sample peak (dBFS).
 #pragma once
 
@@ -7,6 +10,7 @@
 
 #include <ebur128.h>
 
+#include <cmath>
 #include <memory>
 
 struct SLoudness {
@@ -14,6 +18,8 @@ struct SLoudness {
     double fRangeLu;
     double fTruePeakDb;     // -inf for silence
     double fSamplePeakDb;   // -inf for silence
+    double fMaxMomentaryLufs = -HUGE_VAL; // -inf for silence
+    double fMaxShortTermLufs = -HUGE_VAL;
 };
 
 class CLoudnessMeter {
@@ -31,4 +37,11 @@ private:
     ebur128_state* mpState;
     CTruePeakMeter mTruePeak;
     float mfSamplePeak = 0.0f;
+    unsigned mnStepFrames;        // 100 ms
+    unsigned mnFramesToStep;      // until the next reading
+    double mfMaxMomentary = -HUGE_VAL;
+    double mfMaxShortTerm = -HUGE_VAL;
+    // Mean-square K-weighted energy of the last 30 steps, newest at mnStep.
+    double mfSteps[30] = {};
+    unsigned mnStep = 0;
 };

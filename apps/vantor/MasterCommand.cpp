@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +39,19 @@ struct SMasterOptions {
     std::string sManifest;
     std::string sManifestPart;
 };
+
+// A number in a range for an option; throws a usage error.
+double ParseLevel(const std::string& sOption, const std::string& sValue, double fLowest, double fHighest)
+{
+    char* pszEnd = nullptr;
+    const double f = std::strtod(sValue.c_str(), &pszEnd);
+    if (sValue.empty() || pszEnd == nullptr || *pszEnd != '\0' || !std::isfinite(f))
+        throw UsageError(sOption + " needs a number, not '" + sValue + "'");
+    if (f < fLowest || f > fHighest)
+        throw UsageError(sOption + " must lie between " + std::to_string(static_cast<int>(fLowest)) + " and " +
+                         std::to_string(static_cast<int>(fHighest)) + ", not '" + sValue + "'");
+    return f;
+}
 
 std::string BaseName(const std::string& sPath)
 {
@@ -103,6 +117,11 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
                                     {"bits", 0, true},
                                     {"no-dither", 0, false},
                                     {"quality", 0, true},
+                                    {"dither", 0, true},
+                                    {"target", 0, true},
+                                    {"ceiling", 0, true},
+                                    {"mono", 0, true},
+                                    {"album", 0, false},
                                     {"report", 0, true},
                                     {"analyze", 0, false},
                                     {"jobs", 'j', true},
@@ -142,7 +161,28 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
             if (item.sValue.empty() || *pszEnd != '\0' || !(options.batch.fQuality >= 0.0 && options.batch.fQuality <= 10.0))
                 throw UsageError("--quality must be a number from 0 to 10 (Ogg) or 0 to 8 (FLAC), not '" + item.sValue + "'");
         } else if (item.sName == "no-dither") {
-            options.batch.bDither = false;
+            options.batch.eDither = EDither::None;
+        } else if (item.sName == "dither") {
+            if (item.sValue == "tpdf")
+                options.batch.eDither = EDither::Tpdf;
+            else if (item.sValue == "shaped")
+                options.batch.eDither = EDither::Shaped;
+            else if (item.sValue == "none")
+                options.batch.eDither = EDither::None;
+            else
+                throw UsageError("--dither must be tpdf, shaped or none, not '" + item.sValue + "'");
+        } else if (item.sName == "target") {
+            options.batch.bTarget = true;
+            options.batch.fTargetLufs = ParseLevel("--target", item.sValue, -60.0, 0.0);
+        } else if (item.sName == "ceiling") {
+            options.batch.bCeiling = true;
+            options.batch.fCeilingDbtp = ParseLevel("--ceiling", item.sValue, -20.0, 0.0);
+        } else if (item.sName == "album") {
+            options.batch.bAlbum = true;
+        } else if (item.sName == "mono") {
+            if (item.sValue != "dual" && item.sValue != "native")
+                throw UsageError("--mono must be dual or native, not '" + item.sValue + "'");
+            options.batch.bDualMono = item.sValue == "dual";
         } else if (item.sName == "report") {
             if (item.sValue != "text" && item.sValue != "json")
                 throw UsageError("--report must be text or json, not '" + item.sValue + "'");
@@ -173,6 +213,14 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
             options.batch.bQuiet = true;
         }
     }
+
+    SBatchOptions& batch = options.batch;
+    if (batch.bAnalyze && (batch.bTarget || batch.bCeiling))
+        throw UsageError("--analyze writes nothing; --target and --ceiling apply to written files");
+    if (batch.bAlbum && !batch.bTarget)
+        throw UsageError("--album needs --target: it gives every file one gain for the album's loudness");
+    // A target always comes with a ceiling.
+    batch.bCeiling = batch.bCeiling || batch.bTarget;
 
     std::vector<std::string> positionals = line.GetPositionals();
     if ((!options.sFormat.empty() || !options.sSuffix.empty()) && !options.bHasOutputFolder)

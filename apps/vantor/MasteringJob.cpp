@@ -1,6 +1,8 @@
 #include "MasteringJob.h"
 
 #include "AnalysisWorker.h"
+#include "ChainRunner.h"
+#include "DeliveryJob.h"
 #include "ToolError.h"
 #include "platform/Platform.h"
 
@@ -96,75 +98,57 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
     SetQuality(format, mRequest.fQuality);
     if (!format.sNote.empty())
         result.notes.push_back(format.sNote);
+    if (mRequest.bTarget || mRequest.bCeiling) {
+        CProgressSlot progress(mProgress, reader);
+        CDeliveryJob job(mEngine, mSettings, mRequest, [&progress](long long nFrames) { progress.Add(nFrames); });
+        job.Run(reader, format, result);
+        CheckWhole(reader, result);
+        return;
+    }
 
-    ProcessPtr pProcess = mEngine.CreateProcess(mSettings.GetMode(), nChannels, fRate, kBlockFrames);
-    mSettings.Apply(*pProcess);
-    pProcess->Start();
-
+    CChainRunner runner(mEngine, mSettings, nChannels, fRate, mRequest.bDualMono);
     CAudioWriter writer;
-    writer.Open(mRequest.sOutput, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(), mRequest.bDither);
-    writer.SetTags(CTagCopy::Read(reader.GetStream(), reader.GetFormat() & SF_FORMAT_TYPEMASK));
+    writer.Open(mRequest.sOutput, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(), mRequest.eDither);
     std::unique_ptr<CAnalysisWorker> pBefore, pAfter;
     std::unique_ptr<CLoudestPassage> pPassage;
     if (mRequest.bMeasure) {
         pBefore = std::make_unique<CAnalysisWorker>(nChannels, fRate);
         pAfter = std::make_unique<CAnalysisWorker>(nChannels, fRate);
         pPassage = std::make_unique<CLoudestPassage>(nChannels, fRate);
+        // The "after" figures measure the file as written.
+        CAnalysisWorker* pWorker = pAfter.get();
+        writer.SetWrittenSink([pWorker, nChannels](const float* pf, unsigned n) {
+            pWorker->Add(std::vector<float>(pf, pf + static_cast<size_t>(n) * nChannels));
+        });
     }
     CProgressSlot progress(mProgress, reader);
 
     std::vector<float> input(static_cast<size_t>(kBlockFrames) * nChannels);
     std::vector<float> output(input.size());
-    std::vector<float> planar(2 * static_cast<size_t>(kBlockFrames));
-    float* ppfChannels[2] = {planar.data(), planar.data() + kBlockFrames};
-    unsigned nSkip = kLatencyFrames;
-    bool bFlushed = false;
-    while (!bFlushed) {
-        unsigned nFrames = reader.Read(input.data(), kBlockFrames);
-        if (nFrames == 0) {
-            if (result.nFrames == 0)
-                throw FailureError("'" + mRequest.sInput + "' holds no audio (zero length)");
-            // The tail: silence pushes the last latency's worth of frames out.
-            nFrames = kLatencyFrames;
-            std::fill(input.begin(), input.begin() + nFrames * nChannels, 0.0f);
-            bFlushed = true;
-        } else {
-            result.nFrames += nFrames;
-        }
-        for (unsigned i = 0; i < nFrames; ++i) {
-            for (unsigned c = 0; c < nChannels; ++c)
-                ppfChannels[c][i] = input[i * nChannels + c];
-        }
-        int nFlag = 0;
-        {
-            platform::CScopedNoDenormals noDenormals;
-            pProcess->ProcessInPlace(ppfChannels, nFrames, &nFlag);
-        }
-
-        const unsigned nDropped = std::min(nSkip, nFrames);
-        nSkip -= nDropped;
-        const unsigned nKept = nFrames - nDropped;
-        for (unsigned i = 0; i < nKept; ++i) {
-            for (unsigned c = 0; c < nChannels; ++c)
-                output[i * nChannels + c] = ppfChannels[c][nDropped + i];
-        }
-        if (nKept > 0)
+    while (const unsigned nFrames = reader.Read(input.data(), kBlockFrames)) {
+        result.nFrames += nFrames;
+        if (const unsigned nKept = runner.Process(input.data(), nFrames, output.data()))
             writer.Write(output.data(), nKept);
         if (mRequest.bMeasure) {
-            if (!bFlushed) {
-                pBefore->Add(std::vector<float>(input.begin(), input.begin() + nFrames * nChannels));
-                pPassage->Add(input.data(), nFrames);
-            }
-            pAfter->Add(std::vector<float>(output.begin(), output.begin() + nKept * nChannels));
+            pBefore->Add(std::vector<float>(input.begin(), input.begin() + nFrames * nChannels));
+            pPassage->Add(input.data(), nFrames);
         }
-        progress.Add(bFlushed ? 0 : nFrames);
+        progress.Add(nFrames);
     }
-    pProcess.reset();
+    if (result.nFrames == 0)
+        throw FailureError("'" + mRequest.sInput + "' holds no audio (zero length)");
+    // The tail: silence pushes the last latency's worth of frames out.
+    if (const unsigned nKept = runner.Flush(output.data()))
+        writer.Write(output.data(), nKept);
 
     if (mRequest.bMeasure) {
         // The probes run while the analysis threads catch up.
         CGainReductionProbe probe(mEngine, mSettings, nChannels, fRate);
+        probe.SetDualMono(mRequest.bDualMono);
         result.gainReduction = probe.Measure(*pPassage);
+    }
+    writer.Close();
+    if (mRequest.bMeasure) {
         pBefore->Finish();
         pAfter->Finish();
         result.before = pBefore->GetResult();
@@ -172,7 +156,8 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
         result.bMeasured = true;
         writer.SetLoudness(result.after);
     }
-    writer.Commit(mRequest.bReplace);
+    writer.Publish(mRequest.bReplace);
+    result.nDitheredSamples = writer.GetDitheredSamples();
     if (writer.GetClippedSamples() > 0)
         result.notes.push_back(std::to_string(writer.GetClippedSamples()) +
                                " samples were beyond full scale and clipped in the output");

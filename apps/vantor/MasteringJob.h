@@ -14,15 +14,40 @@
 #include <string>
 #include <vector>
 
+// The true-peak ceiling of a loudness target when none is given.
+constexpr double kDefaultCeilingDbtp = -1.0;
+
 struct SJobRequest {
     std::string sInput;
     std::string sOutput;      // "" with bAnalyzeOnly
     bool bAnalyzeOnly = false;
     bool bMeasure = true;     // loudness and gain reduction (off with -q)
     bool bReplace = false;    // -f
-    bool bDither = true;
+    EDither eDither = EDither::Tpdf;
     EBitsRequest eBits = EBitsRequest::Keep;
     double fQuality = -1.0;   // --quality, -1 for none
+    bool bDualMono = true;    // --mono dual (native: the process's one-channel path)
+    bool bTarget = false;     // --target
+    double fTargetLufs = -14.0;
+    bool bCeiling = false;    // --ceiling, or a target (at kDefaultCeilingDbtp)
+    double fCeilingDbtp = kDefaultCeilingDbtp;
+};
+
+// What the delivery stage did: the loudness target's search and the
+// true-peak ceiling.
+struct SDeliveryReport {
+    bool bTarget = false;
+    double fTargetLufs = 0.0;
+    bool bAlbum = false;       // the target met by the album as a whole
+    double fAlbumLufs = 0.0;   // the album's loudness with the drive chosen
+    bool bReached = false;
+    double fDriveDb = 0.0;     // the offset chosen, spread over the drives
+    std::string sDrive;        // which parameters it moved, from what to what
+    int nChainRuns = 0;        // passes of the whole file through the chain
+    int nExcerptRuns = 0;      // runs of the search's excerpts through the chain
+    bool bCeiling = false;
+    double fCeilingDbtp = 0.0;
+    double fCeilingReductionDb = 0.0; // deepest gain the ceiling took, 0 if none
 };
 
 struct SJobResult {
@@ -38,6 +63,8 @@ struct SJobResult {
     bool bMeasured = false;
     SLoudness before{}, after{};
     SGainReduction gainReduction;
+    SDeliveryReport delivery;
+    long long nDitheredSamples = 0;
 };
 
 class CMasteringJob {

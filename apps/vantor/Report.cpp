@@ -8,8 +8,9 @@ namespace {
 
 std::string Number(const char* pszFormat, double f)
 {
+    // Silence: -inf, and so is a figure made from two of them (its PLR).
     if (!std::isfinite(f))
-        return f < 0 ? "-inf" : "inf";
+        return f > 0 ? "inf" : "-inf";
     char buffer[64];
     std::snprintf(buffer, sizeof(buffer), pszFormat, f);
     return buffer;
@@ -120,7 +121,10 @@ std::string JsonLoudness(const SLoudness& loudness)
     return "{\"integrated_lufs\": " + JsonNumber(loudness.fIntegratedLufs) +
            ", \"loudness_range_lu\": " + JsonNumber(loudness.fRangeLu) +
            ", \"true_peak_dbtp\": " + JsonNumber(loudness.fTruePeakDb) +
-           ", \"sample_peak_dbfs\": " + JsonNumber(loudness.fSamplePeakDb) + "}";
+           ", \"sample_peak_dbfs\": " + JsonNumber(loudness.fSamplePeakDb) +
+           ", \"max_momentary_lufs\": " + JsonNumber(loudness.fMaxMomentaryLufs) +
+           ", \"max_short_term_lufs\": " + JsonNumber(loudness.fMaxShortTermLufs) +
+           ", \"plr_db\": " + JsonNumber(loudness.fTruePeakDb - loudness.fIntegratedLufs) + "}";
 }
 
 } // namespace
@@ -169,6 +173,30 @@ std::string CReport::FormatText(const SJobResult& result)
     sText += Row("Loudness range", "LU", result.before.fRangeLu, result.after.fRangeLu, bAfter);
     sText += Row("True peak", "dBTP", result.before.fTruePeakDb, result.after.fTruePeakDb, bAfter);
     sText += Row("Sample peak", "dBFS", result.before.fSamplePeakDb, result.after.fSamplePeakDb, bAfter);
+    sText += Row("Max momentary", "LUFS", result.before.fMaxMomentaryLufs, result.after.fMaxMomentaryLufs, bAfter);
+    sText += Row("Max short-term", "LUFS", result.before.fMaxShortTermLufs, result.after.fMaxShortTermLufs, bAfter);
+    // Peak to loudness ratio: true peak over integrated loudness.
+    sText += Row("PLR", "dB", result.before.fTruePeakDb - result.before.fIntegratedLufs,
+                 result.after.fTruePeakDb - result.after.fIntegratedLufs, bAfter);
+    const SDeliveryReport& delivery = result.delivery;
+    if (bAfter && delivery.bTarget) {
+        sText += std::string(delivery.bAlbum ? "  Album target " : "  Target ") + Number("%.1f", delivery.fTargetLufs) +
+                 " LUFS" + (delivery.bAlbum ? " (the album " + Number("%.1f", delivery.fAlbumLufs) + " LUFS)" : "") +
+                 ": " +
+                 (delivery.bReached ? std::string("reached") : std::string("not reached")) + ", drive " + Number("%+.1f", delivery.fDriveDb) +
+                 " dB (" + delivery.sDrive + "); the chain ran " + std::to_string(delivery.nChainRuns) +
+                 (delivery.nChainRuns == 1 ? " time" : " times") + (delivery.bAlbum ? " over the album" : " over the whole file") +
+                 (delivery.nExcerptRuns > 0 ? ", " + std::to_string(delivery.nExcerptRuns) + " over excerpts"
+                                            : std::string()) +
+                 "\n";
+    }
+    if (bAfter && delivery.bCeiling) {
+        sText += "  Ceiling " + Number("%.1f", delivery.fCeilingDbtp) + " dBTP: " +
+                 (delivery.fCeilingReductionDb > 0.0
+                      ? "peaks lowered by up to " + Number("%.1f", delivery.fCeilingReductionDb) + " dB"
+                      : std::string("no sample changed")) +
+                 "\n";
+    }
     const SGainReduction& reduction = result.gainReduction;
     if (bAfter && (reduction.bCompressor || reduction.bLimiter)) {
         sText += "  Deepest gain reduction:";
@@ -212,6 +240,20 @@ std::string CReport::FormatJson(const std::vector<SJobResult>& results)
                          ", \"limiter\": " + (reduction.bLimiter ? JsonNumber(reduction.fLimiterDb) : std::string("null")) +
                          ", \"passage_seconds\": [" + JsonNumber(reduction.fFromSeconds) + ", " +
                          JsonNumber(reduction.fToSeconds) + "]}";
+                const SDeliveryReport& delivery = result.delivery;
+                if (delivery.bTarget)
+                    sJson += ", \"target\": {\"lufs\": " + JsonNumber(delivery.fTargetLufs) +
+                             ", \"reached\": " + (delivery.bReached ? "true" : "false") +
+                             ", \"drive_db\": " + JsonNumber(delivery.fDriveDb) +
+                             ", \"drive\": " + JsonString(delivery.sDrive) +
+                             ", \"chain_passes\": " + std::to_string(delivery.nChainRuns) +
+                             ", \"excerpt_passes\": " + std::to_string(delivery.nExcerptRuns) +
+                             (delivery.bAlbum ? ", \"album\": true, \"album_lufs\": " + JsonNumber(delivery.fAlbumLufs)
+                                              : std::string(", \"album\": false")) +
+                             "}";
+                if (delivery.bCeiling)
+                    sJson += ", \"ceiling\": {\"dbtp\": " + JsonNumber(delivery.fCeilingDbtp) +
+                             ", \"deepest_reduction_db\": " + JsonNumber(delivery.fCeilingReductionDb) + "}";
             }
         }
         sJson += ", \"notes\": " + JsonList(result.notes);

@@ -1,4 +1,5 @@
-// The report's meters and the writer's quantiser against what theory says.
+// The report's loudness meter and the writer's quantiser against what theory
+// says (the true-peak meter has its own tests).
 #include "apps/vantor/LoudnessMeter.h"
 #include "apps/vantor/SampleQuantiser.h"
 #include "apps/vantor/TruePeakMeter.h"
@@ -19,29 +20,6 @@ std::vector<float> Sine(double fHz, double fRate, double fAmplitude, double fPha
             samples[static_cast<size_t>(i * nChannels + c)] = f;
     }
     return samples;
-}
-
-double Db(double f)
-{
-    return 20.0 * std::log10(f);
-}
-
-TEST(Meters, TruePeakFindsThePeakBetweenSamples)
-{
-    // A quarter of the sample rate at 45 degrees: every sample sits at 0.707
-    // of the peak, 3 dB below it. Four-times oversampling lands within 0.2 dB.
-    const std::vector<float> samples = Sine(11025.0, 44100.0, 0.5, M_PI / 4.0, 44100, 2);
-    CTruePeakMeter meter(2);
-    for (size_t i = 0; i < samples.size(); i += 2 * 1000)
-        meter.Add(samples.data() + i, static_cast<unsigned>(std::min<size_t>(1000, (samples.size() - i) / 2)));
-    EXPECT_NEAR(Db(meter.GetTruePeak()), Db(0.5), 0.2);
-    EXPECT_LE(meter.GetTruePeak(), 0.5 * 1.001);
-
-    // A low tone has its peaks on the samples already: true peak = sample peak.
-    const std::vector<float> low = Sine(100.0, 48000.0, 0.25, 0.0, 48000, 1);
-    CTruePeakMeter lowMeter(1);
-    lowMeter.Add(low.data(), static_cast<unsigned>(low.size()));
-    EXPECT_NEAR(Db(lowMeter.GetTruePeak()), Db(0.25), 0.01);
 }
 
 TEST(Meters, LoudnessOfACalibrationToneAndOfSilence)
@@ -68,7 +46,7 @@ TEST(Meters, LoudnessOfACalibrationToneAndOfSilence)
 TEST(Quantiser, SixteenBitValuesComeBackExactlyWithoutDither)
 {
     CSampleQuantiser quantiser;
-    quantiser.Setup(16, false);
+    quantiser.Setup(16, EDither::None);
     std::vector<float> in;
     for (int s = -32768; s < 32768; s += 7)
         in.push_back(static_cast<float>(s / 32768.0));
@@ -90,7 +68,7 @@ TEST(Quantiser, SixteenBitValuesComeBackExactlyWithoutDither)
 TEST(Quantiser, DitherIsTriangularOfOneStepAndRepeatable)
 {
     CSampleQuantiser quantiser;
-    quantiser.Setup(16, true);
+    quantiser.Setup(16, EDither::Tpdf);
     // Half a step above zero: without dither always 0 or 1; with TPDF the
     // results spread over -1..2 and average to the input.
     const std::vector<float> in(100000, static_cast<float>(0.5 / 32768.0));
@@ -109,9 +87,67 @@ TEST(Quantiser, DitherIsTriangularOfOneStepAndRepeatable)
     EXPECT_LT(nLowest, nHighest);
 
     std::vector<int> again(in.size());
-    quantiser.Setup(16, true);
+    quantiser.Setup(16, EDither::Tpdf);
     quantiser.Convert(in.data(), again.data(), static_cast<unsigned>(in.size()));
     EXPECT_EQ(out, again);
+}
+
+// Power of the quantisation error in a band, from a Hann-windowed DFT.
+double BandPower(const std::vector<double>& error, double fRate, double fLowHz, double fHighHz)
+{
+    const size_t n = error.size();
+    double fPower = 0.0;
+    for (size_t k = static_cast<size_t>(fLowHz / fRate * n); k < static_cast<size_t>(fHighHz / fRate * n); ++k) {
+        double fRe = 0.0, fIm = 0.0;
+        for (size_t i = 0; i < n; ++i) {
+            const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / n);
+            fRe += w * error[i] * std::cos(2.0 * M_PI * k * i / n);
+            fIm -= w * error[i] * std::sin(2.0 * M_PI * k * i / n);
+        }
+        fPower += fRe * fRe + fIm * fIm;
+    }
+    return fPower;
+}
+
+TEST(Quantiser, ShapedDitherMovesTheNoiseUpAndLeavesExactBlocksAlone)
+{
+    // A tone at -60 dBFS in mono, quantised to 16 bits both ways.
+    constexpr size_t kCount = 4096;
+    std::vector<float> in(kCount);
+    for (size_t i = 0; i < kCount; ++i)
+        in[i] = static_cast<float>(0.001 * std::sin(2.0 * M_PI * 1000.0 * i / 44100.0));
+    auto Error = [&](EDither eDither) {
+        CSampleQuantiser quantiser;
+        quantiser.Setup(16, eDither, 1);
+        std::vector<int> out(kCount);
+        quantiser.Convert(in.data(), out.data(), kCount);
+        std::vector<double> error(kCount);
+        for (size_t i = 0; i < kCount; ++i)
+            error[i] = (out[i] >> 16) - in[i] * 32768.0;
+        return error;
+    };
+    const std::vector<double> flat = Error(EDither::Tpdf), shaped = Error(EDither::Shaped);
+    const double fLowDb = 10.0 * std::log10(BandPower(shaped, 44100.0, 50.0, 4000.0) /
+                                            BandPower(flat, 44100.0, 50.0, 4000.0));
+    const double fHighDb = 10.0 * std::log10(BandPower(shaped, 44100.0, 16000.0, 22000.0) /
+                                             BandPower(flat, 44100.0, 16000.0, 22000.0));
+    EXPECT_LT(fLowDb, -8.0);
+    EXPECT_GT(fHighDb, 6.0);
+    // The shaping keeps the signal: the error stays bounded.
+    for (const double e : shaped)
+        ASSERT_LT(std::fabs(e), 40.0);
+
+    // Exact 16-bit values and digital silence get no dither of any kind.
+    std::vector<float> exact(kCount, 0.0f);
+    for (size_t i = 0; i < kCount / 2; ++i)
+        exact[i] = static_cast<float>((static_cast<int>(i % 200) - 100) / 32768.0);
+    CSampleQuantiser quantiser;
+    quantiser.Setup(16, EDither::Shaped, 1);
+    std::vector<int> out(kCount);
+    quantiser.Convert(exact.data(), out.data(), kCount);
+    for (size_t i = 0; i < kCount; ++i)
+        ASSERT_EQ(out[i] >> 16, std::lround(exact[i] * 32768.0)) << i;
+    EXPECT_EQ(quantiser.GetDitheredSamples(), 0);
 }
 
 } // namespace
