@@ -252,7 +252,8 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
             excerpts.empty() ? -HUGE_VAL : MeasureExcerpts(*pInput, excerpts, nChannels, fRate, nullptr, false, 0.0);
         if (!std::isfinite(result.before.fIntegratedLufs)) {
             Keep(WholeTrial(0.0));
-            result.warnings.push_back("the input is silent (no loudness to measure): written with the settings as "
+            result.warnings.push_back("the input has no loudness to measure (silent, or shorter than 0.4 s): "
+                                      "written with the settings as "
                                       "given, no gain for the target of " + Lufs(fTarget) + " LUFS");
             result.nExitCode = kExitWarnings;
         } else {
@@ -279,7 +280,7 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
                 fSlope = search.GetSlope();
             }
             CTargetSearch search(fTarget, fLowest, fHighest, 0.1,
-                                 excerpts.empty() ? CTargetSearch::kMostTrials : kMostWholeTrials);
+                                 std::isfinite(fInputExcerpts) ? kMostWholeTrials : CTargetSearch::kMostTrials);
             search.SetFirstSlope(fSlope);
             search.SetAim(kWholeAimLu);
             for (double fOffsetDb = fStart;; ) {
