@@ -151,7 +151,7 @@ std::vector<SJobResult> CAlbumJob::Run()
             bool bReached = false;
             std::string sWarning;
             if (bSilent || !std::isfinite(fBestLoudness)) {
-                sWarning = "the album is silent (no loudness to measure): written with the settings as given, no "
+                sWarning = "the album has no loudness to measure (silent, or too short): written with the settings as given, no "
                            "gain for the target of " + Lufs(fTarget) + " LUFS";
             } else {
                 CTargetSearch search(fTarget, drive.GetLowestDb(), drive.GetHighestDb(), 0.1);

@@ -66,11 +66,18 @@ void CSpoolFile::Seek(long long nFrame)
 
 unsigned CSpoolFile::Read(float* pfInterleaved, unsigned nFrames)
 {
-    const long long nLeftFrames = mnFrames - mnReadFrames;
+    const unsigned nTaken = ReadAt(mnReadFrames, pfInterleaved, nFrames);
+    mnReadFrames += nTaken;
+    return nTaken;
+}
+
+unsigned CSpoolFile::ReadAt(long long nFrame, float* pfInterleaved, unsigned nFrames) const
+{
+    const long long nLeftFrames = nFrame < mnFrames ? mnFrames - nFrame : 0;
     const unsigned nTake = static_cast<unsigned>(nLeftFrames < nFrames ? nLeftFrames : nFrames);
     char* pBytes = reinterpret_cast<char*>(pfInterleaved);
     size_t nLeft = static_cast<size_t>(nTake) * mnChannels * sizeof(float);
-    off_t nAt = static_cast<off_t>(mnReadFrames * mnChannels * static_cast<long long>(sizeof(float)));
+    off_t nAt = static_cast<off_t>(nFrame * mnChannels * static_cast<long long>(sizeof(float)));
     while (nLeft > 0) {
         const ssize_t nRead = ::pread(mnDescriptor, pBytes, nLeft, nAt);
         if (nRead < 0 && errno == EINTR)
@@ -82,6 +89,5 @@ unsigned CSpoolFile::Read(float* pfInterleaved, unsigned nFrames)
         nAt += nRead;
         nLeft -= static_cast<size_t>(nRead);
     }
-    mnReadFrames += nTake;
     return nTake;
 }

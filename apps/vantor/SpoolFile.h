@@ -23,6 +23,9 @@ public:
     void Seek(long long nFrame);
     // Up to nFrames frames from where reading stands; 0 at the end.
     unsigned Read(float* pfInterleaved, unsigned nFrames);
+    // Up to nFrames frames from frame nFrame, leaving the reading position
+    // alone: several threads may read at once (while nobody writes).
+    unsigned ReadAt(long long nFrame, float* pfInterleaved, unsigned nFrames) const;
     long long GetFrames() const { return mnFrames; }
 
 private:

@@ -175,15 +175,26 @@ float CTruePeakMeter::Measure(const std::vector<float>& history, unsigned nFrame
     for (const float f : mCoarse)
         fLargest = std::max(fLargest, f);
     float fThreshold = kCandidateRatio * fLargest;
-    for (long long j = 0; j < nCount; ++j) {
-        const float f = mCoarse[static_cast<size_t>(j)];
-        if (!(f >= fThreshold) || f == 0.0f)
+    // In runs of kRun readings: most runs hold nothing near the peak and are
+    // passed over on their largest reading alone.
+    constexpr long long kRun = 64;
+    for (long long nRun = 0; nRun < nCount; nRun += kRun) {
+        const long long nEnd = std::min(nCount, nRun + kRun);
+        float fRunLargest = 0.0f;
+        for (long long j = nRun; j < nEnd; ++j)
+            fRunLargest = std::max(fRunLargest, mCoarse[static_cast<size_t>(j)]);
+        if (!(fRunLargest >= fThreshold))
             continue;
-        if ((j > 0 && mCoarse[static_cast<size_t>(j - 1)] > f) ||
-            (j + 1 < nCount && mCoarse[static_cast<size_t>(j + 1)] > f))
-            continue;
-        fPeak = std::max(fPeak, RefinePeak(history.data(), j, nFrames));
-        fThreshold = std::max(fThreshold, 0.9f * fPeak);
+        for (long long j = nRun; j < nEnd; ++j) {
+            const float f = mCoarse[static_cast<size_t>(j)];
+            if (!(f >= fThreshold) || f == 0.0f)
+                continue;
+            if ((j > 0 && mCoarse[static_cast<size_t>(j - 1)] > f) ||
+                (j + 1 < nCount && mCoarse[static_cast<size_t>(j + 1)] > f))
+                continue;
+            fPeak = std::max(fPeak, RefinePeak(history.data(), j, nFrames));
+            fThreshold = std::max(fThreshold, 0.9f * fPeak);
+        }
     }
     return fPeak;
 }
