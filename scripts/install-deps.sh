@@ -12,6 +12,7 @@ packages=(
   libx11-dev xvfb xauth xdotool
   libjack-jackd2-dev jackd2 jalv libsamplerate0-dev
   x11-apps python3-minimal
+  ardour
 )
 
 # Peer LV2 plug-ins for the side-by-side speed figures of `make bench` only
