@@ -12,6 +12,7 @@
 #include "tests/dsp/ChainSettings.h"
 
 #include <atomic>
+#include <ctime>
 #include <random>
 #include <thread>
 #include <vector>
@@ -80,12 +81,23 @@ void BM_Process44k(benchmark::State& state)
 }
 BENCHMARK(BM_Process44k)->Arg(64)->Arg(512)->Arg(4096)->Unit(benchmark::kMillisecond);
 
+// The thread's own processor time (nanoseconds): a preemption by another
+// program does not count.
+long ThreadNanoseconds()
+{
+    timespec time{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+    return time.tv_sec * 1000000000L + time.tv_nsec;
+}
+
 // 10,000 random parameter changes from this thread while another processes
-// 512-frame blocks; reports the longest time one change took from its start
-// to its publication to the audio thread.
+// 512-frame blocks; reports the longest time one change needed, from the
+// call to its publication to the audio thread, in this thread's processor
+// time (the audio thread never waits for it, so being preempted meanwhile
+// costs the audio nothing).
 void BM_UserInterfaceChange(benchmark::State& state)
 {
-    double fLongest = 0.0;
+    long nLongest = 0;
     bool bWarmedUp = false;
     for (auto _ : state) {
         SProcess process(512, 44100.0);
@@ -102,17 +114,20 @@ void BM_UserInterfaceChange(benchmark::State& state)
         for (int i = 0; i < 10000; ++i) {
             const int nIndex = 2 + static_cast<int>(random() % (kNrOfVantorParameters - 2));
             const SParameterDescriptor& d = kVantorParameters[nIndex];
-            process.pProcess->SetParameter(nIndex, d.nMin + static_cast<int>(random() % (d.nMax - d.nMin + 1)));
+            const int nValue = d.nMin + static_cast<int>(random() % (d.nMax - d.nMin + 1));
+            const long nStart = ThreadNanoseconds();
+            process.pProcess->SetParameter(nIndex, nValue);
+            const long nTook = ThreadNanoseconds() - nStart;
+            // The first burst of the program also pays for first calls into
+            // the maths library and cold caches; the figure is the steady state.
+            if (bWarmedUp)
+                nLongest = std::max(nLongest, nTook);
         }
         bStop = true;
         audio.join();
-        // The first burst of the program also pays for first calls into the
-        // maths library and cold caches; the figure is the steady state.
-        if (bWarmedUp)
-            fLongest = std::max(fLongest, process.pProcess->GetLongestChangeMicroseconds());
         bWarmedUp = true;
     }
-    state.counters["max_us"] = fLongest;
+    state.counters["max_us"] = static_cast<double>(nLongest) / 1000.0;
 }
 BENCHMARK(BM_UserInterfaceChange)->Iterations(4)->Unit(benchmark::kMillisecond);
 

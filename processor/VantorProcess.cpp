@@ -10,7 +10,6 @@
 #include "presets/PresetFile.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -36,13 +35,6 @@ constexpr SEqBand kEqBands[6] = {
 
 // Meter readings of a process that is not playing.
 constexpr float kNeedleRest = 1.0f;
-
-long NowNanoseconds()
-{
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
-}
 
 // A host count of 1 or 2; 0 (never announced) counts as nDefault.
 unsigned ChannelCount(unsigned nAnnounced, unsigned nDefault)
@@ -115,18 +107,13 @@ CVantorProcess::CChange::~CChange()
 
 void CVantorProcess::BeginChange()
 {
-    if (mnChangeDepth++ == 0)
-        mnChangeStartNs = NowNanoseconds();
+    ++mnChangeDepth;
 }
 
 void CVantorProcess::EndChange()
 {
-    if (--mnChangeDepth > 0)
-        return;
-    Publish();
-    const long nTook = NowNanoseconds() - mnChangeStartNs;
-    if (nTook > mnLongestChangeNs.load(std::memory_order_relaxed))
-        mnLongestChangeNs.store(nTook, std::memory_order_relaxed);
+    if (--mnChangeDepth == 0)
+        Publish();
 }
 
 // User-interface thread: the design chain and the host's settings, whole,

@@ -103,10 +103,6 @@ public:
         CVantorProcess& mProcess;
     };
 
-    // The longest time (microseconds) an outermost change took from its
-    // start to its publication; for the benchmark.
-    double GetLongestChangeMicroseconds() const { return mnLongestChangeNs.load() / 1000.0; }
-
     // Longest slice the chain gets at once.
     static constexpr unsigned kMaxSlice = 8192;
     // Processing slices that make up 1.5 s at the current slice length,
@@ -147,9 +143,7 @@ private:
 
     // User-interface side of the handoff.
     utils::CHandoff<SSettings> mHandoff;
-    int mnChangeDepth = 0;    // nesting of CChange
-    long mnChangeStartNs = 0; // when the outermost change began
-    std::atomic<long> mnLongestChangeNs{0};
+    int mnChangeDepth = 0; // nesting of CChange
 
     // Audio side: the settings adopted last (a copy of the handoff's slot).
     float mfAudioSampleRate = 0.0f;

@@ -12,6 +12,7 @@ packages=(
   libx11-dev libxext-dev xvfb xauth xdotool
   libjack-jackd2-dev jackd2 jalv libsamplerate0-dev
   x11-apps python3 parallel flac vorbis-tools
+  ardour
 )
 
 # Peer LV2 plug-ins for the side-by-side speed figures of `make bench` only
