@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build demo test test-fast test-asan test-tsan bench clean format format-check lint state-seeds fuzz fuzz-smoke
+.PHONY: all deps configure build demo test test-fast test-asan test-tsan bench clean format format-check lint state-seeds audio-seeds fuzz fuzz-smoke
 
 all: build
 
@@ -54,7 +54,8 @@ test-tsan: deps $(BUILD_TSAN)/build.ninja
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  setarch $$(uname -m) -R $(BUILD_TSAN)/bin/vantor-processor-tests
 
-# The fuzzers (libFuzzer needs clang): the skin file, and the state a
+# The fuzzers (libFuzzer needs clang): the skin file, the audio reader of the
+# command-line tool, and the state a
 # process takes from outside (host chunks, preset files). `make fuzz` runs
 # each five minutes, `make fuzz-smoke` each one minute as part of `make test`.
 FUZZ_DIR     ?= $(BUILD)/fuzz
@@ -77,6 +78,26 @@ $(FUZZ_DIR)/state-fuzz: $(STATE_FUZZ_SOURCES) $(wildcard processor/*.h dsp/*.h p
 	@mkdir -p $(FUZZ_DIR)
 	clang++ $(FUZZ_FLAGS) -fno-sanitize=vptr -ffp-contract=off $(STATE_FUZZ_SOURCES) -o $@ -ldl -lpthread
 
+# The command-line tool's audio reader.
+AUDIO_FUZZ_SOURCES = tests/fuzz/AudioFuzz.cpp apps/vantor/AudioReader.cpp apps/vantor/InputStream.cpp
+
+$(FUZZ_DIR)/audio-fuzz: $(AUDIO_FUZZ_SOURCES) apps/vantor/AudioReader.h apps/vantor/InputStream.h apps/vantor/ToolError.h
+	@mkdir -p $(FUZZ_DIR)
+	clang++ $(FUZZ_FLAGS) $(AUDIO_FUZZ_SOURCES) -o $@ -lsndfile
+
+# Seeds for the audio fuzzer: a short tone as WAV, converted by the tool
+# itself to AIFF, FLAC and Ogg; each once as a file (first byte 0) and once
+# as a pipe (first byte 1).
+audio-seeds: build
+	@mkdir -p $(FUZZ_DIR)/audio-seeds $(FUZZ_DIR)/audio-work
+	@python3 -c "import wave, math, struct; w = wave.open('$(FUZZ_DIR)/audio-work/tone.wav', 'wb'); \
+	  w.setnchannels(2); w.setsampwidth(2); w.setframerate(8000); \
+	  w.writeframes(b''.join(struct.pack('<hh', int(8000 * math.sin(i / 5)), int(6000 * math.sin(i / 7))) for i in range(4000)))"
+	@for x in wav aiff flac ogg; do \
+	  [ $$x = wav ] || $(BUILD)/bin/vantor master -q -f $(FUZZ_DIR)/audio-work/tone.wav $(FUZZ_DIR)/audio-work/tone.$$x; \
+	  { printf '\000'; cat $(FUZZ_DIR)/audio-work/tone.$$x; } > $(FUZZ_DIR)/audio-seeds/file-$$x; \
+	  { printf '\001'; cat $(FUZZ_DIR)/audio-work/tone.$$x; } > $(FUZZ_DIR)/audio-seeds/pipe-$$x; done
+
 # Seeds for the state fuzzer: every built preset (first byte 0x84: a chain
 # preset file) and a default chunk (first byte 4).
 state-seeds: build
@@ -87,16 +108,18 @@ state-seeds: build
 	@{ printf '\004'; head -c 376 /dev/zero; } > $(FUZZ_DIR)/state-seeds/zero-chunk
 
 fuzz fuzz-smoke: FUZZ_SECONDS = $(if $(filter fuzz,$@),300,60)
-fuzz fuzz-smoke: deps state-seeds
+fuzz fuzz-smoke: deps state-seeds audio-seeds
 	@if ! command -v clang++ >/dev/null; then \
 	  echo "fuzz: clang++ is missing, skipping the fuzzers"; \
 	else \
-	  $(MAKE) --no-print-directory $(FUZZ_DIR)/skin-fuzz $(FUZZ_DIR)/state-fuzz && \
-	  mkdir -p $(FUZZ_DIR)/skin-corpus $(FUZZ_DIR)/state-corpus && \
+	  $(MAKE) --no-print-directory $(FUZZ_DIR)/skin-fuzz $(FUZZ_DIR)/state-fuzz $(FUZZ_DIR)/audio-fuzz && \
+	  mkdir -p $(FUZZ_DIR)/skin-corpus $(FUZZ_DIR)/state-corpus $(FUZZ_DIR)/audio-corpus && \
 	  $(FUZZ_DIR)/skin-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=512 \
 	    -max_len=65536 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/skin-corpus tests/fuzz/skin-corpus && \
 	  $(FUZZ_DIR)/state-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=512 \
-	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/state-corpus $(FUZZ_DIR)/state-seeds; \
+	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/state-corpus $(FUZZ_DIR)/state-seeds && \
+	  LSAN_OPTIONS=suppressions=tests/fuzz/audio-lsan.supp $(FUZZ_DIR)/audio-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+	    -max_len=65537 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/audio-corpus $(FUZZ_DIR)/audio-seeds; \
 	fi
 
 # The Google Benchmark suite, then the LV2 plug-in against its peers (their

@@ -17,6 +17,7 @@ struct SHeadline {
     const char* pszBenchmark;
     const char* pszCounter;
     const char* pszSummaryName;
+    const char* pszFormat = "%s: %.1f\n"; // a count prints as a plain number
 };
 
 const SHeadline kHeadlines[] = {
@@ -27,7 +28,8 @@ const SHeadline kHeadlines[] = {
     {"BM_Process44k/64", "xrt", "process-44k-stereo-64-xrt"},
     {"BM_Process44k/4096", "xrt", "process-44k-stereo-4096-xrt"},
     {"BM_Cli44k/iterations:5/manual_time", "xrt", "cli-44k-stereo-xrt"},
-    {"BM_UserInterfaceLockHold/iterations:4", "max_us", "ui-lock-max-us"},
+    {"BM_UserInterfaceChange/iterations:4", "max_us", "ui-change-max-us"},
+    {"BM_AudioLockCalls/iterations:2", "per_slice", "audio-lock-calls-per-slice", "%s: %g\n"},
     {"BM_Equaliser44k", "xrt", "equaliser-44k-stereo-xrt"},
     {"BM_Compressor44k", "xrt", "compressor-44k-stereo-xrt"},
     {"BM_Limiter44k", "xrt", "limiter-44k-stereo-xrt"},
@@ -64,7 +66,7 @@ public:
         for (const SHeadline& headline : kHeadlines) {
             auto it = mValues.find(headline.pszSummaryName);
             if (it != mValues.end())
-                std::printf("%s: %.1f\n", headline.pszSummaryName, it->second);
+                std::printf(headline.pszFormat, headline.pszSummaryName, it->second);
         }
     }
 

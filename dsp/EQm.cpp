@@ -21,17 +21,25 @@ constexpr float kBesselB1 = 5.7924f;
 constexpr float kBesselC2 = 11.4878f;
 constexpr float kBesselB2 = 4.2076f;
 
-// Below about 40 kHz the prewarp tan(3.14 f / fs) of a high setting passes
-// pi/2 and turns negative, which puts the analog poles in the right half
-// plane. The mid bands and the high cut are therefore designed at no more
-// than 0.45 fs (tan(1.413) = 6.2, still a stable design): a mid band set
-// to 20000 Hz sits at 19845 Hz at 44.1 kHz and at 14400 Hz at 32 kHz, a
-// high cut of 19200 Hz at 32 kHz cuts from 14400 Hz. Settings below the
-// limit are used unchanged.
-double LimitDesignFrequency(float fFrequency, float fs)
+// The written prewarp tan(3.14 f / fs) fs / 3.14 of the mid bands and the
+// high cut passes pi/2 where a setting nears fs / 2 (below about 40 kHz for
+// the top settings): the tangent turns negative or infinite and the design
+// puts its poles in the right half plane. Only there is the design frequency
+// limited to 0.45 fs (tan(1.413) = 6.2, a stable design): a mid band set to
+// 20000 Hz sits at 14400 Hz at 32 kHz, a high cut of 19200 Hz at 32 kHz cuts
+// from 14400 Hz. At 44.1 kHz and above every setting is designed as written.
+constexpr double kDesignLimit = 0.45;
+constexpr double kHalfPi = 1.5707963267948966;
+
+// tan(x) fs / 3.14 for the prewarp argument x = 3.14 f / fs, or, where x has
+// passed pi/2 or the result is not a positive finite frequency, the same for
+// the limit 0.45 fs.
+double Prewarp(double x, float fs)
 {
-    const double fLimit = 0.45 * fs;
-    return fFrequency > fLimit ? fLimit : fFrequency;
+    const double fw = std::tan(x) * fs * kPrewarpScale;
+    if (x < kHalfPi && fw > 0.0 && std::isfinite(static_cast<float>(fw)))
+        return fw;
+    return std::tan(kPrewarpPi * kDesignLimit) * fs * kPrewarpScale;
 }
 
 const CStepTable kHighFrequencySteps({ { 0, 20, 1000, 50 }, { 21, 50, 2100, 100 }, { 51, 127, 5200, 200 } });
@@ -73,8 +81,7 @@ float PrewarpMid(float fFrequency, float fs)
 {
     if (!(fs > 0.0f))
         return fFrequency;
-    const double f = LimitDesignFrequency(fFrequency, fs);
-    return static_cast<float>(std::tan(kPrewarpPi * f / fs) * fs * kPrewarpScale);
+    return static_cast<float>(Prewarp(static_cast<double>(kPrewarpPi) * fFrequency / fs, fs));
 }
 
 // A mid band at prewarped frequency fw (Hz), gain g (dB) and Q. Returns
@@ -342,21 +349,26 @@ void EQm::DesignHighCut()
     }
     // Fourth-order Bessel low-pass at the prewarped frequency: s -> s / w.
     const float fs = mHighCut1.fs;
-    const double fw = std::tan(LimitDesignFrequency(f, fs) / fs * kPrewarpPi) * fs * kPrewarpScale;
-    const double w = fw * 6.28318;
-    mHighCut1.b2 = 0.0f;
-    mHighCut1.b1 = 0.0f;
-    mHighCut1.b0 = static_cast<float>(kBesselC1 * (w * w));
-    mHighCut1.a2 = 1.0f;
-    mHighCut1.a1 = static_cast<float>(kBesselB1 * w);
-    mHighCut1.a0 = static_cast<float>(kBesselC1 * (w * w));
-    mHighCut2.b2 = 0.0f;
-    mHighCut2.b1 = 0.0f;
-    mHighCut2.b0 = static_cast<float>(kBesselC2 * (w * w));
-    mHighCut2.a2 = 1.0f;
-    mHighCut2.a1 = static_cast<float>(kBesselB2 * w);
-    mHighCut2.a0 = static_cast<float>(kBesselC2 * (w * w));
-    mpInterface->SetHighCut(true, mHighCut1, mHighCut2);
+    auto design = [this](double fw) {
+        const double w = fw * 6.28318;
+        mHighCut1.b2 = 0.0f;
+        mHighCut1.b1 = 0.0f;
+        mHighCut1.b0 = static_cast<float>(kBesselC1 * (w * w));
+        mHighCut1.a2 = 1.0f;
+        mHighCut1.a1 = static_cast<float>(kBesselB1 * w);
+        mHighCut1.a0 = static_cast<float>(kBesselC1 * (w * w));
+        mHighCut2.b2 = 0.0f;
+        mHighCut2.b1 = 0.0f;
+        mHighCut2.b0 = static_cast<float>(kBesselC2 * (w * w));
+        mHighCut2.a2 = 1.0f;
+        mHighCut2.a1 = static_cast<float>(kBesselB2 * w);
+        mHighCut2.a0 = static_cast<float>(kBesselC2 * (w * w));
+        return mpInterface->SetHighCut(true, mHighCut1, mHighCut2);
+    };
+    // A written design just below pi/2 may still round to an unstable
+    // section in single precision; the limit's design then stands in.
+    if (!design(Prewarp(static_cast<double>(f) / fs * kPrewarpPi, fs)))
+        design(Prewarp(kHalfPi, fs));
 }
 
 void EQm::ComputeCurveTables()

@@ -225,3 +225,20 @@ void EQmHostDSP::ClearHistory()
             dsp::ClearHistory(section);
     }
 }
+
+void EQmHostDSP::GetSettings(SSettings& settings) const
+{
+    std::memcpy(settings.sections, mSections, sizeof(mSections));
+    std::memcpy(settings.stageOn, mnStageOn, sizeof(mnStageOn));
+    settings.outputGain = mfOutputGain;
+}
+
+void EQmHostDSP::SetSettings(const SSettings& settings)
+{
+    for (int nSection = 0; nSection < kNrOfSections; ++nSection) {
+        for (int ch = 0; ch < kMaxChannels; ++ch)
+            dsp::CopyCoefficients(mSections[nSection][ch], settings.sections[nSection][ch]);
+    }
+    std::memcpy(mnStageOn, settings.stageOn, sizeof(mnStageOn));
+    mfOutputGain = settings.outputGain;
+}

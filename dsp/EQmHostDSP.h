@@ -25,7 +25,19 @@ public:
     // left alone.
     static constexpr int kMaxChannels = 2;
 
+    // What the user-interface side designs: coefficients, switches and
+    // gain, without history (the coefficients of the sections only).
+    struct SSettings {
+        SBiquad sections[kNrOfSections][kMaxChannels];
+        int32_t stageOn[kNrOfStages];
+        float outputGain;
+    };
+
     EQmHostDSP();
+
+    void GetSettings(SSettings& settings) const;
+    // Takes another kernel's settings; the history stays.
+    void SetSettings(const SSettings& settings);
 
     // One 64-sample block of every channel: the switched-in stages in the
     // order low shelf, low mid, high mid, high shelf, high cut (two

@@ -60,6 +60,22 @@ void RunBiquadStereo(SBiquad* pSections, const float* pIn0, const float* pIn1, f
 // outputs, history carried like the biquad's).
 void RunFirstOrder(SFirstOrder& section, const float* pIn, float* pOut);
 
+// Copies the coefficients of a section and leaves the target's history.
+inline void CopyCoefficients(SBiquad& to, const SBiquad& from)
+{
+    to.B0 = from.B0;
+    to.B1 = from.B1;
+    to.B2 = from.B2;
+    to.A1 = from.A1;
+    to.A2 = from.A2;
+}
+inline void CopyCoefficients(SFirstOrder& to, const SFirstOrder& from)
+{
+    to.B0 = from.B0;
+    to.B1 = from.B1;
+    to.A1 = from.A1;
+}
+
 void ClearHistory(SBiquad& section);
 void ClearHistory(SFirstOrder& section);
 bool IsHistoryFinite(const SBiquad& section);

@@ -274,8 +274,58 @@ void ML2HostDSP::Process(float** ppOut, float** ppIn, float** ppAux, int, int)
 
     // The meter keeps the deepest block-end average gain.
     const double fAverage = (1.0 / (r3 + 1.0) + 1.0 / (r2 + 1.0) + 1.0 / (r1 + 1.0)) * kMeanOfThree;
-    if (fAverage < gainHold.load(std::memory_order_relaxed))
-        gainHold.store(static_cast<float>(fAverage), std::memory_order_relaxed);
+    // A reader may reset the hold meanwhile; the lower value still lands.
+    const float fAverageHold = static_cast<float>(fAverage);
+    float fHold = gainHold.load(std::memory_order_relaxed);
+    while (fAverageHold < fHold && !gainHold.compare_exchange_weak(fHold, fAverageHold, std::memory_order_relaxed)) { }
+}
+
+void ML2HostDSP::GetSettings(SSettings& settings) const
+{
+    for (int ch = 0; ch < 2; ++ch) {
+        settings.low[ch] = low[ch];
+        settings.mid[ch] = mid[ch];
+        settings.high[ch] = high[ch];
+    }
+    settings.overload = overload;
+    settings.outputGain = outputGain;
+    settings.drive = drive;
+    settings.attack1 = attack1;
+    settings.attack2 = attack2;
+    settings.attack3 = attack3;
+    settings.g1 = g1;
+    settings.g2 = g2;
+    settings.g3 = g3;
+    settings.theta1 = theta1;
+    settings.theta2 = theta2;
+    settings.theta3 = theta3;
+    settings.rho1 = rho1;
+    settings.rho2 = rho2;
+    settings.rho3 = rho3;
+}
+
+void ML2HostDSP::SetSettings(const SSettings& settings)
+{
+    for (int ch = 0; ch < 2; ++ch) {
+        dsp::CopyCoefficients(low[ch], settings.low[ch]);
+        dsp::CopyCoefficients(mid[ch], settings.mid[ch]);
+        dsp::CopyCoefficients(high[ch], settings.high[ch]);
+    }
+    overload = settings.overload;
+    outputGain = settings.outputGain;
+    drive = settings.drive;
+    attack1 = settings.attack1;
+    attack2 = settings.attack2;
+    attack3 = settings.attack3;
+    g1 = settings.g1;
+    g2 = settings.g2;
+    g3 = settings.g3;
+    theta1 = settings.theta1;
+    theta2 = settings.theta2;
+    theta3 = settings.theta3;
+    rho1 = settings.rho1;
+    rho2 = settings.rho2;
+    rho3 = settings.rho3;
 }
 
 bool ML2HostDSP::IsStateFinite() const

@@ -10,8 +10,25 @@
 
 class ML2HostDSP : public HostDSP {
 public:
+    // What the user-interface side designs: coefficients, gains, thresholds
+    // and release factors, without band states, history or meter.
+    struct SSettings {
+        SBiquad low[2], mid[2];
+        SFirstOrder high[2];
+        SClipper overload;
+        float outputGain, drive;
+        float attack1, attack2, attack3;
+        float g1, g2, g3;
+        float theta1, theta2, theta3;
+        float rho1, rho2, rho3;
+    };
+
     ML2HostDSP();
     ~ML2HostDSP() override;
+
+    void GetSettings(SSettings& settings) const;
+    // Takes another kernel's settings; band states, history and meter stay.
+    void SetSettings(const SSettings& settings);
 
     // Channels 0 and 1 (or channel 0 alone) from ppIn to ppOut; the average
     // band gain of every sample goes to ppAux[1].
@@ -41,8 +58,8 @@ public:
     float theta1 = 1.0f, theta2 = 1.0f, theta3 = 1.0f; // thresholds (linear)
     float rho1 = 1.0f, rho2 = 1.0f, rho3 = 1.0f; // per-sample release factors
 
-    // Smallest block-end average gain since the meter was last read. The
-    // editor reads it without the process lock, hence atomic (relaxed).
+    // Smallest block-end average gain since the meter was last read. Lowered
+    // by the audio thread, read and reset by exchange from any thread.
     std::atomic<float> gainHold { 1000.0f };
 
 private:

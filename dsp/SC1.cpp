@@ -140,9 +140,8 @@ float SC1::GetMeter(int nWhich)
 {
     (void)nWhich;
     SC1Detector& detector = mpInterface->Kernel()->mDetectors[0];
-    const float fHold = detector.gainHold;
     // 1000 reads as -60 dB until the next block lowers the hold again.
-    detector.gainHold = 1000.0f;
+    const float fHold = detector.gainHold.exchange(1000.0f, std::memory_order_relaxed);
     return static_cast<float>(-20.0 * std::log10(fHold));
 }
 

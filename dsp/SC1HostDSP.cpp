@@ -69,8 +69,11 @@ void StoreState(SC1Detector& d, const SState& s, double gLast)
     double fEnd = gLast;
     if (fEnd < kHoldFloor)
         fEnd = kHoldFloor;
-    if (fEnd < d.gainHold)
-        d.gainHold = static_cast<float>(fEnd);
+    // A reader may reset the hold meanwhile; the lower value still lands.
+    const float fEndHold = static_cast<float>(fEnd);
+    float fHold = d.gainHold.load(std::memory_order_relaxed);
+    while (fEndHold < fHold && !d.gainHold.compare_exchange_weak(fHold, fEndHold, std::memory_order_relaxed)) {
+    }
 }
 
 // One sample of a detector: applies the gain the envelope sets, then lets the
@@ -287,8 +290,45 @@ void SC1HostDSP::ClearHistory()
         d.xA1 = d.yA1 = d.xB1 = d.yB1 = 0.0;
         d.branchA.x1 = d.branchA.y1 = 0.0;
         d.branchB.x1 = d.branchB.y1 = 0.0;
-        d.gainHold = 1.0f;
+        d.gainHold.store(1.0f, std::memory_order_relaxed);
     }
+}
+
+void SC1HostDSP::GetSettings(SSettings& settings) const
+{
+    for (int i = 0; i < 2; ++i) {
+        const SC1Detector& d = mDetectors[i];
+        settings.detectors[i] = {d.drive, d.k, {d.sideChain.B0, d.sideChain.B1, d.sideChain.A1}, {d.B0, d.B1, d.A1},
+            {d.branchA.B0, d.branchA.B1, d.branchA.A1}, {d.branchB.B0, d.branchB.B1, d.branchB.A1}, d.releaseA,
+            d.releaseB};
+    }
+    settings.sideLevel = mfSideLevel;
+    settings.outputGain = mfOutputGain;
+}
+
+void SC1HostDSP::SetSettings(const SSettings& settings)
+{
+    auto copy = [](SC1Section& to, const double* pFrom) {
+        to.B0 = pFrom[0];
+        to.B1 = pFrom[1];
+        to.A1 = pFrom[2];
+    };
+    for (int i = 0; i < 2; ++i) {
+        SC1Detector& d = mDetectors[i];
+        const SDetectorSettings& s = settings.detectors[i];
+        d.drive = s.drive;
+        d.k = s.k;
+        copy(d.sideChain, s.sideChain);
+        d.B0 = s.lowPass[0];
+        d.B1 = s.lowPass[1];
+        d.A1 = s.lowPass[2];
+        copy(d.branchA, s.branchA);
+        copy(d.branchB, s.branchB);
+        d.releaseA = s.releaseA;
+        d.releaseB = s.releaseB;
+    }
+    mfSideLevel = settings.sideLevel;
+    mfOutputGain = settings.outputGain;
 }
 
 bool SC1HostDSP::IsStateFinite() const

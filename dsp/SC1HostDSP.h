@@ -4,6 +4,8 @@
 
 #include "HostDSP.h"
 
+#include <atomic>
+
 // A first-order section of a detector in double precision.
 struct SC1Section {
     double B0, B1, A1;
@@ -23,13 +25,35 @@ struct SC1Detector {
     SC1Section branchA; // output sections; y1 mirrors the carried output
     SC1Section branchB;
     double releaseA, releaseB; // per-sample decay factors
-    float gainHold; // smallest block-end gain since the meter was read
+    // Smallest block-end gain since the meter was read. Lowered by the audio
+    // thread, read and reset by exchange from any thread.
+    std::atomic<float> gainHold;
 };
 
 class SC1HostDSP : public HostDSP {
 public:
+    // What the user-interface side designs, per detector and for the
+    // module: coefficients and gains, without history or meters.
+    struct SDetectorSettings {
+        double drive, k;
+        double sideChain[3]; // B0, B1, A1
+        double lowPass[3];
+        double branchA[3];
+        double branchB[3];
+        double releaseA, releaseB;
+    };
+    struct SSettings {
+        SDetectorSettings detectors[2];
+        float sideLevel;
+        float outputGain;
+    };
+
     SC1HostDSP();
     ~SC1HostDSP() override;
+
+    void GetSettings(SSettings& settings) const;
+    // Takes another kernel's settings; history and meters stay.
+    void SetSettings(const SSettings& settings);
 
     // One channel: detector 0 on in[0]. Two channels: mid/side through
     // detectors 0 (mid) and 1 (side), rebuilt as mid +- side without halving.

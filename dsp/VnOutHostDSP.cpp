@@ -5,13 +5,15 @@
 
 namespace {
 
-// Adds one block's count (at most 64) to a counter, stopping at the
-// largest value rather than overflowing on a counter that is never read.
+// Adds one block's count (at most 64) to a counter in one atomic step, so a
+// reader's clear in between is never undone. A counter that is never read
+// stops near the largest value instead of overflowing (only a clear can
+// lower it meanwhile).
 void AddCount(std::atomic<int32_t>& counter, int nCount)
 {
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-    const int32_t n = counter.load(std::memory_order_relaxed);
-    counter.store(n > kMax - kBlockSize ? kMax : n + nCount, std::memory_order_relaxed);
+    if (nCount != 0 && counter.load(std::memory_order_relaxed) <= kMax - kBlockSize)
+        counter.fetch_add(nCount, std::memory_order_relaxed);
 }
 
 int CountOvers(const float* pBlock)
@@ -49,4 +51,24 @@ void VnOutHostDSP::Process(float** ppOut, float** ppIn, float** ppAux, int, int)
 bool VnOutHostDSP::IsStateFinite() const
 {
     return dsp::IsHistoryFinite(highPass[0]) && dsp::IsHistoryFinite(highPass[1]);
+}
+
+void VnOutHostDSP::GetSettings(SSettings& settings) const
+{
+    settings.highPass[0] = highPass[0];
+    settings.highPass[1] = highPass[1];
+    settings.inputGain = inputGain;
+    settings.outputGain = outputGain;
+    settings.curve = curve;
+    settings.safety = safety;
+}
+
+void VnOutHostDSP::SetSettings(const SSettings& settings)
+{
+    dsp::CopyCoefficients(highPass[0], settings.highPass[0]);
+    dsp::CopyCoefficients(highPass[1], settings.highPass[1]);
+    inputGain = settings.inputGain;
+    outputGain = settings.outputGain;
+    curve = settings.curve;
+    safety = settings.safety;
 }

@@ -11,6 +11,17 @@
 
 class VnOutHostDSP : public HostDSP {
 public:
+    // What the user-interface side designs, without history or counters.
+    struct SSettings {
+        SBiquad highPass[2];
+        float inputGain, outputGain;
+        SClipper curve, safety;
+    };
+
+    void GetSettings(SSettings& settings) const;
+    // Takes another kernel's settings; history and counters stay.
+    void SetSettings(const SSettings& settings);
+
     void Process(float** ppOut, float** ppIn, float** ppAux, int, int) override;
     bool IsStateFinite() const override;
 
@@ -18,8 +29,8 @@ public:
     float inputGain = 1.0f; // linear
     float outputGain = 1.0f; // linear
     // Per channel: samples the curve clipper changed, and output samples of
-    // magnitude >= 1. The editor reads and clears them without the process
-    // lock, hence atomic (relaxed); they saturate instead of wrapping.
+    // magnitude >= 1. The audio thread adds with one atomic add, any thread
+    // reads and clears them by exchange; they saturate instead of wrapping.
     std::atomic<int32_t> clipCount[2] = { { 0 }, { 0 } };
     std::atomic<int32_t> overCount[2] = { { 0 }, { 0 } };
     SClipper curve; // soft with an adjustable knee, or hard at +-1.001

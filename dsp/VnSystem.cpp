@@ -1,6 +1,9 @@
 #include "VnSystem.h"
 
 #include "EQm.h"
+#include "ML2.h"
+#include "SC1.h"
+#include "VnOut.h"
 
 #include <mutex>
 
@@ -139,4 +142,41 @@ void VnSystem::DisableEqBand(int nBand)
 void VnSystem::GetEqCurve(float* pCurve)
 {
     static_cast<EQm*>(mpProc->mpModules[kEqualiser])->GetCurve(pCurve);
+}
+
+namespace {
+
+template <typename Kernel> Kernel* KernelOf(VnSystemProc* pProc, int nModule)
+{
+    return static_cast<Kernel*>(pProc->mpModules[nModule]->GetHostDSP());
+}
+
+} // namespace
+
+void VnSystem::CaptureSettings(SChainSnapshot& snapshot, int nChannels) const
+{
+    snapshot.nChannels = ClampChannels(nChannels);
+    for (int i = 0; i < kNrOfModules; ++i) {
+        snapshot.order[i] = mpProc->maOrder[i];
+        snapshot.bypass[i] = mpProc->maBypass[i];
+    }
+    KernelOf<EQmHostDSP>(mpProc, kEqualiser)->GetSettings(snapshot.equaliser);
+    KernelOf<SC1HostDSP>(mpProc, kCompressor)->GetSettings(snapshot.compressor);
+    KernelOf<ML2HostDSP>(mpProc, kLimiter)->GetSettings(snapshot.limiter);
+    KernelOf<VnOutHostDSP>(mpProc, kOutputClipper)->GetSettings(snapshot.clipper);
+}
+
+void VnSystem::AdoptSettings(const SChainSnapshot& snapshot)
+{
+    const int nChannels = ClampChannels(snapshot.nChannels);
+    SetOrder(snapshot.order);
+    SetBypass(snapshot.bypass);
+    KernelOf<EQmHostDSP>(mpProc, kEqualiser)->SetSettings(snapshot.equaliser);
+    KernelOf<SC1HostDSP>(mpProc, kCompressor)->SetSettings(snapshot.compressor);
+    KernelOf<ML2HostDSP>(mpProc, kLimiter)->SetSettings(snapshot.limiter);
+    KernelOf<VnOutHostDSP>(mpProc, kOutputClipper)->SetSettings(snapshot.clipper);
+    mpProc->channels = nChannels;
+    for (int i = 0; i < kNrOfModules; ++i)
+        mpProc->mpModules[i]->GetHostDSP()->channels = nChannels;
+    mpAdapter->channels = nChannels;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "BlockAdapter.h"
+#include "ChainSnapshot.h"
 #include "VnBase.h"
 #include "VnSystemProc.h"
 
@@ -36,6 +37,17 @@ public:
     void DisableEqBand(int nBand);
     // The equaliser's magnitude in dB at 313 frequencies, 20 Hz to 20 kHz.
     void GetEqCurve(float* pCurve);
+
+    // Copies what the modules' designs put into the kernels, with the order,
+    // the bypass flags and nChannels (1 or 2; the sections of both channels
+    // are copied whatever the count).
+    void CaptureSettings(SChainSnapshot& snapshot, int nChannels) const;
+    // Runs from now on with a captured design: coefficients, gains, order,
+    // bypass and channel count change; signal history, detector states and
+    // meters stay. Allocates nothing and takes no lock (the audio thread
+    // calls it between two blocks). The modules' own parameter values are
+    // not part of a snapshot.
+    void AdoptSettings(const SChainSnapshot& snapshot);
 
     // The modules, for tests and meters: identifier order.
     TEffect* GetModule(int nModule) { return mpProc->mpModules[nModule]; }

@@ -12,8 +12,10 @@ namespace platform {
 
 // --- The library's own file -------------------------------------------------
 
-// Full path of the binary that contains this code (Vantor.vpa when linked into
-// the plug-in, the executable when linked statically), or "" if unknown.
+// Absolute path of the binary that contains this code (Vantor.vpa when linked
+// into the plug-in, the executable when linked statically), or "" if unknown.
+// Fixed when the binary is loaded: a later change of the working directory
+// does not move it.
 std::string GetModuleFile();
 
 // Folder of GetModuleFile() including the trailing separator, or "".

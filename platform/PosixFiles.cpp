@@ -64,11 +64,18 @@ unsigned WriteFile(FileHandle hFile, const void* pBuffer, unsigned nBytes)
 {
     if (hFile == kInvalidFile || (pBuffer == nullptr && nBytes > 0))
         return 0;
-    ssize_t nDone;
-    do {
-        nDone = ::write(hFile, pBuffer, nBytes);
-    } while (nDone < 0 && errno == EINTR);
-    return nDone < 0 ? 0u : static_cast<unsigned>(nDone);
+    // A short write is followed by another, which either goes on or fails
+    // with the reason (a full disk) in errno.
+    unsigned nDone = 0;
+    while (nDone < nBytes) {
+        const ssize_t nWritten = ::write(hFile, static_cast<const char*>(pBuffer) + nDone, nBytes - nDone);
+        if (nWritten < 0 && errno == EINTR)
+            continue;
+        if (nWritten <= 0)
+            break;
+        nDone += static_cast<unsigned>(nWritten);
+    }
+    return nDone;
 }
 
 unsigned SeekFile(FileHandle hFile, unsigned nOffset)

@@ -2,21 +2,50 @@
 #include "Platform.h"
 
 #include <dlfcn.h>
+#include <stdlib.h>
 #include <time.h>
 
 namespace platform {
 
 namespace {
+
 // Any symbol of this binary; dladdr tells which file it was loaded from.
 void ModuleAnchor() {}
+
+// dladdr gives the name as it was handed to dlopen, which may be relative to
+// the working directory of that moment; the absolute path is fixed once.
+std::string ResolveModuleFile()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&ModuleAnchor), &info) == 0 || info.dli_fname == nullptr ||
+        info.dli_fname[0] == '\0')
+        return std::string();
+    char* pszReal = realpath(info.dli_fname, nullptr);
+    if (pszReal == nullptr)
+        return std::string(info.dli_fname);
+    std::string sFile(pszReal);
+    free(pszReal);
+    return sFile;
+}
+
+const std::string& ModuleFile()
+{
+    static const std::string sFile = ResolveModuleFile();
+    return sFile;
+}
+
+// Resolved while the binary loads, before its host can change the working
+// directory.
+__attribute__((constructor)) void ResolveModuleFileAtLoad()
+{
+    ModuleFile();
+}
+
 } // namespace
 
 std::string GetModuleFile()
 {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&ModuleAnchor), &info) == 0 || info.dli_fname == nullptr)
-        return std::string();
-    return std::string(info.dli_fname);
+    return ModuleFile();
 }
 
 std::string GetModuleFolder()

@@ -5,6 +5,7 @@
 #include "support/File.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -188,9 +189,13 @@ bool WritePresetFile(const std::string& sPath, adl::IDataManager& dataManager, u
     if (!pFile || !pFile->Open(sTemporary, 1))
         return false;
     const unsigned nWritten = pFile->Write(bytes.data(), static_cast<unsigned>(bytes.size()));
+    const int nWriteError = errno;
     pFile->Close();
     if (nWritten != bytes.size() || !platform::ReplaceFile(sTemporary, sPath)) {
+        // The caller reports errno: the write's or the rename's, not the clean-up's.
+        const int nError = nWritten != bytes.size() ? nWriteError : errno;
         platform::RemoveFile(sTemporary);
+        errno = nError;
         return false;
     }
     return true;

@@ -112,6 +112,9 @@ void CVantorDataUnit::OnValueChanged()
     if (nIndex < 0 || nIndex >= kNrOfApply)
         return;
     const SApply& apply = kApply[nIndex];
+    // The value and the band refresh that follows it reach the audio as one
+    // change.
+    CVantorProcess::CChange change(*mpProcess);
     const int nValue = GetValue();
     const float fValue = mpProcess->ScaleValue(static_cast<unsigned>(nIndex), nValue);
     switch (apply.eAction) {

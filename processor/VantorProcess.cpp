@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 std::atomic<int> CVantorProcess::gnClipHoldSlices{100};
@@ -36,22 +37,47 @@ constexpr SEqBand kEqBands[6] = {
 // Meter readings of a process that is not playing.
 constexpr float kNeedleRest = 1.0f;
 
+long NowNanoseconds()
+{
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
+
+// A host count of 1 or 2; 0 (never announced) counts as nDefault.
+unsigned ChannelCount(unsigned nAnnounced, unsigned nDefault)
+{
+    if (nAnnounced == 0)
+        return nDefault;
+    return nAnnounced < 2 ? 1 : 2;
+}
+
 } // namespace
 
 CVantorProcess::CVantorProcess(CVantorPlugIn* pPlugIn, unsigned nType)
     : mnType(nType)
     , mpPlugIn(pPlugIn)
+    , mpHost(pPlugIn != nullptr ? pPlugIn->GetHost() : nullptr)
     , mpDataManager(nullptr)
     , mpSystem(nullptr)
+    , mpDesign(nullptr)
     , mpfMeterBuffer{nullptr, nullptr}
-    , mnMeterBufferSize(0)
+    , mpfFoldBuffer(nullptr)
     , mfNeedle{kNeedleRest, kNeedleRest}
     , mnClipHold{0, 0, 0}
 {
     mpSystem = new (std::nothrow) VnSystem(44100.0f, 2);
+    mpDesign = new (std::nothrow) VnSystem(44100.0f, 2);
+    // Sized for the longest slice, so neither SetMaxBufferSize nor Process
+    // ever allocates or frees what the other thread may be using.
+    mpfMeterBuffer[0] = new (std::nothrow) float[kMaxSlice]();
+    mpfMeterBuffer[1] = new (std::nothrow) float[kMaxSlice]();
+    mpfFoldBuffer = new (std::nothrow) float[kMaxSlice]();
     mpDataManager = adl::CreateDataManager(this);
-    if (mpSystem == nullptr || mpDataManager == nullptr)
+    if (mpSystem == nullptr || mpDesign == nullptr || mpDataManager == nullptr || mpfMeterBuffer[0] == nullptr ||
+        mpfMeterBuffer[1] == nullptr || mpfFoldBuffer == nullptr)
         return;
+    CChange change(*this);
     BuildParameterInfos();
     CreateDataUnits();
 }
@@ -59,45 +85,83 @@ CVantorProcess::CVantorProcess(CVantorPlugIn* pPlugIn, unsigned nType)
 CVantorProcess::~CVantorProcess()
 {
     delete mpSystem;
+    delete mpDesign;
     if (mpDataManager != nullptr)
         mpDataManager->Destroy();
-    FreeMeterBuffers();
+    delete[] mpfMeterBuffer[0];
+    delete[] mpfMeterBuffer[1];
+    delete[] mpfFoldBuffer;
 }
 
 bool CVantorProcess::IsComplete() const
 {
-    return mpSystem != nullptr && mpDataManager != nullptr &&
+    return mpSystem != nullptr && mpDesign != nullptr && mpDataManager != nullptr && mpfMeterBuffer[0] != nullptr &&
+           mpfMeterBuffer[1] != nullptr && mpfFoldBuffer != nullptr &&
            const_cast<CVantorProcess*>(this)->GetNrOfParameters() == kNrOfVantorParameters;
 }
 
-void CVantorProcess::FreeMeterBuffers()
-{
-    for (float*& pBuffer : mpfMeterBuffer) {
-        delete[] pBuffer;
-        pBuffer = nullptr;
-    }
-    mnMeterBufferSize = 0;
-}
+// --- The handoff between the two threads ------------------------------------
 
-CVantorProcess::CUserHold::CUserHold(CVantorProcess& process)
+CVantorProcess::CChange::CChange(CVantorProcess& process)
     : mProcess(process)
 {
-    mProcess.mChainLock.lock();
-    mnStartNs = static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                      std::chrono::steady_clock::now().time_since_epoch())
-                                      .count());
+    mProcess.BeginChange();
 }
 
-CVantorProcess::CUserHold::~CUserHold()
+CVantorProcess::CChange::~CChange()
 {
-    const long nNow = static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                            std::chrono::steady_clock::now().time_since_epoch())
-                                            .count());
-    mProcess.mChainLock.unlock();
-    const long nHeld = nNow - mnStartNs;
-    long nLongest = mProcess.mnLongestUserHoldNs.load(std::memory_order_relaxed);
-    while (nHeld > nLongest &&
-           !mProcess.mnLongestUserHoldNs.compare_exchange_weak(nLongest, nHeld, std::memory_order_relaxed)) {
+    mProcess.EndChange();
+}
+
+void CVantorProcess::BeginChange()
+{
+    if (mnChangeDepth++ == 0)
+        mnChangeStartNs = NowNanoseconds();
+}
+
+void CVantorProcess::EndChange()
+{
+    if (--mnChangeDepth > 0)
+        return;
+    Publish();
+    const long nTook = NowNanoseconds() - mnChangeStartNs;
+    if (nTook > mnLongestChangeNs.load(std::memory_order_relaxed))
+        mnLongestChangeNs.store(nTook, std::memory_order_relaxed);
+}
+
+// User-interface thread: the design chain and the host's settings, whole,
+// into the spare snapshot, which then goes to the audio thread.
+void CVantorProcess::Publish()
+{
+    if (mpDesign == nullptr)
+        return;
+    SSettings& settings = mHandoff.Spare();
+    settings.nChannelsIn = ChannelCount(mnChannelsIn, 1);
+    settings.nChannelsOut = ChannelCount(mnChannelsOut, settings.nChannelsIn);
+    mpDesign->CaptureSettings(settings.chain, static_cast<int>(settings.nChannelsIn));
+    settings.fSampleRate = mfSampleFreq;
+    settings.nMaxFrames = mnMaxBufferSize;
+    mHandoff.Publish();
+}
+
+// Audio thread, at the start of every slice: one atomic exchange, and when a
+// change came, a copy of its coefficients into the running chain.
+void CVantorProcess::AdoptPublishedSettings()
+{
+    const SSettings* pSettings = mHandoff.Adopt();
+    if (pSettings == nullptr)
+        return;
+    mpSystem->AdoptSettings(pSettings->chain);
+    mnAudioChannelsIn = pSettings->nChannelsIn;
+    mnAudioChannelsOut = pSettings->nChannelsOut;
+    mnAudioMaxFrames = pSettings->nMaxFrames;
+    if (pSettings->fSampleRate != mfAudioSampleRate) {
+        mfAudioSampleRate = pSettings->fSampleRate;
+        const float fHz = mfAudioSampleRate;
+        const int nRate = std::isfinite(fHz) && fHz > 0.0f && fHz < 2.0e9f ? static_cast<int>(fHz) : 0;
+        mVU[0].SetSampleRate(nRate);
+        mVU[1].SetSampleRate(nRate);
+        mOutputMeter.SetSampleRate(fHz);
     }
 }
 
@@ -120,45 +184,32 @@ void CVantorProcess::Stop()
     mbPlaying = false;
 }
 
+void CVantorProcess::SetNrOfChannelsIn(unsigned n)
+{
+    CChange change(*this);
+    mnChannelsIn = n;
+}
+
+void CVantorProcess::SetNrOfChannelsOut(unsigned n)
+{
+    CChange change(*this);
+    mnChannelsOut = n;
+}
+
 void CVantorProcess::SetMaxBufferSize(unsigned nFrames)
 {
-    // The chain fills the buffers one slice at a time. New buffers are made
-    // before taking the lock and the old ones freed after it.
-    const unsigned nSize = std::min(nFrames, kMaxSlice);
-    float* pfNew[2] = {nullptr, nullptr};
-    if (nSize > 0) {
-        pfNew[0] = new (std::nothrow) float[nSize]();
-        pfNew[1] = new (std::nothrow) float[nSize]();
-    }
-    const bool bComplete = pfNew[0] != nullptr && pfNew[1] != nullptr;
-    float* pfOld[2];
-    {
-        CUserHold hold(*this);
-        mnMaxBufferSize = nFrames;
-        for (int i = 0; i < 2; ++i) {
-            pfOld[i] = mpfMeterBuffer[i];
-            mpfMeterBuffer[i] = bComplete ? pfNew[i] : nullptr;
-        }
-        mnMeterBufferSize = bComplete ? nSize : 0;
-    }
-    for (int i = 0; i < 2; ++i) {
-        delete[] pfOld[i];
-        if (!bComplete)
-            delete[] pfNew[i];
-    }
+    CChange change(*this);
+    mnMaxBufferSize = nFrames;
 }
 
 void CVantorProcess::SetSampleFreq(float fHz)
 {
+    CChange change(*this);
     mfSampleFreq = fHz;
-    mOutputMeter.SetSampleRate(fHz);
-    const int nRate = std::isfinite(fHz) && fHz > 0.0f && fHz < 2.0e9f ? static_cast<int>(fHz) : 0;
-    mVU[0].SetSampleRate(nRate);
-    mVU[1].SetSampleRate(nRate);
-    if (mpSystem == nullptr)
-        return;
-    CUserHold hold(*this);
-    mpSystem->Setup(fHz, static_cast<int>(mnChannelsIn), static_cast<int>(mnChannelsOut));
+    // The design chain always carries both channels' coefficients; the
+    // count the audio thread runs comes with each snapshot.
+    if (mpDesign != nullptr)
+        mpDesign->Setup(fHz, 2, static_cast<int>(mnChannelsOut));
 }
 
 void CVantorProcess::ProcessInPlace(float** ppfBuffers, unsigned nFrames, int* pnFlag)
@@ -166,58 +217,75 @@ void CVantorProcess::ProcessInPlace(float** ppfBuffers, unsigned nFrames, int* p
     Process(ppfBuffers, ppfBuffers, nFrames, pnFlag);
 }
 
-// Audio thread.
+// Audio thread. Takes no lock and allocates nothing: changes arrive through
+// the handoff, adopted at the start of every slice.
 void CVantorProcess::Process(float** ppfOut, float** ppfIn, unsigned nFrames, int* pnFlag)
 {
     if (pnFlag != nullptr && *pnFlag != 0) {
         *pnFlag = 0;
         return;
     }
-    // A block larger than the host announced (or any block before it
-    // announced one) would overrun the meter buffers: refuse it whole.
-    if (nFrames == 0 || mpSystem == nullptr || nFrames > mnMaxBufferSize || mnMeterBufferSize == 0 ||
-        ppfOut == nullptr || ppfIn == nullptr)
+    if (mpSystem == nullptr || ppfOut == nullptr || ppfIn == nullptr)
         return;
-
-    const int nChannels = std::min(std::max(static_cast<int>(mnChannelsIn), 1), 2);
+    AdoptPublishedSettings();
+    // A block larger than the host announced (or any block before it
+    // announced one) is refused whole.
+    if (nFrames == 0 || nFrames > mnAudioMaxFrames)
+        return;
     if (mbSettleNeedles.exchange(false, std::memory_order_relaxed)) {
         mVU[0].Settle(kNeedleRest);
         mVU[1].Settle(kNeedleRest);
     }
     for (unsigned nDone = 0; nDone < nFrames;) {
-        const unsigned nSlice = std::min(nFrames - nDone, std::min(kMaxSlice, mnMeterBufferSize));
-        float* ppSliceOut[2] = {nullptr, nullptr};
-        float* ppSliceIn[2] = {nullptr, nullptr};
-        for (int ch = 0; ch < nChannels; ++ch) {
-            ppSliceOut[ch] = ppfOut[ch] + nDone;
-            ppSliceIn[ch] = ppfIn[ch] + nDone;
-        }
-        {
-            std::lock_guard<std::mutex> audioLock(mChainLock);
-            mpSystem->Process(ppSliceOut, ppSliceIn, static_cast<int>(nSlice), mpfMeterBuffer);
-        }
-        // A very hot input can drive the compressor's gain trace below 0; a
-        // deeper reduction must not read as a smaller one on the needle.
-        float* pfCompressorTrace = mpfMeterBuffer[0];
-        for (unsigned n = 0; n < nSlice; ++n)
-            pfCompressorTrace[n] = std::max(pfCompressorTrace[n], 0.0f);
-        double fNeedle0, fNeedle1;
-        CAnalogueVU::ProcessMonoPair(mVU[0], mpfMeterBuffer[0], mVU[1], mpfMeterBuffer[1], static_cast<int>(nSlice),
-                                     fNeedle0, fNeedle1);
-        mfNeedle[0].store(std::min(static_cast<float>(fNeedle0), 1.0f), std::memory_order_relaxed);
-        mfNeedle[1].store(static_cast<float>(fNeedle1), std::memory_order_relaxed);
-        mOutputMeter.Process(ppSliceOut, nChannels, nSlice);
-
-        const double fHoldSlices = static_cast<double>(mfSampleFreq) * 1.5 / nSlice;
-        gnClipHoldSlices.store(std::isfinite(fHoldSlices) && fHoldSlices < 2.0e9 ? static_cast<int>(fHoldSlices) : 0,
-                               std::memory_order_relaxed);
-        for (std::atomic<int>& nHold : mnClipHold) {
-            int nValue = nHold.load(std::memory_order_relaxed);
-            // Only this thread lowers a hold; a reader may raise it meanwhile.
-            while (nValue != 0 && !nHold.compare_exchange_weak(nValue, nValue - 1, std::memory_order_relaxed)) {
-            }
-        }
+        if (nDone > 0)
+            AdoptPublishedSettings();
+        const unsigned nSlice = std::min(nFrames - nDone, kMaxSlice);
+        ProcessSlice(ppfOut, ppfIn, nDone, nSlice);
         nDone += nSlice;
+    }
+}
+
+// One slice through the chain, then the meters. The chain runs as many
+// channels as the host sends; one input feeds both outputs of a stereo
+// output, two inputs into one output give their mean.
+void CVantorProcess::ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffset, unsigned nSlice)
+{
+    const unsigned nIn = mnAudioChannelsIn;
+    const unsigned nOut = mnAudioChannelsOut;
+    float* ppSliceIn[2] = {ppfIn[0] + nOffset, nIn > 1 ? ppfIn[1] + nOffset : nullptr};
+    float* ppSliceOut[2] = {ppfOut[0] + nOffset, nullptr};
+    if (nIn > 1)
+        ppSliceOut[1] = nOut > 1 ? ppfOut[1] + nOffset : mpfFoldBuffer;
+    mpSystem->Process(ppSliceOut, ppSliceIn, static_cast<int>(nSlice), mpfMeterBuffer);
+    if (nIn > 1 && nOut == 1) {
+        for (unsigned n = 0; n < nSlice; ++n)
+            ppSliceOut[0][n] = 0.5f * (ppSliceOut[0][n] + mpfFoldBuffer[n]);
+    } else if (nIn == 1 && nOut > 1 && ppfOut[1] != ppfOut[0]) {
+        std::memcpy(ppfOut[1] + nOffset, ppSliceOut[0], nSlice * sizeof(float));
+    }
+
+    // A very hot input can drive the compressor's gain trace below 0; a
+    // deeper reduction must not read as a smaller one on the needle.
+    float* pfCompressorTrace = mpfMeterBuffer[0];
+    for (unsigned n = 0; n < nSlice; ++n)
+        pfCompressorTrace[n] = std::max(pfCompressorTrace[n], 0.0f);
+    double fNeedle0, fNeedle1;
+    CAnalogueVU::ProcessMonoPair(mVU[0], mpfMeterBuffer[0], mVU[1], mpfMeterBuffer[1], static_cast<int>(nSlice),
+                                 fNeedle0, fNeedle1);
+    mfNeedle[0].store(std::min(static_cast<float>(fNeedle0), 1.0f), std::memory_order_relaxed);
+    mfNeedle[1].store(static_cast<float>(fNeedle1), std::memory_order_relaxed);
+    // What leaves the process, as the host gets it.
+    const float* ppOutput[2] = {ppfOut[0] + nOffset, nOut > 1 ? ppfOut[1] + nOffset : nullptr};
+    mOutputMeter.Process(ppOutput, nOut > 1 ? 2 : 1, nSlice);
+
+    const double fHoldSlices = static_cast<double>(mfAudioSampleRate) * 1.5 / nSlice;
+    gnClipHoldSlices.store(std::isfinite(fHoldSlices) && fHoldSlices < 2.0e9 ? static_cast<int>(fHoldSlices) : 0,
+                           std::memory_order_relaxed);
+    for (std::atomic<int>& nHold : mnClipHold) {
+        int nValue = nHold.load(std::memory_order_relaxed);
+        // Only this thread lowers a hold; a reader may raise it meanwhile.
+        while (nValue != 0 && !nHold.compare_exchange_weak(nValue, nValue - 1, std::memory_order_relaxed)) {
+        }
     }
 }
 
@@ -230,6 +298,7 @@ int CVantorProcess::GetParameter(unsigned nIndex)
 
 void CVantorProcess::SetParameter(unsigned nIndex, int nValue)
 {
+    CChange change(*this);
     if (mpDataManager != nullptr)
         mpDataManager->SetValueByIndex(nIndex, nValue, -1, true);
 }
@@ -241,6 +310,7 @@ unsigned CVantorProcess::GetChunkSize()
 
 void CVantorProcess::SetChunk(const void* pData, unsigned nBytes)
 {
+    CChange change(*this);
     if (mpDataManager != nullptr && pData != nullptr)
         mpDataManager->SetChunk(pData, nBytes);
 }
@@ -252,25 +322,27 @@ void CVantorProcess::GetChunk(void* pData)
 }
 
 // --- Chain control (user-interface thread) ------------------------------------
+// Each operation changes the design chain inside a change of its own, so it
+// reaches the audio whole even when called on its own.
 
 void CVantorProcess::LoadPatch(int nPatch)
 {
     // A row outside the table has no order; the chain keeps its current one.
-    if (nPatch >= 0 && nPatch < kNrOfChainOrders && mpSystem != nullptr) {
-        CUserHold hold(*this);
-        mpSystem->SetOrder(kChainOrders[nPatch]);
+    if (nPatch >= 0 && nPatch < kNrOfChainOrders && mpDesign != nullptr) {
+        CChange change(*this);
+        mpDesign->SetOrder(kChainOrders[nPatch]);
     }
     UpdateGUIChainOrder();
 }
 
 void CVantorProcess::SetEQBandActive(int nBand, int nOn)
 {
-    if (mpSystem == nullptr)
+    if (mpDesign == nullptr)
         return;
-    {
-        CUserHold hold(*this);
-        mpSystem->DisableEqBand(nBand);
-    }
+    // Neutralising and restoring a band that stays on is one change: the
+    // audio never runs a block with the band missing.
+    CChange change(*this);
+    mpDesign->DisableEqBand(nBand);
     if (nOn == 1 && nBand >= 0 && nBand < 6) {
         const SEqBand& band = kEqBands[nBand];
         SetDSPParameter(band.nChainIndex, ScaleValue(band.nValueParameter, GetParameter(band.nValueParameter)));
@@ -279,6 +351,7 @@ void CVantorProcess::SetEQBandActive(int nBand, int nOn)
 
 void CVantorProcess::RefreshEQBands()
 {
+    CChange change(*this);
     for (int nBand = 0; nBand < 6; ++nBand)
         SetEQBandActive(nBand, GetParameter(kEqBands[nBand].nEnableParameter));
 }
@@ -313,10 +386,10 @@ adl::IDataManager* CVantorProcess::GetDataManager()
 
 void CVantorProcess::SetDSPParameter(int nDSPIndex, float fValue)
 {
-    if (mpSystem == nullptr)
+    if (mpDesign == nullptr)
         return;
-    CUserHold hold(*this);
-    mpSystem->SetParameter(nDSPIndex, fValue);
+    CChange change(*this);
+    mpDesign->SetParameter(nDSPIndex, fValue);
 }
 
 void CVantorProcess::UpdateModuleEnables()
@@ -335,10 +408,10 @@ void CVantorProcess::UpdateModuleEnables()
         for (int& nFlag : bypass)
             nFlag = 1;
     }
-    if (mpSystem == nullptr)
+    if (mpDesign == nullptr)
         return;
-    CUserHold hold(*this);
-    mpSystem->SetBypass(bypass);
+    CChange change(*this);
+    mpDesign->SetBypass(bypass);
 }
 
 float CVantorProcess::ScaleValue(unsigned nIndex, int nValue)
@@ -369,7 +442,8 @@ float CVantorProcess::GetMeter(unsigned nWhich)
     }
     if (nWhich > 4 || mpSystem == nullptr)
         return 0.0f;
-    // The clipper's counters are read-and-clear words of the audio thread.
+    // The clipper's counters: atomic words the audio thread adds to, read
+    // and cleared here by exchange.
     const int nHold = static_cast<int>(nWhich) - 2;
     float fClipped;
     if (nWhich == 2)
@@ -383,10 +457,10 @@ float CVantorProcess::GetMeter(unsigned nWhich)
 
 void CVantorProcess::GetEQCurve(float* pfCurve)
 {
-    if (mpSystem == nullptr || pfCurve == nullptr)
+    // The design chain holds the equaliser as the user set it.
+    if (mpDesign == nullptr || pfCurve == nullptr)
         return;
-    CUserHold hold(*this);
-    mpSystem->GetEqCurve(pfCurve);
+    mpDesign->GetEqCurve(pfCurve);
 }
 
 void CVantorProcess::InvalidateEQCurve()
@@ -405,6 +479,7 @@ void CVantorProcess::LoadPreset(std::string sName, int nModule, bool bInPresetsF
 {
     if (mpDataManager == nullptr)
         return;
+    CChange change(*this);
     const std::string sPath =
         bInPresetsFolder ? GetPresetsFolder() + PresetNameToPath(sName) + kPresetExtension : sName;
     ReadPresetFile(sPath, *mpDataManager, mnType, nModule);
@@ -433,6 +508,7 @@ void CVantorProcess::MoveModule(int nModule, int nPosition)
     const int nFrom = static_cast<int>(std::find(order, order + 4, nModule) - order);
     std::swap(order[nFrom], order[nPosition]);
     const int nNewRow = FindChainOrder(order);
+    CChange change(*this);
     SetParameter(kPatch, nNewRow);
     UnitValueChanged(kPatch, nNewRow);
 }
@@ -457,8 +533,10 @@ void CVantorProcess::KeyValueChanged(int nKey, int nValue)
 
 void CVantorProcess::UnitValueChanged(int nIndex, int nValue)
 {
-    if (mpPlugIn != nullptr && mpPlugIn->GetHost() != nullptr)
-        mpPlugIn->GetHost()->ParameterChanged(nIndex, nValue);
+    // The process keeps the host it was created for: the plug-in object may
+    // be gone while its processes and editors live on.
+    if (mpHost != nullptr)
+        mpHost->ParameterChanged(nIndex, nValue);
 }
 
 unsigned CVantorProcess::GetNrOfMeters()

@@ -2,19 +2,30 @@
 // It owns the signal chain, the parameter data manager with one data unit
 // per parameter, the needle ballistics of the two gain-reduction meters and
 // the clip-indicator holds.
+//
+// Threads: the audio thread runs Process; every other operation runs on the
+// user-interface thread (one at a time; a host may also call them from its
+// audio thread between two blocks). The audio thread never waits for the
+// other: changes are made whole on a second chain that only the
+// user-interface thread touches (the design chain), captured into a spare
+// snapshot and published through a wait-free handoff; the audio thread
+// adopts the newest snapshot at the start of every slice. Meter words and
+// clip counters are atomics.
 #pragma once
 
 #include "AnalogueVU.h"
 #include "IVantorProcess.h"
+#include "dsp/ChainSnapshot.h"
 #include "host-interface/vpaMeters.h"
 #include "OutputMeter.h"
 #include "host-interface/vpaProcess.h"
 #include "parameters/DataManager.h"
+#include "support/Handoff.h"
 
 #include <atomic>
-#include <mutex>
 
 class CVantorPlugIn;
+class IHost;
 class IVantorGUI;
 class VnSystem;
 
@@ -34,6 +45,8 @@ public:
     // vpa::IProcess
     void Start() override;
     void Stop() override;
+    void SetNrOfChannelsIn(unsigned n) override;
+    void SetNrOfChannelsOut(unsigned n) override;
     void SetMaxBufferSize(unsigned nFrames) override;
     void SetSampleFreq(float fHz) override;
     void ProcessInPlace(float** ppfBuffers, unsigned nFrames, int* pnFlag) override;
@@ -75,9 +88,24 @@ public:
     unsigned GetNrOfMeters() override;
     float GetMeterValue(unsigned nWhich) override;
 
-    // The longest time (microseconds) a user-interface call has held the
-    // chain lock so far; for the benchmark.
-    double GetLongestUserHoldMicroseconds() const { return mnLongestUserHoldNs.load() / 1000.0; }
+    // A change made of several chain calls (a parameter, a state block, a
+    // preset) reaches the audio whole: the audio thread sees the chain as it
+    // was before the outermost change began or as it is after it ended.
+    // Changes nest; the outermost one publishes. User-interface thread.
+    class CChange {
+    public:
+        explicit CChange(CVantorProcess& process);
+        ~CChange();
+        CChange(const CChange&) = delete;
+        CChange& operator=(const CChange&) = delete;
+
+    private:
+        CVantorProcess& mProcess;
+    };
+
+    // The longest time (microseconds) an outermost change took from its
+    // start to its publication; for the benchmark.
+    double GetLongestChangeMicroseconds() const { return mnLongestChangeNs.load() / 1000.0; }
 
     // Longest slice the chain gets at once.
     static constexpr unsigned kMaxSlice = 8192;
@@ -86,39 +114,46 @@ public:
     static std::atomic<int> gnClipHoldSlices;
 
 private:
+    // What the audio thread takes over from the user-interface thread in one
+    // piece: the chain's design and the host's settings.
+    struct SSettings {
+        SChainSnapshot chain;
+        float fSampleRate;
+        unsigned nChannelsIn;  // 1 or 2
+        unsigned nChannelsOut; // 1 or 2
+        unsigned nMaxFrames;   // largest block the host announced
+    };
+
     IVantorGUI* BoundEditor();
-    void FreeMeterBuffers();
+    void BeginChange();
+    void EndChange();
+    void Publish();
+    void AdoptPublishedSettings();
+    void ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffset, unsigned nSlice);
 
     unsigned mnType;
-    CVantorPlugIn* mpPlugIn;           // not owned
+    CVantorPlugIn* mpPlugIn;           // not owned; may be destroyed before the process
+    IHost* mpHost;                     // not owned; the plug-in's host, kept for the process's lifetime
     adl::IDataManager* mpDataManager;  // owned
-    VnSystem* mpSystem;                // owned
-    float* mpfMeterBuffer[2];          // gain traces of one slice (audio thread)
-    unsigned mnMeterBufferSize;        // floats in each meter buffer
+    VnSystem* mpSystem;                // owned; the chain the audio thread runs
+    VnSystem* mpDesign;                // owned; the user-interface thread's copy, where changes are made
+    float* mpfMeterBuffer[2];          // gain traces of one slice (audio thread), kMaxSlice each
+    float* mpfFoldBuffer;              // second output channel when one output takes two (audio thread)
     CAnalogueVU mVU[2];                // needle ballistics (audio thread)
     std::atomic<float> mfNeedle[2];    // needle values; 1.0 = rest
     std::atomic<int> mnClipHold[3];    // clip indicator holds, in slices
     std::atomic<bool> mbSettleNeedles{true}; // the ballistics restart from rest
     COutputMeter mOutputMeter;         // peaks and loudness of the output
 
-    // Keeps user-interface changes to the chain apart from processing: the
-    // audio thread holds it for one slice, the user-interface thread for one
-    // chain call.
-    std::mutex mChainLock;
-    // Longest time the user-interface thread held the lock (nanoseconds).
-    std::atomic<long> mnLongestUserHoldNs{0};
+    // User-interface side of the handoff.
+    utils::CHandoff<SSettings> mHandoff;
+    int mnChangeDepth = 0;    // nesting of CChange
+    long mnChangeStartNs = 0; // when the outermost change began
+    std::atomic<long> mnLongestChangeNs{0};
 
-    // Holds the chain lock for one chain call of the user-interface thread
-    // and keeps the longest hold.
-    class CUserHold {
-    public:
-        explicit CUserHold(CVantorProcess& process);
-        ~CUserHold();
-        CUserHold(const CUserHold&) = delete;
-        CUserHold& operator=(const CUserHold&) = delete;
-
-    private:
-        CVantorProcess& mProcess;
-        long mnStartNs;
-    };
+    // Audio side: the settings adopted last (a copy of the handoff's slot).
+    float mfAudioSampleRate = 0.0f;
+    unsigned mnAudioChannelsIn = 1;
+    unsigned mnAudioChannelsOut = 1;
+    unsigned mnAudioMaxFrames = 0;
 };

@@ -8,10 +8,10 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcairo2-dev libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev
   lv2-dev liblilv-dev libsndfile1-dev lilv-utils sordi lv2file lv2proc
-  libebur128-dev help2man
+  libebur128-dev libtag1-dev help2man
   libx11-dev libxext-dev xvfb xauth xdotool
   libjack-jackd2-dev jackd2 jalv libsamplerate0-dev
-  x11-apps python3-minimal
+  x11-apps python3 parallel flac vorbis-tools
 )
 
 # Peer LV2 plug-ins for the side-by-side speed figures of `make bench` only

@@ -52,6 +52,43 @@ double PowerOfTen(int nDecimals)
     return std::pow(10.0, nDecimals);
 }
 
+// What a number followed by sSuffix is worth in the parameter's unit: 1 for
+// no suffix or the unit itself, 1000 for a kilo prefix ("k", "kHz"), 1000
+// for seconds where the unit is ms and 0.001 for ms where it is s; 0 when
+// the suffix means nothing here.
+double UnitScale(const std::string& sSuffix, const std::string& sUnit)
+{
+    if (sSuffix.empty() || SameText(sSuffix, sUnit))
+        return 1.0;
+    if (SameText(sSuffix, "k") || (!sUnit.empty() && SameText(sSuffix, "k" + sUnit)))
+        return 1000.0;
+    if (SameText(sUnit, "ms") && SameText(sSuffix, "s"))
+        return 1000.0;
+    if (SameText(sUnit, "s") && SameText(sSuffix, "ms"))
+        return 0.001;
+    return 0.0;
+}
+
+// Edits (insert, delete, replace) between two names, in any case.
+size_t Distance(const std::string& a, const std::string& b)
+{
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t nDiagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t nAbove = row[j];
+            const bool bSame = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                               std::tolower(static_cast<unsigned char>(b[j - 1]));
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, nDiagonal + (bSame ? 0 : 1)});
+            nDiagonal = nAbove;
+        }
+    }
+    return row[b.size()];
+}
+
 } // namespace
 
 SParameterText MakeParameterText(const char* pszName, const char* pszUnit, int nType, int nMin, int nMax,
@@ -146,12 +183,30 @@ bool CParameterText::ParseValue(int nIndex, const std::string& sText, int& nStor
         nStored = p.nMax;
         return true;
     }
-    // A number, optionally followed by the unit ("4.5 dB", "120Hz").
+    // Switches take the usual words for on and off.
+    if (p.nType == 1 && p.valueTexts.size() == 2 && SameText(p.valueTexts[0], "Off") && SameText(p.valueTexts[1], "On")) {
+        for (const char* pszOn : {"true", "yes"}) {
+            if (SameText(sValue, pszOn)) {
+                nStored = p.nMin + 1;
+                return true;
+            }
+        }
+        for (const char* pszOff : {"false", "no"}) {
+            if (SameText(sValue, pszOff)) {
+                nStored = p.nMin;
+                return true;
+            }
+        }
+    }
+    // A number, optionally followed by the unit ("4.5 dB", "120Hz"), with a
+    // kilo prefix ("3.5 kHz", "5k") or in seconds for a parameter in ms.
     const char* pszBegin = sValue.c_str();
     char* pszEnd = nullptr;
-    const double fValue = std::strtod(pszBegin, &pszEnd);
-    std::string sRest = Trim(pszEnd != nullptr ? pszEnd : "");
-    if (pszEnd == pszBegin || !std::isfinite(fValue) || (!sRest.empty() && !SameText(sRest, p.unit))) {
+    double fValue = std::strtod(pszBegin, &pszEnd);
+    const std::string sRest = Trim(pszEnd != nullptr ? pszEnd : "");
+    const double fScale = UnitScale(sRest, p.unit);
+    fValue *= fScale;
+    if (pszEnd == pszBegin || !std::isfinite(fValue) || fScale == 0.0) {
         std::string sChoices;
         for (const std::string& s : p.valueTexts)
             sChoices += (sChoices.empty() ? "" : ", ") + s;
@@ -181,7 +236,7 @@ bool CParameterText::ParseAssignment(const std::string& sAssignment, int& nIndex
     const std::string sName = Trim(sAssignment.substr(0, nEquals));
     nIndex = Find(sName);
     if (nIndex < 0) {
-        sError = "unknown parameter '" + sName + "'";
+        sError = DescribeUnknown(sName);
         return false;
     }
     return ParseValue(nIndex, sAssignment.substr(nEquals + 1), nStored, sWarning, sError);
@@ -205,4 +260,36 @@ std::string CParameterText::Format(int nIndex, int nStored) const
     if (!p.unit.empty())
         sText += " " + p.unit;
     return sText;
+}
+
+std::string CParameterText::DescribeUnknown(const std::string& sName) const
+{
+    const std::string sWanted = Trim(sName);
+    // A short name that several parameters share.
+    std::string sHolders;
+    for (const SParameterText& p : mParameters) {
+        if (p.bActive && std::any_of(p.names.begin(), p.names.end(),
+                                     [&](const std::string& sCandidate) { return SameText(sCandidate, sWanted); }))
+            sHolders += (sHolders.empty() ? "" : " or ") + p.names.front();
+    }
+    if (!sHolders.empty())
+        return "'" + sWanted + "' could be " + sHolders + "; use the full name";
+    // The closest names, by the fewest edits.
+    std::vector<std::pair<size_t, std::string>> closest;
+    for (const SParameterText& p : mParameters) {
+        if (!p.bActive)
+            continue;
+        size_t nBest = std::string::npos;
+        for (const std::string& sCandidate : p.names)
+            nBest = std::min(nBest, Distance(sWanted, sCandidate));
+        if (nBest <= std::max<size_t>(2, sWanted.size() / 3))
+            closest.emplace_back(nBest, p.names.front());
+    }
+    std::stable_sort(closest.begin(), closest.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string sSuggestions;
+    for (size_t i = 0; i < closest.size() && i < 3; ++i)
+        sSuggestions += (i == 0 ? "" : ", ") + closest[i].second;
+    return "unknown parameter '" + sWanted + "'" +
+           (sSuggestions.empty() ? std::string(" (see 'vantor params')") : "; did you mean " + sSuggestions + "?");
 }

@@ -51,6 +51,10 @@ public:
     bool ParseValue(int nIndex, const std::string& sText, int& nStored, std::string& sWarning,
                     std::string& sError) const;
 
+    // Why a name finds no parameter: the parameters that share it, or the
+    // closest names.
+    std::string DescribeUnknown(const std::string& sName) const;
+
     // "NAME=VALUE" in one go.
     bool ParseAssignment(const std::string& sAssignment, int& nIndex, int& nStored, std::string& sWarning,
                          std::string& sError) const;

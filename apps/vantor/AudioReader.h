@@ -1,13 +1,13 @@
 // An audio file read with libsndfile (WAV, AIFF, FLAC, Ogg and whatever else
-// it knows), or standard input for "-". Samples arrive as interleaved floats
-// at full scale 1.0.
+// it knows), or standard input for "-". Every input is opened once and read
+// from start to end, so pipes and process substitution work like files.
+// Samples arrive as interleaved floats at full scale 1.0.
 #pragma once
 
-#include "MemoryStream.h"
+#include "InputStream.h"
 
 #include <sndfile.h>
 
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,26 +26,38 @@ public:
     CAudioReader(const CAudioReader&) = delete;
     CAudioReader& operator=(const CAudioReader&) = delete;
 
-    // Opens the file and checks it is something the tool can master: mono or
-    // stereo, at least one frame. Throws a CToolError saying why not.
+    // Opens the input and checks it is something the tool can master: mono
+    // or stereo at a usable rate. Throws a CToolError saying why not.
     void Open(const std::string& sPath);
 
     const std::string& GetPath() const { return msPath; }
-    const SF_INFO& GetInfo() const { return mInfo; }
+    int GetFormat() const { return mInfo.format; }
+    int GetSampleRate() const { return mInfo.samplerate; }
     unsigned GetChannels() const { return static_cast<unsigned>(mInfo.channels); }
-    long long GetFrames() const { return static_cast<long long>(mInfo.frames); }
-    double GetSampleRate() const { return mInfo.samplerate; }
+    // The length the input announces, 0 when it does not (a stream).
+    long long GetAnnouncedFrames() const { return mnPromised; }
     const SAudioMetadata& GetMetadata() const { return mMetadata; }
+    const CInputStream& GetStream() const { return mStream; }
 
-    // Reads up to nFrames frames; fewer at the end; throws on a read error.
+    // Reads up to nFrames frames; 0 at the end. Throws when the input cannot
+    // be read at all; a decoder that gives up part way ends the input early
+    // (GetDamage() tells).
     unsigned Read(float* pfInterleaved, unsigned nFrames);
-    // Moves to a frame; throws when the file cannot seek there.
-    void Seek(long long nFrame);
+    long long GetFramesRead() const { return mnRead; }
+    // After the end: why the input is shorter than it says, or "" when it
+    // was read whole.
+    std::string GetDamage() const;
 
 private:
+    std::string Name() const;
+
     std::string msPath;
+    CInputStream mStream;
     SNDFILE* mpFile = nullptr;
     SF_INFO mInfo{};
-    std::unique_ptr<CMemoryStream> mpStandardInput;
     SAudioMetadata mMetadata;
+    long long mnPromised = 0;
+    long long mnRead = 0;
+    bool mbEnded = false;
+    std::string msDecoderError;
 };

@@ -1,8 +1,10 @@
 #include "AudioWriter.h"
 
+#include "TemporaryFiles.h"
 #include "ToolError.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -84,11 +87,25 @@ const char* DescribeSubtype(int nSubtype)
 
 } // namespace
 
+void SetQuality(SOutputFormat& format, double fQuality)
+{
+    if (fQuality < 0.0)
+        return;
+    const int nContainer = format.nFormat & SF_FORMAT_TYPEMASK;
+    if (nContainer == SF_FORMAT_FLAC && (fQuality > 8.0 || fQuality != static_cast<int>(fQuality)))
+        throw UsageError("--quality for FLAC is a compression level from 0 to 8");
+    if (nContainer != SF_FORMAT_FLAC && nContainer != SF_FORMAT_OGG)
+        throw UsageError("--quality applies to FLAC and Ogg outputs");
+    format.fQuality = fQuality;
+}
+
 SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, EBitsRequest eBits)
 {
     const int nInputContainer = nInputFormat & SF_FORMAT_TYPEMASK;
     const int nInputSubtype = nInputFormat & SF_FORMAT_SUBMASK;
     int nContainer = sOutput == "-" ? nInputContainer : ContainerOfExtension(sOutput);
+    if (sOutput == "-" && nContainer == SF_FORMAT_MPEG)
+        nContainer = SF_FORMAT_WAV; // MP3 is read, not written
     if (nContainer == 0)
         throw UsageError("cannot tell the format of '" + sOutput + "' from its name (use .wav, .aiff, .flac or .ogg)");
     SOutputFormat format;
@@ -104,6 +121,14 @@ SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, E
         if (!IsValid(format.nFormat))
             throw UsageError(std::string("--bits: ") + DescribeSubtype(SubtypeOfBits(eBits)) + " does not fit in " +
                              (nContainer == SF_FORMAT_FLAC ? "FLAC (use 16 or 24)" : "this format"));
+        return format;
+    }
+    if (BitsOfSubtype(nInputSubtype) == 0 && nInputSubtype != SF_FORMAT_FLOAT && nInputSubtype != SF_FORMAT_DOUBLE) {
+        // A lossy or companded input (MP3, Vorbis, A-law...): its encoding is
+        // one to read, not to write again; CD depth unless --bits says.
+        format.nFormat = nContainer | SF_FORMAT_PCM_16;
+        format.sNote = std::string("writing ") + DescribeSubtype(SF_FORMAT_PCM_16) + " (the input is " +
+                       DescribeSubtype(nInputSubtype) + "; --bits for another depth)";
         return format;
     }
     if (IsValid(nContainer | nInputSubtype)) {
@@ -127,6 +152,11 @@ CAudioWriter::~CAudioWriter()
     Discard();
 }
 
+std::string CAudioWriter::Name() const
+{
+    return msPath == "-" ? std::string("standard output") : "'" + msPath + "'";
+}
+
 void CAudioWriter::Discard()
 {
     if (mpFile != nullptr) {
@@ -134,9 +164,16 @@ void CAudioWriter::Discard()
         mpFile = nullptr;
     }
     if (!msTemporary.empty()) {
-        ::unlink(msTemporary.c_str());
+        CTemporaryFiles::Remove(msTemporary);
         msTemporary.clear();
     }
+}
+
+void CAudioWriter::Fail(const std::string& sReason)
+{
+    Discard();
+    throw FailureError("writing " + Name() + " failed (" + sReason + ")" +
+                       (msPath == "-" ? std::string() : "; nothing was written"));
 }
 
 void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, unsigned nChannels, int nSampleRate,
@@ -148,39 +185,45 @@ void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, u
     info.samplerate = nSampleRate;
     info.channels = static_cast<int>(nChannels);
     info.format = format.nFormat;
+    const int nContainer = format.nFormat & SF_FORMAT_TYPEMASK;
+    mnContainer = nContainer;
     if (sPath == "-") {
-        mpStandardOutput = std::make_unique<CMemoryStream>();
-        mpFile = sf_open_virtual(&CMemoryStream::GetCallbacks(), SFM_WRITE, &info, mpStandardOutput.get());
-        if (mpFile == nullptr)
-            throw FailureError(std::string("cannot encode standard output: ") + sf_strerror(nullptr));
+        if (!mStream.Attach(STDOUT_FILENO, false, nContainer))
+            throw FailureError(std::string("cannot write to standard output: ") + std::strerror(errno));
     } else {
-        // The temporary file lies in the output's folder, so the rename that
-        // publishes it never crosses file systems.
-        const size_t nSlash = sPath.rfind('/');
-        const std::string sFolder = nSlash == std::string::npos ? std::string() : sPath.substr(0, nSlash + 1);
-        const std::string sName = nSlash == std::string::npos ? sPath : sPath.substr(nSlash + 1);
-        std::string sTemplate = sFolder + "." + sName + ".vantor-XXXXXX";
-        const int nDescriptor = ::mkstemp(sTemplate.data());
-        if (nDescriptor < 0)
-            throw FailureError("cannot write to '" + (sFolder.empty() ? std::string(".") : sFolder) +
-                               "': " + std::strerror(errno));
-        msTemporary = sTemplate;
+        const int nDescriptor = CTemporaryFiles::Create(sPath, msTemporary);
+        if (nDescriptor < 0) {
+            const size_t nSlash = sPath.rfind('/');
+            const std::string sFolder = nSlash == std::string::npos ? std::string(".") : sPath.substr(0, nSlash + 1);
+            throw FailureError("cannot write to '" + sFolder + "': " + std::strerror(errno));
+        }
         // mkstemp makes the file private; give it the permissions a new file gets.
         const mode_t nMask = ::umask(0);
         ::umask(nMask);
         ::fchmod(nDescriptor, 0666 & ~nMask);
-        mpFile = sf_open_fd(nDescriptor, SFM_WRITE, &info, SF_TRUE);
-        if (mpFile == nullptr) {
-            ::close(nDescriptor);
-            Discard();
-            throw FailureError("cannot encode '" + sPath + "': " + sf_strerror(nullptr));
-        }
+        if (!mStream.Attach(nDescriptor, true, nContainer))
+            Fail(std::strerror(errno));
     }
+    mpFile = sf_open_virtual(&COutputStream::GetCallbacks(), SFM_WRITE, &info, &mStream);
+    if (mpFile == nullptr)
+        Fail(mStream.GetError() != 0 ? std::strerror(mStream.GetError()) : sf_strerror(nullptr));
     for (const auto& text : metadata.strings)
         sf_set_string(mpFile, text.first, text.second.c_str());
-    if (metadata.bHasBroadcastInfo && (format.nFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV) {
+    if (metadata.bHasBroadcastInfo && nContainer == SF_FORMAT_WAV) {
         SF_BROADCAST_INFO broadcastInfo = metadata.broadcastInfo;
         sf_command(mpFile, SFC_SET_BROADCAST_INFO, &broadcastInfo, sizeof(broadcastInfo));
+    }
+    if (nContainer == SF_FORMAT_OGG || nContainer == SF_FORMAT_FLAC) {
+        // Vorbis quality 0-10 (6 unless asked: clear of audible artefacts on
+        // program material), FLAC compression level 0-8 (libsndfile's own
+        // default unless asked).
+        if (nContainer == SF_FORMAT_OGG) {
+            double fQuality = (format.fQuality >= 0.0 ? format.fQuality : kDefaultVorbisQuality) / 10.0;
+            sf_command(mpFile, SFC_SET_VBR_ENCODING_QUALITY, &fQuality, sizeof(fQuality));
+        } else if (format.fQuality >= 0.0) {
+            double fLevel = format.fQuality / 8.0;
+            sf_command(mpFile, SFC_SET_COMPRESSION_LEVEL, &fLevel, sizeof(fLevel));
+        }
     }
     const int nBits = BitsOfSubtype(format.nFormat & SF_FORMAT_SUBMASK);
     if (nBits > 0) {
@@ -206,11 +249,11 @@ void CAudioWriter::Write(const float* pfInterleaved, unsigned nFrames)
     } else {
         nWritten = sf_writef_float(mpFile, pfInterleaved, nFrames);
     }
-    if (nWritten != static_cast<sf_count_t>(nFrames)) {
-        const std::string sError = sf_strerror(mpFile);
-        Discard();
-        throw FailureError("writing '" + msPath + "' failed (" + sError + "); nothing was written");
-    }
+    if (mStream.GetError() != 0)
+        Fail(std::strerror(mStream.GetError()));
+    if (nWritten != static_cast<sf_count_t>(nFrames))
+        Fail(sf_strerror(mpFile));
+    mnWrittenFrames += nFrames;
 }
 
 void CAudioWriter::Commit(bool bReplace)
@@ -219,29 +262,99 @@ void CAudioWriter::Commit(bool bReplace)
     const int nError = sf_error(mpFile);
     const int nClose = sf_close(mpFile);
     mpFile = nullptr;
-    if (nError != SF_ERR_NO_ERROR || nClose != 0) {
-        Discard();
-        throw FailureError("writing '" + msPath + "' failed (" + sf_error_number(nError != 0 ? nError : nClose) +
-                           "); nothing was written");
-    }
-    if (mpStandardOutput) {
-        if (!mpStandardOutput->WriteAll(STDOUT_FILENO))
-            throw FailureError(std::string("writing to standard output failed: ") + std::strerror(errno));
+    const bool bFinished = mStream.Finish();
+    if (!bFinished)
+        Fail(std::strerror(mStream.GetError()));
+    if (nError != SF_ERR_NO_ERROR || nClose != 0)
+        Fail(sf_error_number(nError != 0 ? nError : nClose));
+    if (msTemporary.empty())
         return;
-    }
-    // Without -f an output that appeared meanwhile is still not replaced.
-    int nRenamed = bReplace ? ::rename(msTemporary.c_str(), msPath.c_str())
-                            : ::renameat2(AT_FDCWD, msTemporary.c_str(), AT_FDCWD, msPath.c_str(), RENAME_NOREPLACE);
-    if (nRenamed != 0 && !bReplace && (errno == EINVAL || errno == ENOSYS)) {
-        // File systems without RENAME_NOREPLACE: a hard link refuses an existing name too.
-        nRenamed = ::link(msTemporary.c_str(), msPath.c_str());
-        if (nRenamed == 0)
-            ::unlink(msTemporary.c_str());
-    }
-    if (nRenamed != 0) {
-        const int nRenameError = errno;
+    VerifyLength();
+    const std::string sTagError = CTagCopy::Write(msTemporary, mnContainer, mTags);
+    if (!sTagError.empty())
+        Fail(sTagError);
+    if (mbHasLoudness && mnContainer == SF_FORMAT_WAV)
+        WriteBroadcastLoudness();
+    VerifyFrames();
+    if (const int nPublishError = CTemporaryFiles::Publish(msTemporary, msPath, bReplace)) {
         Discard();
-        throw FailureError("cannot put '" + msPath + "' in place: " + std::strerror(nRenameError));
+        throw FailureError("cannot put '" + msPath + "' in place: " + std::strerror(nPublishError));
     }
     msTemporary.clear();
+}
+
+void CAudioWriter::VerifyLength()
+{
+    struct stat info;
+    if (::stat(msTemporary.c_str(), &info) != 0)
+        Fail(std::strerror(errno));
+    if (info.st_size != mStream.GetLength())
+        Fail("the file holds " + std::to_string(info.st_size) + " of " + std::to_string(mStream.GetLength()) +
+             " bytes");
+}
+
+void CAudioWriter::VerifyFrames()
+{
+    SF_INFO format{};
+    SNDFILE* pFile = sf_open(msTemporary.c_str(), SFM_READ, &format);
+    if (pFile == nullptr)
+        Fail(std::string("it does not read back: ") + sf_strerror(nullptr));
+    // Decoding it through counts what a player will get, whatever the header says.
+    std::vector<float> block(4096 * static_cast<size_t>(format.channels > 0 ? format.channels : 1));
+    long long nFrames = 0;
+    while (const sf_count_t nRead = sf_readf_float(pFile, block.data(), 4096)) {
+        if (nRead < 0)
+            break;
+        nFrames += nRead;
+    }
+    const int nReadError = sf_error(pFile);
+    sf_close(pFile);
+    if (nReadError != SF_ERR_NO_ERROR || nFrames != mnWrittenFrames ||
+        (format.frames != mnWrittenFrames && format.frames != SF_COUNT_MAX))
+        Fail("it reads back as " + std::to_string(nFrames) + " of " + std::to_string(mnWrittenFrames) + " frames");
+}
+
+void CAudioWriter::WriteBroadcastLoudness()
+{
+    // The loudness fields of a version 2 "bext" chunk: integrated loudness,
+    // loudness range and maximum true peak in hundredths, 0x7fff where
+    // there is no figure (momentary and short-term maxima are not measured).
+    constexpr size_t kVersionAt = 346, kLoudnessAt = 412, kFieldsEnd = 422;
+    const int nDescriptor = ::open(msTemporary.c_str(), O_RDWR | O_CLOEXEC);
+    if (nDescriptor < 0)
+        Fail(std::strerror(errno));
+    unsigned char header[1 << 16];
+    const ssize_t nRead = ::pread(nDescriptor, header, sizeof(header), 0);
+    long long nChunk = -1;
+    for (size_t nAt = 12; nRead > 0 && nAt + 8 <= static_cast<size_t>(nRead);) {
+        const uint32_t nSize = header[nAt + 4] | header[nAt + 5] << 8 | header[nAt + 6] << 16 |
+                               static_cast<uint32_t>(header[nAt + 7]) << 24;
+        if (std::memcmp(header + nAt, "bext", 4) == 0) {
+            if (nSize >= kFieldsEnd)
+                nChunk = static_cast<long long>(nAt) + 8;
+            break;
+        }
+        nAt += 8 + static_cast<size_t>(nSize) + (nSize & 1);
+    }
+    bool bWritten = true;
+    if (nChunk >= 0) {
+        auto Hundredths = [](double f) {
+            return std::isfinite(f) && std::fabs(f) < 327.0 ? static_cast<int16_t>(std::lround(f * 100.0))
+                                                             : static_cast<int16_t>(0x7fff);
+        };
+        const int16_t fields[5] = {Hundredths(mLoudness.fIntegratedLufs), Hundredths(mLoudness.fRangeLu),
+                                   Hundredths(mLoudness.fTruePeakDb), 0x7fff, 0x7fff};
+        unsigned char bytes[10];
+        for (int i = 0; i < 5; ++i) {
+            bytes[2 * i] = static_cast<unsigned char>(fields[i] & 0xff);
+            bytes[2 * i + 1] = static_cast<unsigned char>((fields[i] >> 8) & 0xff);
+        }
+        const unsigned char version[2] = {2, 0};
+        bWritten = ::pwrite(nDescriptor, version, 2, nChunk + static_cast<long long>(kVersionAt)) == 2 &&
+                   ::pwrite(nDescriptor, bytes, 10, nChunk + static_cast<long long>(kLoudnessAt)) == 10 &&
+                   ::fsync(nDescriptor) == 0;
+    }
+    const int nError = errno;
+    if (::close(nDescriptor) != 0 || !bWritten)
+        Fail(std::strerror(bWritten ? errno : nError));
 }

@@ -1,12 +1,16 @@
 // The mastered file: libsndfile encodes it into a temporary file in the
-// output's folder, which is renamed over the output only when everything was
-// written; a failure (a full disk, a killed run) leaves no partial output and
-// never touches an existing file. "-" encodes into memory and copies the
-// bytes to standard output at the end.
+// output's folder, which is renamed over the output only when every write,
+// the final flush and the close succeeded and the file reads back whole; a
+// failure (a full disk, a killed run) leaves no partial output and never
+// touches an existing file. "-" streams to standard output as the audio
+// comes.
 #pragma once
 
 #include "AudioReader.h"
+#include "LoudnessMeter.h"
+#include "OutputStream.h"
 #include "SampleQuantiser.h"
+#include "TagCopy.h"
 
 #include <sndfile.h>
 
@@ -19,13 +23,18 @@ enum class EBitsRequest { Keep, Pcm16, Pcm24, Float32 };
 struct SOutputFormat {
     int nFormat = 0;       // SF_FORMAT_* container | subtype
     std::string sNote;     // why the subtype differs from the input's, or ""
+    double fQuality = -1;  // Vorbis quality 0-10, FLAC level 0-8; -1 for the default
 };
+
+constexpr double kDefaultVorbisQuality = 6.0;
 
 // The container comes from the output's extension (or the input's container
 // for "-" and unknown extensions is a usage error); the subtype is the
 // input's where the container holds it, else the request, else the nearest
 // one the container has. Throws a usage error for impossible requests.
 SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, EBitsRequest eBits);
+// --quality (>= 0) for the chosen format; throws a usage error where it does not apply.
+void SetQuality(SOutputFormat& format, double fQuality);
 
 class CAudioWriter {
 public:
@@ -41,16 +50,39 @@ public:
     // Finishes the file and renames it into place (replacing an existing
     // file only when bReplace). Throws on failure, leaving nothing behind.
     void Commit(bool bReplace);
+    // Tags to write into the finished file (not into standard output).
+    void SetTags(const STagSet& tags) { mTags = tags; }
+    // The loudness of what was written, for the loudness fields of a
+    // broadcast WAV's header.
+    void SetLoudness(const SLoudness& loudness)
+    {
+        mLoudness = loudness;
+        mbHasLoudness = true;
+    }
     // Samples that the format could not hold and were clipped.
     long long GetClippedSamples() const { return mQuantiser.GetClippedSamples(); }
 
 private:
     void Discard();
+    std::string Name() const;
+    // Throws, after discarding, with the first failure's reason.
+    [[noreturn]] void Fail(const std::string& sReason);
+    // Reads the finished temporary file back; throws unless it holds every
+    // byte written, then (after the tags went in) every frame.
+    void VerifyLength();
+    void VerifyFrames();
+    // Fills the loudness fields of the finished file's "bext" chunk, if it has one.
+    void WriteBroadcastLoudness();
 
     std::string msPath;
     std::string msTemporary; // "" for standard output
-    std::unique_ptr<CMemoryStream> mpStandardOutput;
+    COutputStream mStream;
     SNDFILE* mpFile = nullptr;
+    long long mnWrittenFrames = 0;
+    int mnContainer = 0;
+    STagSet mTags;
+    SLoudness mLoudness{};
+    bool mbHasLoudness = false;
     unsigned mnChannels = 0;
     CSampleQuantiser mQuantiser;
     std::unique_ptr<int[]> mpnConverted;

@@ -9,3 +9,4 @@ int RunMaster(const std::vector<std::string>& words);
 int RunParams(const std::vector<std::string>& words);
 int RunPresets(const std::vector<std::string>& words);
 int RunPresetSave(const std::vector<std::string>& words);
+int RunPresetShow(const std::vector<std::string>& words);

@@ -13,10 +13,6 @@ constexpr unsigned kPatch = 1;
 constexpr unsigned kEnableOf[4] = {2, 22, 30, 43}; // equaliser, compressor, limiter, clipper
 constexpr int kCompressor = 1;
 constexpr int kLimiter = 2;
-// The measured passage and the run-up before it that lets the detectors
-// settle (longer than the longest release, 1.5 s).
-constexpr double kPassageSeconds = 2.0;
-constexpr double kRunUpSeconds = 2.0;
 
 double Engineering(vpa::IProcess& process, unsigned nIndex, int nDecimals)
 {
@@ -105,8 +101,7 @@ unsigned CGainReductionProbe::RunningModules(vpa::IProcess& process, unsigned nM
     return nRunning;
 }
 
-SGainReduction CGainReductionProbe::Measure(CAudioReader& reader, long long nFrames,
-                                            const std::vector<double>& blockEnergy)
+SGainReduction CGainReductionProbe::Measure(CLoudestPassage& passage)
 {
     SGainReduction result;
     // Which modules run, and in which order, in this setting.
@@ -124,36 +119,10 @@ SGainReduction CGainReductionProbe::Measure(CAudioReader& reader, long long nFra
     if (!result.bCompressor && !result.bLimiter)
         return result;
 
-    // The loudest passage: the run of blocks with the most energy.
-    const size_t nPassageBlocks = std::max<size_t>(1, static_cast<size_t>(kPassageSeconds * mfSampleRate / kBlockFrames));
-    size_t nBest = 0;
-    double fBest = -1.0, fSum = 0.0;
-    for (size_t i = 0; i < blockEnergy.size(); ++i) {
-        fSum += blockEnergy[i];
-        if (i >= nPassageBlocks)
-            fSum -= blockEnergy[i - nPassageBlocks];
-        if (i + 1 >= nPassageBlocks && fSum > fBest) {
-            fBest = fSum;
-            nBest = i + 1 - nPassageBlocks;
-        }
-    }
-    const long long nPassageStart = static_cast<long long>(nBest) * kBlockFrames;
-    const long long nPassageEnd = std::min(nFrames, nPassageStart + static_cast<long long>(nPassageBlocks * kBlockFrames));
-    const long long nStart = std::max(0LL, nPassageStart - static_cast<long long>(kRunUpSeconds * mfSampleRate));
-    result.fFromSeconds = nPassageStart / mfSampleRate;
-    result.fToSeconds = nPassageEnd / mfSampleRate;
-
-    std::vector<float> input(static_cast<size_t>(nPassageEnd - nStart) * mnChannels);
-    reader.Seek(nStart);
-    size_t nRead = 0;
-    while (nRead < input.size() / mnChannels) {
-        const unsigned nGot = reader.Read(input.data() + nRead * mnChannels,
-                                          static_cast<unsigned>(std::min<size_t>(kBlockFrames, input.size() / mnChannels - nRead)));
-        if (nGot == 0)
-            break;
-        nRead += nGot;
-    }
-    input.resize(nRead * mnChannels);
+    const std::vector<float>& input = passage.GetAudio();
+    const long long nPassageStart = passage.GetRunUpFrames();
+    result.fFromSeconds = passage.GetFromSeconds();
+    result.fToSeconds = passage.GetToSeconds();
 
     // Each module's input is the chain up to it, its output the chain
     // including it; prefixes are run once each.
@@ -173,7 +142,7 @@ SGainReduction CGainReductionProbe::Measure(CAudioReader& reader, long long nFra
             nBefore |= nRunning & (1u << order[nPosition]);
         const std::vector<float>& in = Prefix(nBefore);
         const std::vector<float>& out = Prefix(nBefore | (1u << nModule));
-        return DeepestReduction(in, out, nPassageStart - nStart, fStaticGainDb);
+        return DeepestReduction(in, out, nPassageStart, fStaticGainDb);
     };
     if (result.bCompressor)
         result.fCompressorDb = MeasureModule(kCompressor, Engineering(*pProcess, 28, 1) + Engineering(*pProcess, 29, 1));

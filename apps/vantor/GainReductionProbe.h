@@ -8,7 +8,7 @@
 // dynamics took away.
 #pragma once
 
-#include "AudioReader.h"
+#include "LoudestPassage.h"
 #include "ProcessSettings.h"
 #include "VantorEngine.h"
 
@@ -28,12 +28,11 @@ public:
     CGainReductionProbe(CVantorEngine& engine, const CProcessSettings& settings, unsigned nChannels,
                         double fSampleRate);
 
-    // Frames, and the input's energy per block of kBlockFrames, from the
-    // mastering pass; they pick the passage.
     static constexpr unsigned kBlockFrames = 4096;
     // Bit m set when module m (0 equaliser .. 3 clipper) runs in this setting.
     static unsigned RunningModules(vpa::IProcess& process, unsigned nMode);
-    SGainReduction Measure(CAudioReader& reader, long long nFrames, const std::vector<double>& blockEnergy);
+    // The passage kept during the mastering pass.
+    SGainReduction Measure(CLoudestPassage& passage);
 
 private:
     std::vector<float> RunPrefix(unsigned nModulesOn, const std::vector<float>& input) const;

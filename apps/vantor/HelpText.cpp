@@ -10,14 +10,30 @@ namespace {
 
 constexpr const char* kMaster = R"(Usage: vantor master [OPTION]... IN OUT
   or:  vantor master -d OUTDIR [OPTION]... IN...
+  or:  vantor master --manifest FILE [--manifest-part K/N] [OPTION]...
   or:  vantor master --analyze [OPTION]... IN...
 Master audio files (WAV, AIFF, FLAC, Ogg; mono or stereo) with the Vantor
 chain. The output keeps the input's sample rate, channels, length, sample
 format and metadata, and lines up with the input sample for sample. A dash
 for IN or OUT means standard input or output (all messages then go to
-standard error).
+standard error); named pipes and process substitution work as inputs. The
+output is published only once it was written whole and reads back whole;
+an interrupted or failed run leaves no partial file and never touches an
+existing output.
 
-  -d, --output-dir=DIR  write each IN to DIR under its own name
+  -d, --output-dir=DIR  write each IN to DIR under its own name (DIR is made
+                        when missing)
+      --format=FORMAT   with -d: write wav, flac, ogg or aiff
+      --suffix=TEXT     with -d: add TEXT to each name before its extension
+      --skip-existing   keep outputs that are already there (a run that
+                        stopped goes on where it was); outputs that are not
+                        audio are mastered again
+      --manifest=FILE   a CSV file with a header row: input, output and
+                        optionally preset and set (NAME=VALUE items separated
+                        by ';'); one job per row, relative paths from the
+                        file's folder; bad rows are reported by line number
+                        and skipped
+      --manifest-part=K/N  only rows K, K+N, K+2N, ... (for job runners)
       --mode=MODE       chain (default), eq, compressor, limiter or clipper
       --preset=PRESET   start from a preset: a name from 'vantor presets'
                         (Folder:Name) or a .ryxp file
@@ -29,10 +45,13 @@ standard error).
       --order=ORDER     chain order, e.g. eq,comp,lim,clip (chain mode)
       --bits=BITS       output sample format: 16, 24 or 32f (float)
       --no-dither       no TPDF dither when writing 8, 16 or 24 bits
+      --quality=Q       Ogg Vorbis quality 0-10 (default 6), or FLAC
+                        compression level 0-8
       --report=KIND     text (default) or json: loudness before and after
       --analyze         only measure the inputs; write nothing
   -j, --jobs=N          master N files at once (one process each)
-  -f, --force           replace existing output files
+  -f, --force           replace existing output files (without it, an
+                        existing output refuses its file; the rest runs)
   -q, --quiet           print nothing but errors (and skip the measuring)
   -h, --help            show this help
 
@@ -47,14 +66,19 @@ ranges, defaults and units, shown as the editor shows them.
 )";
 
 constexpr const char* kPresets = R"(Usage: vantor presets [--mode=MODE]
-List the presets beside the library, as a tree. Presets are named
-Folder:Name; only presets with settings for the mode are listed.
+List the presets beside the library, then your own ($XDG_DATA_HOME/vantor/
+presets, ~/.local/share/vantor/presets without it), marked (user), as
+trees. Presets are named Folder:Name, found in any case; the folder may be
+left out while only one folder holds the name. Only presets with settings
+for the mode are listed.
 )";
 
 constexpr const char* kPresetSave = R"(Usage: vantor preset save NAME [OPTION]...
   or:  vantor preset save -o FILE [OPTION]...
 Save a preset built from the defaults, --preset, --set and --order, into the
-presets folder as NAME (Folder:Name makes subfolders) or to FILE.
+presets folder as NAME (Folder:Name makes subfolders) or to FILE. When the
+library's presets folder cannot be written (an installed bundle), NAME goes
+into your own presets folder, and the tool says so.
 
       --mode=MODE       the preset's mode (default chain)
       --preset=PRESET   start from another preset
@@ -65,7 +89,18 @@ presets folder as NAME (Folder:Name makes subfolders) or to FILE.
   -q, --quiet           print nothing but errors
 )";
 
+constexpr const char* kPresetShow = R"(Usage: vantor preset show NAME|FILE
+Print the settings a preset holds, one "Full Name=Value" line per parameter,
+in the form --set reads, so each line can be passed back as --set NAME=VALUE
+(the same values to the last step).
+)";
+
 } // namespace
+
+const char* GetPresetShowHelp()
+{
+    return kPresetShow;
+}
 
 const char* GetMasterHelp()
 {
@@ -99,19 +134,22 @@ Commands:
   params        list the parameters
   presets       list the presets
   preset save   save a preset
+  preset show   print a preset's settings
 
   -h, --help     show this help ('vantor COMMAND --help' for one command)
   -V, --version  show the version
 
 Exit status: 0 when everything worked, 1 for a usage error (bad option,
-unknown parameter, refused output path), 2 when reading, processing or
-writing failed.
+unknown parameter or preset, refused output path), 2 when reading,
+processing or writing failed, 3 when it finished with warnings (an input
+was damaged or cut short: what could be read was mastered). SIGINT, SIGTERM
+and SIGHUP end a run with 128 + the signal's number.
 
 Environment:
   VANTOR_LIBRARY  the Vantor.vpa to load instead of the one installed with
                   the tool (lib/vantor/ beside bin/)
 
-)") + kMaster + "\n" + kParams + "\n" + kPresets + "\n" + kPresetSave +
+)") + kMaster + "\n" + kParams + "\n" + kPresets + "\n" + kPresetSave + "\n" + kPresetShow +
                                     R"(
 Examples:
   vantor master song.wav song-master.wav

@@ -7,4 +7,5 @@ const char* GetMasterHelp();
 const char* GetParamsHelp();
 const char* GetPresetsHelp();
 const char* GetPresetSaveHelp();
+const char* GetPresetShowHelp();
 const char* GetVersionText();

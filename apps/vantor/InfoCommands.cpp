@@ -1,4 +1,4 @@
-// vantor params, vantor presets and vantor preset save: the commands that
+// vantor params, vantor presets, vantor preset save and show: the commands that
 // talk about settings rather than audio.
 #include "Commands.h"
 
@@ -46,15 +46,17 @@ std::string ShortNames(const SParameterText& parameter)
     return sNames.empty() ? "-" : sNames;
 }
 
-void PrintTree(const std::vector<CPresetStore::SNode>& nodes, const std::string& sPrefix, int nDepth)
+void PrintTree(const std::vector<CPresetStore::SNode>& nodes, const std::string& sPrefix, int nDepth,
+               const char* pszMark = "")
 {
     for (const CPresetStore::SNode& node : nodes) {
         const std::string sIndent(static_cast<size_t>(2 * nDepth + 2), ' ');
         if (node.bIsFolder) {
             std::printf("%s%s/\n", sIndent.c_str(), node.sName.c_str());
-            PrintTree(node.children, sPrefix + node.sName + ":", nDepth + 1);
+            PrintTree(node.children, sPrefix + node.sName + ":", nDepth + 1, pszMark);
         } else {
-            std::printf("%s%-32s %s%s\n", sIndent.c_str(), node.sName.c_str(), sPrefix.c_str(), node.sName.c_str());
+            std::printf("%s%-32s %s%s%s\n", sIndent.c_str(), node.sName.c_str(), sPrefix.c_str(), node.sName.c_str(),
+                        pszMark);
         }
     }
 }
@@ -110,6 +112,31 @@ int RunPresets(const std::vector<std::string>& words)
     if (tree.empty())
         std::printf("  (no presets for %s mode)\n", GetModeName(nMode));
     PrintTree(tree, "", 0);
+    const std::vector<CPresetStore::SNode> userTree = store.List(nMode, true);
+    if (!userTree.empty()) {
+        std::printf("%s (user presets)\n", store.GetUserFolder().c_str());
+        PrintTree(userTree, "", 0, "  (user)");
+    }
+    return kExitOk;
+}
+
+int RunPresetShow(const std::vector<std::string>& words)
+{
+    if (WantsHelp(words, GetPresetShowHelp()))
+        return kExitOk;
+    const CCommandLine line(words, {});
+    const std::vector<std::string> names = line.GetPositionals();
+    if (names.size() != 1)
+        throw UsageError("preset show takes one NAME or FILE; see --help");
+    CVantorEngine engine;
+    engine.Load();
+    const CPresetStore store(engine.GetPresetsFolder());
+    ProcessPtr pProcess = engine.CreateProcess(kModeChain, 2, 44100.0, 64);
+    CParameterText parameters;
+    parameters.Load(*pProcess);
+    // Values in the form --set reads back to the same stored value.
+    for (const auto& [nIndex, nValue] : store.Read(store.Resolve(names.front()), parameters))
+        std::printf("%s=%s\n", parameters.Get(nIndex).names.front().c_str(), parameters.Format(nIndex, nValue).c_str());
     return kExitOk;
 }
 
@@ -168,6 +195,8 @@ int RunPresetSave(const std::vector<std::string>& words)
     if (!bQuiet) {
         std::printf("Saved %s preset %s\n", GetModeName(request.nMode),
                     bInFolder ? ("'" + names.front() + "' to " + sPath).c_str() : sPath.c_str());
+        if (bInFolder && sPath.rfind(store.GetUserFolder(), 0) == 0)
+            std::printf("(in your presets folder: the library's %s cannot be written)\n", store.GetFolder().c_str());
     }
     return kExitOk;
 }

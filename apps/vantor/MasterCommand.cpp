@@ -1,37 +1,42 @@
-// vantor master: checks the command line and every path first, then runs one
-// CMasteringJob per input, -j at a time, and prints the reports.
+// vantor master: reads the command line (or a manifest), checks every path
+// before any audio is read, and hands the items to a CBatchRun.
 #include "Commands.h"
 
+#include "BatchRun.h"
 #include "CommandLine.h"
 #include "HelpText.h"
-#include "MasteringJob.h"
+#include "Manifest.h"
 #include "ProcessSettings.h"
-#include "Report.h"
 #include "ToolError.h"
+#include "platform/Platform.h"
 
-#include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
+#include <cstring>
+#include <deque>
 #include <set>
+#include <sndfile.h>
+#include <strings.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 struct SMasterOptions {
     SSettingsRequest settings;
+    SBatchOptions batch;
     std::vector<std::string> inputs;
     std::vector<std::string> outputs; // one per input, empty with --analyze
-    bool bAnalyze = false;
-    bool bJson = false;
-    bool bQuiet = false;
+    std::string sOutputFolder;
+    bool bHasOutputFolder = false;
     bool bForce = false;
-    bool bDither = true;
-    EBitsRequest eBits = EBitsRequest::Keep;
-    int nJobs = 1;
+    bool bSkipExisting = false;
+    std::string sFormat;              // --format: "wav", "flac", ... or "" to keep
+    std::string sSuffix;
+    std::string sManifest;
+    std::string sManifestPart;
 };
 
 std::string BaseName(const std::string& sPath)
@@ -53,18 +58,39 @@ std::string Canonical(const std::string& sPath)
     return std::string(buffer) + "/" + BaseName(sPath);
 }
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    struct stat infoA, infoB;
-    if (::stat(a.c_str(), &infoA) == 0 && ::stat(b.c_str(), &infoB) == 0)
-        return infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
-    return Canonical(a) == Canonical(b);
-}
-
 bool IsFolder(const std::string& sPath)
 {
     struct stat info;
     return ::stat(sPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// An output that a run of ours finished: it reads as audio (a file is only
+// ever published whole, so a readable one is complete).
+bool IsCompleteOutput(const std::string& sPath)
+{
+    SF_INFO info{};
+    SNDFILE* pFile = sf_open(sPath.c_str(), SFM_READ, &info);
+    if (pFile == nullptr)
+        return false;
+    sf_close(pFile);
+    return info.frames > 0;
+}
+
+// The name of IN's output in the output folder: its own name, with the
+// suffix before the extension and the extension of --format.
+std::string OutputName(const SMasterOptions& options, const std::string& sInput)
+{
+    std::string sName = BaseName(sInput);
+    std::string sExtension;
+    const size_t nDot = sName.rfind('.');
+    if (nDot != std::string::npos && nDot > 0) {
+        sExtension = sName.substr(nDot);
+        sName.resize(nDot);
+    }
+    if (!options.sFormat.empty())
+        sExtension = "." + options.sFormat;
+    const std::string& sFolder = options.sOutputFolder;
+    return sFolder + (sFolder.back() == '/' ? "" : "/") + sName + options.sSuffix + sExtension;
 }
 
 SMasterOptions ParseOptions(const std::vector<std::string>& words)
@@ -76,18 +102,22 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
                                     {"order", 0, true},
                                     {"bits", 0, true},
                                     {"no-dither", 0, false},
+                                    {"quality", 0, true},
                                     {"report", 0, true},
                                     {"analyze", 0, false},
                                     {"jobs", 'j', true},
                                     {"force", 'f', false},
+                                    {"skip-existing", 0, false},
+                                    {"format", 0, true},
+                                    {"suffix", 0, true},
+                                    {"manifest", 0, true},
+                                    {"manifest-part", 0, true},
                                     {"quiet", 'q', false}});
     SMasterOptions options;
-    std::string sOutputFolder;
-    bool bHasOutputFolder = false;
     for (const CCommandLine::SItem& item : line.GetItems()) {
         if (item.sName == "output-dir") {
-            sOutputFolder = item.sValue;
-            bHasOutputFolder = true;
+            options.sOutputFolder = item.sValue;
+            options.bHasOutputFolder = true;
         } else if (item.sName == "mode") {
             if (!ParseModeName(item.sValue, options.settings.nMode))
                 throw UsageError("--mode must be chain, eq, compressor, limiter or clipper, not '" + item.sValue + "'");
@@ -99,43 +129,73 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
             options.settings.sOrder = item.sValue;
         } else if (item.sName == "bits") {
             if (item.sValue == "16")
-                options.eBits = EBitsRequest::Pcm16;
+                options.batch.eBits = EBitsRequest::Pcm16;
             else if (item.sValue == "24")
-                options.eBits = EBitsRequest::Pcm24;
+                options.batch.eBits = EBitsRequest::Pcm24;
             else if (item.sValue == "32f" || item.sValue == "32F" || item.sValue == "float")
-                options.eBits = EBitsRequest::Float32;
+                options.batch.eBits = EBitsRequest::Float32;
             else
                 throw UsageError("--bits must be 16, 24 or 32f, not '" + item.sValue + "'");
+        } else if (item.sName == "quality") {
+            char* pszEnd = nullptr;
+            options.batch.fQuality = std::strtod(item.sValue.c_str(), &pszEnd);
+            if (item.sValue.empty() || *pszEnd != '\0' || !(options.batch.fQuality >= 0.0 && options.batch.fQuality <= 10.0))
+                throw UsageError("--quality must be a number from 0 to 10 (Ogg) or 0 to 8 (FLAC), not '" + item.sValue + "'");
         } else if (item.sName == "no-dither") {
-            options.bDither = false;
+            options.batch.bDither = false;
         } else if (item.sName == "report") {
             if (item.sValue != "text" && item.sValue != "json")
                 throw UsageError("--report must be text or json, not '" + item.sValue + "'");
-            options.bJson = item.sValue == "json";
+            options.batch.bJson = item.sValue == "json";
         } else if (item.sName == "analyze") {
-            options.bAnalyze = true;
+            options.batch.bAnalyze = true;
         } else if (item.sName == "jobs") {
-            options.nJobs = ParseCount("-j", item.sValue, 1, 256);
+            options.batch.nJobs = ParseCount("-j", item.sValue, 1, 256);
         } else if (item.sName == "force") {
             options.bForce = true;
+        } else if (item.sName == "skip-existing") {
+            options.bSkipExisting = true;
+        } else if (item.sName == "format") {
+            static const char* const kFormats[] = {"wav", "flac", "ogg", "aiff"};
+            for (const char* pszFormat : kFormats)
+                options.sFormat = ::strcasecmp(item.sValue.c_str(), pszFormat) == 0 ? pszFormat : options.sFormat;
+            if (options.sFormat.empty())
+                throw UsageError("--format must be wav, flac, ogg or aiff, not '" + item.sValue + "'");
+        } else if (item.sName == "suffix") {
+            if (item.sValue.find('/') != std::string::npos)
+                throw UsageError("--suffix cannot hold '/'");
+            options.sSuffix = item.sValue;
+        } else if (item.sName == "manifest") {
+            options.sManifest = item.sValue;
+        } else if (item.sName == "manifest-part") {
+            options.sManifestPart = item.sValue;
         } else if (item.sName == "quiet") {
-            options.bQuiet = true;
+            options.batch.bQuiet = true;
         }
     }
 
     std::vector<std::string> positionals = line.GetPositionals();
-    if (options.bAnalyze) {
-        if (bHasOutputFolder)
+    if ((!options.sFormat.empty() || !options.sSuffix.empty()) && !options.bHasOutputFolder)
+        throw UsageError("--format and --suffix name the outputs of -d OUTDIR");
+    if (!options.sManifestPart.empty() && options.sManifest.empty())
+        throw UsageError("--manifest-part needs --manifest FILE");
+    if (!options.sManifest.empty()) {
+        if (!positionals.empty() || options.bHasOutputFolder || options.batch.bAnalyze)
+            throw UsageError("--manifest names every input and output; drop the files, -d and --analyze");
+        return options;
+    }
+    if (options.batch.bAnalyze) {
+        if (options.bHasOutputFolder)
             throw UsageError("--analyze writes nothing; drop -d");
         options.inputs = positionals;
-    } else if (bHasOutputFolder) {
+    } else if (options.bHasOutputFolder) {
         options.inputs = positionals;
-        if (!IsFolder(sOutputFolder))
-            throw FailureError("the output folder '" + sOutputFolder + "' does not exist");
+        if (options.sOutputFolder.empty())
+            throw UsageError("-d needs a folder");
         for (const std::string& sInput : options.inputs) {
             if (sInput == "-")
                 throw UsageError("standard input has no name to write under -d; give IN OUT instead");
-            options.outputs.push_back(sOutputFolder + (sOutputFolder.back() == '/' ? "" : "/") + BaseName(sInput));
+            options.outputs.push_back(OutputName(options, sInput));
         }
     } else {
         if (positionals.size() != 2)
@@ -149,46 +209,55 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
     return options;
 }
 
-// Refuses what would lose a file: writing over an input, two inputs to one
-// output, replacing an existing output without -f.
-void CheckPaths(const SMasterOptions& options)
+// Marks the items that would lose a file: writing over an input, two inputs
+// to one output, replacing an existing output without -f. Existing complete
+// outputs are skipped with --skip-existing. Each item is refused on its own;
+// the rest of a batch runs.
+void CheckPaths(const SMasterOptions& options, std::vector<SBatchItem>& items)
 {
     int nStandardInputs = 0;
-    for (const std::string& sInput : options.inputs)
-        nStandardInputs += sInput == "-";
+    for (const SBatchItem& item : items)
+        nStandardInputs += item.sInput == "-";
     if (nStandardInputs > 1)
         throw UsageError("standard input can be read once only");
+    // The inputs by device and inode, to find an output that is an input.
+    std::set<std::pair<dev_t, ino_t>> inputFiles;
+    for (const SBatchItem& item : items) {
+        struct stat info;
+        if (item.sInput != "-" && ::stat(item.sInput.c_str(), &info) == 0)
+            inputFiles.insert({info.st_dev, info.st_ino});
+    }
     std::set<std::string> written;
-    for (const std::string& sOutput : options.outputs) {
-        if (sOutput == "-")
+    for (SBatchItem& item : items) {
+        auto Refuse = [&item](const std::string& sWhy) {
+            if (item.nExitCode == 0) {
+                item.nExitCode = kExitUsage;
+                item.sError = sWhy;
+            }
+        };
+        item.bReplace = options.bForce;
+        if (item.sOutput.empty() || item.sOutput == "-" || item.nExitCode != 0)
             continue;
-        for (const std::string& sInput : options.inputs) {
-            if (sInput != "-" && SameFile(sInput, sOutput))
-                throw UsageError("refusing to write '" + sOutput + "' over its own input");
-        }
-        if (!written.insert(Canonical(sOutput)).second)
-            throw UsageError("two inputs would both be written to '" + sOutput + "'");
-        if (IsFolder(sOutput))
-            throw UsageError("'" + sOutput + "' is a folder; use -d to write into a folder");
-        if (!options.bForce && ::access(sOutput.c_str(), F_OK) == 0)
-            throw UsageError("'" + sOutput + "' exists; add -f to replace it");
+        struct stat output;
+        if (::stat(item.sOutput.c_str(), &output) == 0 && inputFiles.count({output.st_dev, output.st_ino}) != 0)
+            Refuse("refusing to write '" + item.sOutput + "' over its own input");
+        if (!written.insert(Canonical(item.sOutput)).second)
+            Refuse("two inputs would both be written to '" + item.sOutput + "'");
+        if (IsFolder(item.sOutput))
+            Refuse("'" + item.sOutput + "' is a folder; use -d to write into a folder");
+        // An input that cannot be read is reported by its job, before any
+        // word about its output.
+        if (item.sInput != "-" && ::access(item.sInput.c_str(), R_OK) != 0)
+            continue;
+        if (options.bForce || item.nExitCode != 0 || ::access(item.sOutput.c_str(), F_OK) != 0)
+            continue;
+        if (options.bSkipExisting && IsCompleteOutput(item.sOutput))
+            item.bSkip = true;
+        else if (options.bSkipExisting)
+            item.bReplace = true; // an output we did not finish: master it again
+        else
+            Refuse("'" + item.sOutput + "' exists; add -f to replace it or --skip-existing to keep it");
     }
-}
-
-long long TotalFrames(const std::vector<std::string>& inputs)
-{
-    // Only for the progress bar: a cheap look at each file's header.
-    long long nTotal = 0;
-    for (const std::string& sInput : inputs) {
-        if (sInput == "-")
-            return 0;
-        SF_INFO info{};
-        if (SNDFILE* pFile = sf_open(sInput.c_str(), SFM_READ, &info)) {
-            nTotal += info.frames;
-            sf_close(pFile);
-        }
-    }
-    return nTotal;
 }
 
 } // namespace
@@ -203,61 +272,75 @@ int RunMaster(const std::vector<std::string>& words)
         if (sWord == "--")
             break;
     }
-    const SMasterOptions options = ParseOptions(words);
-    CheckPaths(options);
-    bool bAudioOnStandardOutput = false;
-    for (const std::string& sOutput : options.outputs)
-        bAudioOnStandardOutput = bAudioOnStandardOutput || sOutput == "-";
-    FILE* pReportStream = bAudioOnStandardOutput ? stderr : stdout;
+    SMasterOptions options = ParseOptions(words);
+    std::vector<SManifestRow> rows;
+    if (!options.sManifest.empty()) {
+        int nPart = 1, nParts = 1;
+        if (!options.sManifestPart.empty())
+            CManifest::ParsePart(options.sManifestPart, nPart, nParts);
+        rows = CManifest::Read(options.sManifest, nPart, nParts);
+    }
+    if (options.bHasOutputFolder && !IsFolder(options.sOutputFolder) &&
+        !platform::CreateFolders(options.sOutputFolder + "/"))
+        throw FailureError("cannot make the output folder '" + options.sOutputFolder + "': " + std::strerror(errno));
 
     CVantorEngine engine;
     engine.Load();
     const CPresetStore store(engine.GetPresetsFolder());
     CProcessSettings settings;
     settings.Prepare(options.settings, engine, store);
-    if (!options.bQuiet) {
+    if (!options.batch.bQuiet) {
         for (const std::string& sWarning : settings.GetWarnings())
             std::fprintf(stderr, "vantor: warning: %s\n", sWarning.c_str());
     }
 
-    CProgressBar progress(!options.bQuiet, TotalFrames(options.inputs));
-    std::vector<SJobResult> results(options.inputs.size());
-    std::mutex printMutex;
-    std::atomic<size_t> nNext{0};
-    auto Worker = [&]() {
-        for (size_t i = nNext++; i < options.inputs.size(); i = nNext++) {
-            SJobRequest request;
-            request.sInput = options.inputs[i];
-            request.sOutput = options.bAnalyze ? std::string() : options.outputs[i];
-            request.bAnalyzeOnly = options.bAnalyze;
-            request.bMeasure = !options.bQuiet;
-            request.bReplace = options.bForce;
-            request.bDither = options.bDither;
-            request.eBits = options.eBits;
-            CMasteringJob job(engine, settings, request, progress);
-            results[i] = job.Run();
-            std::lock_guard<std::mutex> lock(printMutex);
-            progress.Clear();
-            if (results[i].nExitCode != 0)
-                std::fprintf(stderr, "vantor: %s\n", results[i].sError.c_str());
-            else if (!options.bQuiet && !options.bJson)
-                std::fputs(CReport::FormatText(results[i]).c_str(), pReportStream);
-            std::fflush(pReportStream);
+    std::vector<SBatchItem> items;
+    // Manifest rows with a preset or settings of their own; a deque keeps
+    // the items' pointers valid.
+    std::deque<CProcessSettings> rowSettings;
+    for (size_t i = 0; i < options.inputs.size(); ++i) {
+        SBatchItem item;
+        item.sInput = options.inputs[i];
+        item.sOutput = options.batch.bAnalyze ? std::string() : options.outputs[i];
+        item.pSettings = &settings;
+        items.push_back(item);
+    }
+    for (const SManifestRow& row : rows) {
+        SBatchItem item;
+        item.sInput = row.sInput;
+        item.sOutput = row.sOutput;
+        item.pSettings = &settings;
+        item.sLabel = options.sManifest + " line " + std::to_string(row.nLine) + ": ";
+        if (!row.sError.empty()) {
+            item.nExitCode = kExitFailure;
+            item.sError = row.sError;
+        } else if (!row.sPreset.empty() || !row.sets.empty()) {
+            SSettingsRequest request = options.settings;
+            if (!row.sPreset.empty())
+                request.sPreset = row.sPreset;
+            request.sets.insert(request.sets.end(), row.sets.begin(), row.sets.end());
+            try {
+                rowSettings.emplace_back();
+                rowSettings.back().Prepare(request, engine, store);
+                item.pSettings = &rowSettings.back();
+            } catch (const CToolError& error) {
+                item.nExitCode = kExitFailure;
+                item.sError = error.what();
+            }
         }
-    };
-    const size_t nThreads = std::min<size_t>(static_cast<size_t>(options.nJobs), options.inputs.size());
-    std::vector<std::thread> threads;
-    for (size_t i = 1; i < nThreads; ++i)
-        threads.emplace_back(Worker);
-    Worker();
-    for (std::thread& thread : threads)
-        thread.join();
-    progress.Clear();
+        items.push_back(item);
+    }
+    CheckPaths(options, items);
+    if (!options.sManifest.empty()) {
+        // A refused row is a row that failed; the rest of the manifest runs.
+        for (SBatchItem& item : items)
+            item.nExitCode = item.nExitCode != 0 ? kExitFailure : 0;
+    }
 
-    if (options.bJson && !options.bQuiet)
-        std::fputs(CReport::FormatJson(results).c_str(), pReportStream);
-    int nExitCode = kExitOk;
-    for (const SJobResult& result : results)
-        nExitCode = std::max(nExitCode, result.nExitCode);
-    return nExitCode;
+    bool bAudioOnStandardOutput = false;
+    for (const SBatchItem& item : items)
+        bAudioOnStandardOutput = bAudioOnStandardOutput || item.sOutput == "-";
+    options.batch.pReportStream = bAudioOnStandardOutput ? stderr : stdout;
+    CBatchRun batch(engine, options.batch);
+    return batch.Run(items);
 }

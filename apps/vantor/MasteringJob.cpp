@@ -24,7 +24,7 @@ SJobResult CMasteringJob::Run()
     try {
         CAudioReader reader;
         reader.Open(mRequest.sInput);
-        result.nSampleRate = reader.GetInfo().samplerate;
+        result.nSampleRate = reader.GetSampleRate();
         result.nChannels = reader.GetChannels();
         if (mRequest.bAnalyzeOnly)
             Analyze(reader, result);
@@ -40,27 +40,60 @@ SJobResult CMasteringJob::Run()
     return result;
 }
 
+namespace {
+
+// Ends a file's place in the progress display however the job ends.
+class CProgressSlot {
+public:
+    CProgressSlot(CProgressBar& progress, const CAudioReader& reader)
+        : mProgress(progress)
+        , mnSlot(progress.Begin(reader.GetAnnouncedFrames(), reader.GetSampleRate()))
+    {
+    }
+    ~CProgressSlot() { mProgress.End(mnSlot); }
+    void Add(long long nFrames) { mProgress.Add(mnSlot, nFrames); }
+
+private:
+    CProgressBar& mProgress;
+    int mnSlot;
+};
+
+} // namespace
+
+void CMasteringJob::CheckWhole(const CAudioReader& reader, SJobResult& result)
+{
+    const std::string sDamage = reader.GetDamage();
+    if (sDamage.empty())
+        return;
+    result.warnings.push_back(sDamage + (mRequest.bAnalyzeOnly ? std::string("; measured what was read")
+                                                                : "; the output holds what was read"));
+    result.nExitCode = kExitWarnings;
+}
+
 void CMasteringJob::Analyze(CAudioReader& reader, SJobResult& result)
 {
     const unsigned nChannels = reader.GetChannels();
+    CProgressSlot progress(mProgress, reader);
     CLoudnessMeter meter(nChannels, reader.GetSampleRate());
     std::vector<float> block(static_cast<size_t>(kBlockFrames) * nChannels);
     while (const unsigned nRead = reader.Read(block.data(), kBlockFrames)) {
         meter.Add(block.data(), nRead);
         result.nFrames += nRead;
-        mProgress.Add(nRead);
+        progress.Add(nRead);
     }
     if (result.nFrames == 0)
         throw FailureError("'" + mRequest.sInput + "' holds no audio (zero length)");
     result.before = meter.GetResult();
     result.bMeasured = true;
+    CheckWhole(reader, result);
 }
 
 void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
 {
     const unsigned nChannels = reader.GetChannels();
     const double fRate = reader.GetSampleRate();
-    const SOutputFormat format = ChooseOutputFormat(mRequest.sOutput, reader.GetInfo().format, mRequest.eBits);
+    SOutputFormat format = ChooseOutputFormat(mRequest.sOutput, reader.GetFormat(), mRequest.eBits);
+    SetQuality(format, mRequest.fQuality);
     if (!format.sNote.empty())
         result.notes.push_back(format.sNote);
 
@@ -69,19 +102,21 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
     pProcess->Start();
 
     CAudioWriter writer;
-    writer.Open(mRequest.sOutput, format, nChannels, reader.GetInfo().samplerate, reader.GetMetadata(),
-                mRequest.bDither);
+    writer.Open(mRequest.sOutput, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(), mRequest.bDither);
+    writer.SetTags(CTagCopy::Read(reader.GetStream(), reader.GetFormat() & SF_FORMAT_TYPEMASK));
     std::unique_ptr<CAnalysisWorker> pBefore, pAfter;
+    std::unique_ptr<CLoudestPassage> pPassage;
     if (mRequest.bMeasure) {
         pBefore = std::make_unique<CAnalysisWorker>(nChannels, fRate);
         pAfter = std::make_unique<CAnalysisWorker>(nChannels, fRate);
+        pPassage = std::make_unique<CLoudestPassage>(nChannels, fRate);
     }
+    CProgressSlot progress(mProgress, reader);
 
     std::vector<float> input(static_cast<size_t>(kBlockFrames) * nChannels);
     std::vector<float> output(input.size());
     std::vector<float> planar(2 * static_cast<size_t>(kBlockFrames));
     float* ppfChannels[2] = {planar.data(), planar.data() + kBlockFrames};
-    std::vector<double> blockEnergy;
     unsigned nSkip = kLatencyFrames;
     bool bFlushed = false;
     while (!bFlushed) {
@@ -96,16 +131,10 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
         } else {
             result.nFrames += nFrames;
         }
-        double fEnergy = 0.0;
         for (unsigned i = 0; i < nFrames; ++i) {
-            for (unsigned c = 0; c < nChannels; ++c) {
-                const float f = input[i * nChannels + c];
-                ppfChannels[c][i] = f;
-                fEnergy += static_cast<double>(f) * f;
-            }
+            for (unsigned c = 0; c < nChannels; ++c)
+                ppfChannels[c][i] = input[i * nChannels + c];
         }
-        if (!bFlushed)
-            blockEnergy.push_back(fEnergy);
         int nFlag = 0;
         {
             platform::CScopedNoDenormals noDenormals;
@@ -122,26 +151,30 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
         if (nKept > 0)
             writer.Write(output.data(), nKept);
         if (mRequest.bMeasure) {
-            if (!bFlushed)
+            if (!bFlushed) {
                 pBefore->Add(std::vector<float>(input.begin(), input.begin() + nFrames * nChannels));
+                pPassage->Add(input.data(), nFrames);
+            }
             pAfter->Add(std::vector<float>(output.begin(), output.begin() + nKept * nChannels));
         }
-        mProgress.Add(bFlushed ? 0 : nFrames);
+        progress.Add(bFlushed ? 0 : nFrames);
     }
     pProcess.reset();
 
     if (mRequest.bMeasure) {
         // The probes run while the analysis threads catch up.
         CGainReductionProbe probe(mEngine, mSettings, nChannels, fRate);
-        result.gainReduction = probe.Measure(reader, result.nFrames, blockEnergy);
+        result.gainReduction = probe.Measure(*pPassage);
         pBefore->Finish();
         pAfter->Finish();
         result.before = pBefore->GetResult();
         result.after = pAfter->GetResult();
         result.bMeasured = true;
+        writer.SetLoudness(result.after);
     }
     writer.Commit(mRequest.bReplace);
     if (writer.GetClippedSamples() > 0)
         result.notes.push_back(std::to_string(writer.GetClippedSamples()) +
                                " samples were beyond full scale and clipped in the output");
+    CheckWhole(reader, result);
 }

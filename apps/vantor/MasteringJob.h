@@ -22,13 +22,16 @@ struct SJobRequest {
     bool bReplace = false;    // -f
     bool bDither = true;
     EBitsRequest eBits = EBitsRequest::Keep;
+    double fQuality = -1.0;   // --quality, -1 for none
 };
 
 struct SJobResult {
     std::string sInput, sOutput;
-    int nExitCode = 0;        // 0 when the job succeeded
+    int nExitCode = 0;        // 0 when the job succeeded, 3 when it finished with warnings
     std::string sError;
     std::vector<std::string> notes;
+    std::vector<std::string> warnings; // damage found in the input
+    bool bSkipped = false;    // --skip-existing kept a complete output
     int nSampleRate = 0;
     unsigned nChannels = 0;
     long long nFrames = 0;
@@ -52,6 +55,8 @@ public:
 private:
     void Master(CAudioReader& reader, SJobResult& result);
     void Analyze(CAudioReader& reader, SJobResult& result);
+    // A warning when the input turned out shorter than it said.
+    void CheckWhole(const CAudioReader& reader, SJobResult& result);
 
     CVantorEngine& mEngine;
     const CProcessSettings& mSettings;

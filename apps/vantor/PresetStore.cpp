@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <dirent.h>
@@ -60,6 +61,50 @@ uint32_t ReadWord(const std::vector<unsigned char>& bytes, size_t nAt)
 // Makes every missing folder of sFolder (which ends in '/'); errno on failure.
 } // namespace
 
+CPresetStore::CPresetStore(const std::string& sFolder)
+    : msFolder(sFolder)
+    , msUserFolder(FindUserFolder())
+{
+}
+
+std::string CPresetStore::FindUserFolder()
+{
+    const char* pszData = std::getenv("XDG_DATA_HOME");
+    if (pszData != nullptr && pszData[0] == '/')
+        return std::string(pszData) + "/vantor/presets/";
+    const char* pszHome = std::getenv("HOME");
+    return std::string(pszHome != nullptr ? pszHome : "") + "/.local/share/vantor/presets/";
+}
+
+std::vector<CPresetStore::SEntry> CPresetStore::Entries() const
+{
+    std::vector<SEntry> entries;
+    for (const bool bUser : {false, true}) {
+        // Folders to walk, with the name prefix their presets get.
+        std::vector<std::pair<std::string, std::string>> folders = {{bUser ? msUserFolder : msFolder, ""}};
+        std::vector<SEntry> found;
+        while (!folders.empty()) {
+            const auto [sFolder, sPrefix] = folders.back();
+            folders.pop_back();
+            std::vector<platform::SFolderEntry> items;
+            if (!platform::ListFolder(sFolder, items))
+                continue;
+            for (const platform::SFolderEntry& item : items) {
+                if (item.bIsHidden)
+                    continue;
+                if (item.bIsFolder)
+                    folders.emplace_back(sFolder + item.sName + "/", sPrefix + item.sName + ":");
+                else if (EndsWithPresetExtension(item.sName))
+                    found.push_back({sPrefix + item.sName.substr(0, item.sName.size() - std::strlen(kPresetExtension)),
+                                     sFolder + item.sName, bUser});
+            }
+        }
+        std::sort(found.begin(), found.end(), [](const SEntry& a, const SEntry& b) { return a.sName < b.sName; });
+        entries.insert(entries.end(), found.begin(), found.end());
+    }
+    return entries;
+}
+
 std::string CPresetStore::Resolve(const std::string& sNameOrFile) const
 {
     if (sNameOrFile.empty())
@@ -71,15 +116,36 @@ std::string CPresetStore::Resolve(const std::string& sNameOrFile) const
             throw FailureError("cannot read preset '" + sNameOrFile + "': " + std::strerror(errno));
         return sNameOrFile;
     }
-    const std::string sPath = msFolder + PresetNameToPath(sNameOrFile) + kPresetExtension;
-    if (!IsRegularFile(sPath))
-        throw FailureError("no preset named '" + sNameOrFile + "' in " + msFolder + " (see 'vantor presets')");
-    return sPath;
+    const std::vector<SEntry> entries = Entries();
+    // The whole name in any case, the library's before the user's.
+    for (const SEntry& entry : entries) {
+        if (::strcasecmp(entry.sName.c_str(), sNameOrFile.c_str()) == 0)
+            return entry.sPath;
+    }
+    // The name without (or with the end of) its folders, while only one folder holds it.
+    std::vector<const SEntry*> matches;
+    for (const SEntry& entry : entries) {
+        const size_t nLength = sNameOrFile.size();
+        if (entry.sName.size() > nLength && entry.sName[entry.sName.size() - nLength - 1] == ':' &&
+            ::strcasecmp(entry.sName.c_str() + entry.sName.size() - nLength, sNameOrFile.c_str()) == 0)
+            matches.push_back(&entry);
+    }
+    if (matches.size() == 1)
+        return matches.front()->sPath;
+    if (matches.size() > 1) {
+        std::string sCandidates;
+        for (const SEntry* pEntry : matches)
+            sCandidates += (sCandidates.empty() ? "" : ", ") + pEntry->sName + (pEntry->bUser ? " (user)" : "");
+        throw UsageError("'" + sNameOrFile + "' is in more than one folder: " + sCandidates + "; name the folder");
+    }
+    throw UsageError("no preset named '" + sNameOrFile + "' in " + msFolder + " or " + msUserFolder +
+                     " (see 'vantor presets')");
 }
 
-void CPresetStore::Check(const std::vector<unsigned char>& bytes, const std::string& sPath, unsigned nMode,
-                         const CParameterText& parameters)
+std::vector<std::pair<int, int>> CPresetStore::Check(const std::vector<unsigned char>& bytes, const std::string& sPath,
+                                                     int nMode, const CParameterText& parameters)
 {
+    std::vector<std::pair<int, int>> records;
     const std::string sWhat = "'" + sPath + "' is not a usable preset: ";
     if (bytes.size() < kHeaderBytes || std::memcmp(bytes.data(), "RYXP", 4) != 0)
         throw FailureError(sWhat + "no RYXP header");
@@ -89,7 +155,7 @@ void CPresetStore::Check(const std::vector<unsigned char>& bytes, const std::str
     if (kHeaderBytes + nBlocks * kDirectoryRecordBytes > bytes.size())
         throw FailureError(sWhat + "truncated (its directory of " + std::to_string(nBlocks) +
                            " blocks runs past the end)");
-    bool bHasMode = nMode == 4;
+    bool bHasMode = nMode == 4 || nMode < 0;
     for (uint64_t nBlock = 0; nBlock < nBlocks; ++nBlock) {
         const size_t nAt = kHeaderBytes + static_cast<size_t>(nBlock) * kDirectoryRecordBytes;
         const int32_t nModule = static_cast<int32_t>(ReadWord(bytes, nAt));
@@ -99,7 +165,7 @@ void CPresetStore::Check(const std::vector<unsigned char>& bytes, const std::str
             throw FailureError(sWhat + "truncated (block " + std::to_string(nBlock + 1) + " runs past the end)");
         if (nModule < -1 || nModule > 3)
             throw FailureError(sWhat + "damaged (unknown module " + std::to_string(nModule) + ")");
-        bHasMode = bHasMode || static_cast<unsigned>(nModule) == nMode;
+        bHasMode = bHasMode || nModule == nMode;
         // Every record must belong to its block's parameters and lie in range.
         for (uint64_t nRecord = 0; nRecord < nRecords; ++nRecord) {
             const size_t nRecordAt = static_cast<size_t>(nOffset + nRecord * kRecordBytes);
@@ -115,14 +181,15 @@ void CPresetStore::Check(const std::vector<unsigned char>& bytes, const std::str
                 throw FailureError(sWhat + "damaged (" + parameter.names.front() + " holds " +
                                    std::to_string(nValue) + ", outside " + std::to_string(parameter.nMin) + ".." +
                                    std::to_string(parameter.nMax) + ")");
+            records.emplace_back(nIndex, nValue);
         }
     }
     if (!bHasMode)
         throw FailureError("preset '" + sPath + "' has no settings for the " + kModuleNames[nMode]);
+    return records;
 }
 
-void CPresetStore::Load(const std::string& sPath, vpa::IProcess& process, unsigned nMode,
-                        const CParameterText& parameters) const
+std::vector<unsigned char> CPresetStore::ReadBytes(const std::string& sPath)
 {
     std::ifstream file(sPath, std::ios::binary);
     if (!file)
@@ -136,7 +203,18 @@ void CPresetStore::Load(const std::string& sPath, vpa::IProcess& process, unsign
     }
     if (static_cast<std::streamsize>(bytes.size()) > kLargestPreset)
         throw FailureError("'" + sPath + "' is not a usable preset: far too large");
-    Check(bytes, sPath, nMode, parameters);
+    return bytes;
+}
+
+std::vector<std::pair<int, int>> CPresetStore::Read(const std::string& sPath, const CParameterText& parameters) const
+{
+    return Check(ReadBytes(sPath), sPath, -1, parameters);
+}
+
+void CPresetStore::Load(const std::string& sPath, vpa::IProcess& process, unsigned nMode,
+                        const CParameterText& parameters) const
+{
+    Check(ReadBytes(sPath), sPath, static_cast<int>(nMode), parameters);
     CProcessDataManager dataManager(process);
     if (!ReadPresetFile(sPath, dataManager, nMode, -1))
         throw FailureError("cannot read preset '" + sPath + "'");
@@ -154,15 +232,19 @@ std::string CPresetStore::PathOfName(const std::string& sName) const
             sWhy[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(sWhy[0])));
         throw UsageError("'" + sName + "' is not a preset name: " + sWhy + " (use ':' between folders, or -o FILE)");
     }
-    return msFolder + PresetNameToPath(sTidy) + kPresetExtension;
+    // The library's folder when it can take the file, else the user's.
+    const bool bLibraryWritable = ::access(msFolder.c_str(), W_OK) == 0 ||
+                                  (::access(msFolder.c_str(), F_OK) != 0 && platform::CreateFolders(msFolder));
+    return (bLibraryWritable ? msFolder : msUserFolder) + PresetNameToPath(sTidy) + kPresetExtension;
 }
 
 void CPresetStore::Save(const std::string& sPath, vpa::IProcess& process, unsigned nMode, bool bForce,
                         bool bCreateFolders) const
 {
     const std::string sFolder = sPath.find('/') == std::string::npos ? "./" : sPath.substr(0, sPath.rfind('/') + 1);
+    const std::string& sRoot = sPath.rfind(msUserFolder, 0) == 0 ? msUserFolder : msFolder;
     if (bCreateFolders && !platform::CreateFolders(sFolder)) {
-        throw FailureError("the presets folder " + msFolder + " is not writable (" + std::strerror(errno) +
+        throw FailureError("the presets folder " + sRoot + " is not writable (" + std::strerror(errno) +
                            "); save the preset to a file of your own with -o FILE");
     }
     if (!bForce && ::access(sPath.c_str(), F_OK) == 0)
@@ -170,19 +252,20 @@ void CPresetStore::Save(const std::string& sPath, vpa::IProcess& process, unsign
     if (IsFolder(sPath))
         throw FailureError("'" + sPath + "' is a folder");
     CProcessDataManager dataManager(process);
+    errno = 0;
     if (WritePresetFile(sPath, dataManager, nMode))
         return;
-    const int nError = ::access(sFolder.c_str(), W_OK) == 0 ? EIO : errno;
+    const int nError = errno != 0 ? errno : EIO;
     if (bCreateFolders)
-        throw FailureError("the presets folder " + msFolder + " is not writable (" + std::strerror(nError) +
+        throw FailureError("the presets folder " + sRoot + " is not writable (" + std::strerror(nError) +
                            "); save the preset to a file of your own with -o FILE");
     throw FailureError("cannot write '" + sPath + "' (" + std::strerror(nError) + ")");
 }
 
-std::vector<CPresetStore::SNode> CPresetStore::List(unsigned nMode) const
+std::vector<CPresetStore::SNode> CPresetStore::List(unsigned nMode, bool bUser) const
 {
     std::vector<SNode> root;
-    Scan(msFolder, nMode, root);
+    Scan(bUser ? msUserFolder : msFolder, nMode, root);
     return root;
 }
 

@@ -10,6 +10,7 @@
 #include "host-interface/vpaProcess.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class CPresetStore {
@@ -20,18 +21,33 @@ public:
         std::vector<SNode> children; // sorted by name
     };
 
-    // sFolder: the presets folder, with a trailing '/'.
-    explicit CPresetStore(const std::string& sFolder)
-        : msFolder(sFolder)
-    {
-    }
+    // A preset found by name, in the library's folder or the user's.
+    struct SEntry {
+        std::string sName; // "Mastering:Gentle Glue"
+        std::string sPath;
+        bool bUser = false;
+    };
+
+    // sFolder: the library's presets folder, with a trailing '/'. The user's
+    // folder is $XDG_DATA_HOME/vantor/presets/ (~/.local/share/... without it).
+    explicit CPresetStore(const std::string& sFolder);
 
     const std::string& GetFolder() const { return msFolder; }
+    const std::string& GetUserFolder() const { return msUserFolder; }
+    static std::string FindUserFolder();
 
     // The file a --preset argument means: a path (it has a '/', ends in
-    // ".ryxp" or names an existing file) or a preset name in the folder.
-    // Throws when there is no such preset.
+    // ".ryxp" or names an existing file) or a preset name. Names are found
+    // in any case, in the library's folder first, then the user's; the
+    // folder part may be left out while only one folder holds the name.
+    // Throws when there is no such preset or the name is ambiguous.
     std::string Resolve(const std::string& sNameOrFile) const;
+    // Every preset file of both folders (library first), sorted by name.
+    std::vector<SEntry> Entries() const;
+
+    // The parameters a preset file holds, as (index, stored value) in file
+    // order, after the same checks as Load().
+    std::vector<std::pair<int, int>> Read(const std::string& sPath, const CParameterText& parameters) const;
 
     // Checks the whole file against the preset layout and the parameters'
     // ranges, then applies the blocks the mode holds. Throws, changing
@@ -39,8 +55,10 @@ public:
     void Load(const std::string& sPath, vpa::IProcess& process, unsigned nMode,
               const CParameterText& parameters) const;
 
-    // Where "preset save NAME" writes: the folder + "Rock/Warm.ryxp" for
-    // "Rock:Warm". Throws a usage error for names that leave the folder.
+    // Where "preset save NAME" writes: the library's folder + "Rock/Warm.ryxp"
+    // for "Rock:Warm", or the user's folder when the library's cannot be
+    // written (an installed bundle). Throws a usage error for names that
+    // leave the folder.
     std::string PathOfName(const std::string& sName) const;
 
     // Writes the process's settings for the mode through a temporary file and
@@ -49,13 +67,18 @@ public:
     void Save(const std::string& sPath, vpa::IProcess& process, unsigned nMode, bool bForce,
               bool bCreateFolders) const;
 
-    // The presets valid in the mode, as a tree.
-    std::vector<SNode> List(unsigned nMode) const;
+    // The presets valid in the mode, as a tree: of the library's folder, or
+    // of the user's.
+    std::vector<SNode> List(unsigned nMode, bool bUser = false) const;
 
 private:
-    static void Check(const std::vector<unsigned char>& bytes, const std::string& sPath, unsigned nMode,
-                      const CParameterText& parameters);
+    // Checks the file's layout and ranges; its records, or throws. nMode -1:
+    // any mode.
+    static std::vector<std::pair<int, int>> Check(const std::vector<unsigned char>& bytes, const std::string& sPath,
+                                                  int nMode, const CParameterText& parameters);
+    static std::vector<unsigned char> ReadBytes(const std::string& sPath);
     void Scan(const std::string& sFolder, unsigned nMode, std::vector<SNode>& into) const;
 
     std::string msFolder;
+    std::string msUserFolder;
 };

@@ -1,6 +1,8 @@
 #include "Report.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -18,22 +20,77 @@ std::string JsonNumber(double f)
     return std::isfinite(f) ? Number("%.2f", f) : "null";
 }
 
+// The length of the UTF-8 sequence at p (n bytes left), 0 when it is not one.
+size_t Utf8Length(const unsigned char* p, size_t n)
+{
+    const unsigned char c = p[0];
+    size_t nLength = 0;
+    uint32_t nCode = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        nLength = 2;
+        nCode = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        nLength = 3;
+        nCode = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        nLength = 4;
+        nCode = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (nLength > n)
+        return 0;
+    for (size_t i = 1; i < nLength; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        nCode = (nCode << 6) | (p[i] & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    const uint32_t nSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (nCode < nSmallest[nLength] || (nCode >= 0xD800 && nCode <= 0xDFFF) || nCode > 0x10FFFF)
+        return 0;
+    return nLength;
+}
+
+// A JSON string of any bytes: UTF-8 passes, and each byte that is not part
+// of valid UTF-8 (a file name can hold any) becomes \udcXX, the escape that
+// Python's os.fsencode() turns back into the byte.
 std::string JsonString(const std::string& s)
 {
     std::string sOut = "\"";
-    for (const char c : s) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = p[i];
+        char buffer[8];
         if (c == '"' || c == '\\') {
             sOut += '\\';
-            sOut += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char buffer[8];
+            sOut += static_cast<char>(c);
+            ++i;
+        } else if (c < 0x20 || c == 0x7F) {
             std::snprintf(buffer, sizeof(buffer), "\\u%04x", c);
             sOut += buffer;
+            ++i;
+        } else if (c < 0x80) {
+            sOut += static_cast<char>(c);
+            ++i;
+        } else if (const size_t nLength = Utf8Length(p + i, s.size() - i)) {
+            sOut.append(s, i, nLength);
+            i += nLength;
         } else {
-            sOut += c;
+            std::snprintf(buffer, sizeof(buffer), "\\udc%02x", c);
+            sOut += buffer;
+            ++i;
         }
     }
     return sOut + "\"";
+}
+
+std::string JsonList(const std::vector<std::string>& items)
+{
+    std::string sOut = "[";
+    for (size_t n = 0; n < items.size(); ++n)
+        sOut += (n == 0 ? "" : ", ") + JsonString(items[n]);
+    return sOut + "]";
 }
 
 std::string Duration(long long nFrames, int nRate)
@@ -68,9 +125,36 @@ std::string JsonLoudness(const SLoudness& loudness)
 
 } // namespace
 
+SBatchSummary CReport::Summarise(const std::vector<SJobResult>& results)
+{
+    SBatchSummary summary;
+    summary.nFiles = results.size();
+    for (const SJobResult& result : results) {
+        if (result.bSkipped)
+            ++summary.nSkipped;
+        else if (!result.sError.empty())
+            ++summary.nFailed;
+        else
+            ++summary.nDone;
+        summary.nWithWarnings += !result.warnings.empty();
+    }
+    return summary;
+}
+
+std::string CReport::FormatSummary(const SBatchSummary& summary)
+{
+    std::string sText = std::to_string(summary.nFiles) + (summary.nFiles == 1 ? " file: " : " files: ") +
+                        std::to_string(summary.nDone) + " done";
+    if (summary.nWithWarnings > 0)
+        sText += " (" + std::to_string(summary.nWithWarnings) + " with warnings)";
+    return sText + ", " + std::to_string(summary.nSkipped) + " skipped, " + std::to_string(summary.nFailed) + " failed";
+}
+
 std::string CReport::FormatText(const SJobResult& result)
 {
     const bool bAfter = !result.sOutput.empty();
+    if (result.bSkipped)
+        return result.sInput + " -> " + result.sOutput + ": skipped (the output is already there)\n";
     std::string sText = (result.sInput == "-" ? std::string("(standard input)") : result.sInput);
     if (bAfter)
         sText += " -> " + (result.sOutput == "-" ? std::string("(standard output)") : result.sOutput);
@@ -107,7 +191,11 @@ std::string CReport::FormatJson(const std::vector<SJobResult>& results)
         sJson += i == 0 ? "\n  {" : ",\n  {";
         sJson += "\"input\": " + JsonString(result.sInput);
         sJson += ", \"output\": " + (result.sOutput.empty() ? std::string("null") : JsonString(result.sOutput));
-        if (result.nExitCode != 0) {
+        if (result.bSkipped) {
+            sJson += ", \"skipped\": true}";
+            continue;
+        }
+        if (!result.sError.empty()) {
             sJson += ", \"error\": " + JsonString(result.sError) + "}";
             continue;
         }
@@ -126,10 +214,13 @@ std::string CReport::FormatJson(const std::vector<SJobResult>& results)
                          JsonNumber(reduction.fToSeconds) + "]}";
             }
         }
-        sJson += ", \"notes\": [";
-        for (size_t n = 0; n < result.notes.size(); ++n)
-            sJson += (n == 0 ? "" : ", ") + JsonString(result.notes[n]);
-        sJson += "]}";
+        sJson += ", \"notes\": " + JsonList(result.notes);
+        sJson += ", \"warnings\": " + JsonList(result.warnings) + "}";
     }
-    return sJson + "\n]}\n";
+    const SBatchSummary summary = Summarise(results);
+    sJson += "\n], \"summary\": {\"files\": " + std::to_string(summary.nFiles) +
+             ", \"done\": " + std::to_string(summary.nDone) +
+             ", \"with_warnings\": " + std::to_string(summary.nWithWarnings) +
+             ", \"skipped\": " + std::to_string(summary.nSkipped) + ", \"failed\": " + std::to_string(summary.nFailed);
+    return sJson + "}}\n";
 }

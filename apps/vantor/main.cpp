@@ -2,6 +2,7 @@
 // vpaMain as any host does and drives one process per audio file.
 #include "Commands.h"
 #include "HelpText.h"
+#include "TemporaryFiles.h"
 #include "ToolError.h"
 
 #include <csignal>
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
 {
     // A closed pipe on standard output ends in a write error, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
+    // Before any thread starts: every thread inherits the blocked signals.
+    CTemporaryFiles::HandleSignals();
     std::vector<std::string> words(argv + 1, argv + argc);
     try {
         if (words.empty()) {
@@ -38,12 +41,13 @@ int main(int argc, char** argv)
         if (sCommand == "presets")
             return RunPresets(words);
         if (sCommand == "preset") {
-            if (words.empty() || words.front() != "save")
-                throw UsageError("'vantor preset' takes 'save' (vantor preset save NAME ...)");
+            const std::string sAction = words.empty() ? std::string() : words.front();
+            if (sAction != "save" && sAction != "show")
+                throw UsageError("'vantor preset' takes 'save' or 'show' (vantor preset show NAME ...)");
             words.erase(words.begin());
-            return RunPresetSave(words);
+            return sAction == "save" ? RunPresetSave(words) : RunPresetShow(words);
         }
-        throw UsageError("unknown command '" + sCommand + "' (master, params, presets, preset save; see --help)");
+        throw UsageError("unknown command '" + sCommand + "' (master, params, presets, preset save, preset show; see --help)");
     } catch (const CToolError& error) {
         std::fprintf(stderr, "vantor: %s\n", error.what());
         return error.GetExitCode();

@@ -205,3 +205,38 @@ TEST(Master, ParamsListsEveryParameterAsTheEditorShowsIt)
 }
 
 } // namespace
+
+TEST(Master, ReadOnlyEncodingsAndQualityChooseTheOutputEncoding)
+{
+    CTestFolder folder;
+    SAudio mp3 = Noise(44100);
+    mp3.nFormat = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+    ASSERT_TRUE(WriteAudio(folder.Path("in.mp3"), mp3));
+    // An MP3 becomes 16-bit PCM in WAV (or what --bits says), never an error.
+    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", folder.Path("in.mp3"), folder.Path("out.wav")}).nExitCode, 0);
+    EXPECT_EQ(ReadAudio(folder.Path("out.wav")).nFormat, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", "--bits", "24", folder.Path("in.mp3"), folder.Path("out24.aiff")})
+                  .nExitCode,
+              0);
+    EXPECT_EQ(ReadAudio(folder.Path("out24.aiff")).nFormat, SF_FORMAT_AIFF | SF_FORMAT_PCM_24);
+
+    // Vorbis quality and FLAC compression level: sizes follow the setting.
+    ASSERT_TRUE(WriteAudio(folder.Path("in.wav"), Noise(3 * 44100)));
+    auto Size = [&](const std::vector<std::string>& extra, const std::string& sOutput) {
+        std::vector<std::string> args = {"master", "-q", "-f"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back(folder.Path("in.wav"));
+        args.push_back(folder.Path(sOutput));
+        EXPECT_EQ(RunTool(folder.Root(), args).nExitCode, 0) << sOutput;
+        return std::filesystem::file_size(folder.Path(sOutput));
+    };
+    const auto nLow = Size({"--quality", "2"}, "q2.ogg");
+    const auto nDefault = Size({}, "default.ogg");
+    const auto nHigh = Size({"--quality", "10"}, "q10.ogg");
+    EXPECT_LT(nLow, nDefault);
+    EXPECT_LT(nDefault, nHigh);
+    EXPECT_EQ(nDefault, Size({"--quality", "6"}, "q6.ogg"));
+    EXPECT_GT(Size({"--quality", "0"}, "fast.flac"), Size({"--quality", "8"}, "small.flac"));
+    EXPECT_EQ(RunTool(folder.Root(), {"master", "--quality", "3", folder.Path("in.wav"), folder.Path("x.wav")}).nExitCode, 1);
+    EXPECT_EQ(RunTool(folder.Root(), {"master", "--quality", "9", folder.Path("in.wav"), folder.Path("x.flac")}).nExitCode, 1);
+}

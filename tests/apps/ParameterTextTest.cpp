@@ -1,6 +1,7 @@
 // Parameter names and values as users type them, against the descriptors
 // the library publishes (so the test checks the table, not a copy).
 #include "apps/host/ParameterText.h"
+#include "apps/vantor/ParameterDisplay.h"
 #include "apps/vantor/VantorEngine.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,58 @@ TEST_F(ParameterTextTest, EveryFormattedValueReadsBackAsItself)
             EXPECT_TRUE(sWarning.empty());
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ParameterTextTest, TakesValuesAsEngineersWriteThem)
+{
+    // High shelf frequency in Hz, compressor release in tenths of a ms.
+    EXPECT_EQ(Parse("HSF=3.5 KHz"), 3500);
+    EXPECT_EQ(Parse("HSF=3.5kHz"), 3500);
+    EXPECT_EQ(Parse("HMF=5k"), 5000);
+    EXPECT_EQ(Parse("CRelease=1.4 s"), 14000);
+    EXPECT_EQ(Parse("CRelease=430ms"), 4300);
+    EXPECT_EQ(Parse("EQ Output=-3 dB"), -30);
+    EXPECT_EQ(Parse("EQ Enable=false"), 0);
+    EXPECT_EQ(Parse("EQ Enable=true"), 1);
+    EXPECT_EQ(Parse("EQ Enable=0"), 0);
+    EXPECT_EQ(Parse("EQ Enable=On"), 1);
+    EXPECT_EQ(Parse("LMQ=High Q"), Parse("LMQ=1"));
+    int nIndex = -1, nValue = 0;
+    std::string sWarning, sError;
+    EXPECT_FALSE(mText.ParseAssignment("Ratio=3 dB", nIndex, nValue, sWarning, sError));
+    EXPECT_FALSE(mText.ParseAssignment("HSF=3.5 MHz", nIndex, nValue, sWarning, sError));
+}
+
+TEST_F(ParameterTextTest, EveryTextTheParameterListShowsReadsBack)
+{
+    // The texts of `vantor params` (the editor's, rounded for the eye) read
+    // back to a value that shows the same text.
+    const CParameterDisplay display(mText);
+    for (int i = 0; i < static_cast<int>(mText.GetCount()); ++i) {
+        const SParameterText& parameter = mText.Get(i);
+        if (!parameter.bActive || i == 1)
+            continue;
+        for (const int nValue : {parameter.nMin, parameter.nDefault, parameter.nMax, (parameter.nMin + parameter.nMax) / 2}) {
+            const std::string sShown = display.Show(i, nValue);
+            int nIndex = -1, nRead = 0;
+            std::string sWarning, sError;
+            ASSERT_TRUE(mText.ParseAssignment(parameter.names.front() + "=" + sShown, nIndex, nRead, sWarning, sError))
+                << parameter.names.front() << " " << sShown << ": " << sError;
+            EXPECT_EQ(display.Show(i, nRead), sShown) << parameter.names.front();
+        }
+    }
+}
+
+TEST_F(ParameterTextTest, AmbiguousAndMistypedNamesSayWhatWasMeant)
+{
+    EXPECT_EQ(mText.DescribeUnknown("CEnable"), "'CEnable' could be Compressor Enable or Clipper Enable; use the full name");
+    EXPECT_NE(mText.DescribeUnknown("Compresor Ratio").find("did you mean Compressor Ratio?"), std::string::npos);
+    EXPECT_NE(mText.DescribeUnknown("Limiter Input Driv").find("Limiter Input Drive"), std::string::npos);
+    EXPECT_NE(mText.DescribeUnknown("Loudness Knob").find("unknown parameter"), std::string::npos);
 }
 
 } // namespace

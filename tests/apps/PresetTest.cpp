@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 
 namespace {
 
@@ -97,21 +98,87 @@ TEST(Preset, APresetReproducesTheAudioOfItsSettingsBitForBit)
     EXPECT_NE(direct_.samples, ReadAudio(folder.Path("in.wav")).samples);
 }
 
-TEST(Preset, AFolderThatCannotTakePresetsNamesTheWayOut)
+TEST(Preset, ALibraryFolderThatCannotTakePresetsSendsThemToTheUsersFolder)
 {
     CTestFolder folder;
     SToolOptions options;
-    options.env = {{"VANTOR_LIBRARY", PrivateLibrary(folder)}};
+    options.env = {{"VANTOR_LIBRARY", PrivateLibrary(folder)}, {"XDG_DATA_HOME", folder.Path("data")}};
     // A file where the presets folder should be; permissions would not stop root.
     {
         std::ofstream file(folder.Path("lib/Vantor Presets"));
         file << "not a folder";
     }
-    const SToolRun run = RunTool(folder.Root(), {"preset", "save", "Anything"}, options);
-    EXPECT_EQ(run.nExitCode, 2);
-    EXPECT_NE(run.sErr.find("not writable"), std::string::npos) << run.sErr;
-    EXPECT_NE(run.sErr.find("-o FILE"), std::string::npos) << run.sErr;
+    const SToolRun saved = RunTool(folder.Root(), {"preset", "save", "--set", "Ratio=2.5", "Mine:Glue"}, options);
+    ASSERT_EQ(saved.nExitCode, 0) << saved.sErr;
+    EXPECT_NE(saved.sOut.find("in your presets folder"), std::string::npos) << saved.sOut;
+    EXPECT_TRUE(std::filesystem::exists(folder.Path("data/vantor/presets/Mine/Glue.ryxp")));
+    const SToolRun listed = RunTool(folder.Root(), {"presets"}, options);
+    EXPECT_NE(listed.sOut.find("Mine:Glue  (user)"), std::string::npos) << listed.sOut;
+    const SToolRun shown = RunTool(folder.Root(), {"preset", "show", "glue"}, options);
+    EXPECT_NE(shown.sOut.find("Compressor Ratio=2.50\n"), std::string::npos) << shown.sOut;
+
+    // Neither folder can take it: the way out is named.
+    {
+        std::ofstream file(folder.Path("blocked"));
+        file << "not a folder either";
+    }
+    options.env.back().second = folder.Path("blocked");
+    const SToolRun refused = RunTool(folder.Root(), {"preset", "save", "Anything"}, options);
+    EXPECT_EQ(refused.nExitCode, 2);
+    EXPECT_NE(refused.sErr.find("not writable"), std::string::npos) << refused.sErr;
+    EXPECT_NE(refused.sErr.find("-o FILE"), std::string::npos) << refused.sErr;
     EXPECT_EQ(RunTool(folder.Root(), {"preset", "save", "../escape"}, options).nExitCode, 1);
+}
+
+TEST(Preset, NamesAreFoundInAnyCaseAndWithoutTheirFolderUnlessTwoHoldThem)
+{
+    CTestFolder folder;
+    SToolOptions options;
+    options.env = {{"XDG_DATA_HOME", folder.Path("data")}};
+    auto Show = [&](const std::string& sName) { return RunTool(folder.Root(), {"preset", "show", sName}, options); };
+    const SToolRun exact = Show("Mastering:Loud Modern Master");
+    ASSERT_EQ(exact.nExitCode, 0) << exact.sErr;
+    EXPECT_EQ(Show("mastering:LOUD modern master").sOut, exact.sOut);
+    EXPECT_EQ(Show("loud modern master").sOut, exact.sOut);
+
+    // A user preset of the same name makes the short name ambiguous.
+    std::filesystem::create_directories(folder.Path("data/vantor/presets/Rock"));
+    ASSERT_EQ(RunTool(folder.Root(), {"preset", "save", "-q", "--set", "Ratio=4", "-o",
+                                      folder.Path("data/vantor/presets/Rock/Loud Modern Master.ryxp")},
+                      options)
+                  .nExitCode,
+              0);
+    const SToolRun ambiguous = Show("Loud Modern Master");
+    EXPECT_EQ(ambiguous.nExitCode, 1);
+    EXPECT_NE(ambiguous.sErr.find("Mastering:Loud Modern Master, Rock:Loud Modern Master (user)"), std::string::npos)
+        << ambiguous.sErr;
+    EXPECT_NE(Show("rock:loud modern master").sOut.find("Compressor Ratio=4.00"), std::string::npos);
+    EXPECT_EQ(Show("No Such Preset").nExitCode, 1);
+}
+
+TEST(Preset, ShowPrintsLinesThatSetGivesBackBitForBit)
+{
+    CTestFolder folder;
+    ASSERT_TRUE(WriteAudio(folder.Path("in.wav"), Noise(30000)));
+    const SToolRun shown = RunTool(folder.Root(), {"preset", "show", "Mastering:Loud Modern Master"});
+    ASSERT_EQ(shown.nExitCode, 0) << shown.sErr;
+    std::vector<std::string> args = {"master", "-q"};
+    std::istringstream lines(shown.sOut);
+    for (std::string sLine; std::getline(lines, sLine);) {
+        args.push_back("--set");
+        args.push_back(sLine);
+    }
+    ASSERT_EQ(args.size(), 2 + 2 * 47u) << "one line per parameter of a chain preset";
+    args.push_back(folder.Path("in.wav"));
+    args.push_back(folder.Path("set.wav"));
+    const SToolRun set = RunTool(folder.Root(), args);
+    ASSERT_EQ(set.nExitCode, 0) << set.sErr;
+    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", "--preset", "Mastering:Loud Modern Master", folder.Path("in.wav"),
+                                      folder.Path("preset.wav")})
+                  .nExitCode,
+              0);
+    EXPECT_EQ(ReadText(folder.Path("set.wav")), ReadText(folder.Path("preset.wav")));
+    EXPECT_NE(ReadText(folder.Path("set.wav")), ReadText(folder.Path("in.wav")));
 }
 
 // In-process: the checks the tool makes before applying a preset file.

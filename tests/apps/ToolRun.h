@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
@@ -26,6 +27,7 @@ struct SToolOptions {
     std::string sStdin;                                // a file for standard input, or ""
     std::vector<std::pair<std::string, std::string>> env; // extra environment
     long long nFileSizeLimit = 0;                      // bytes; 0 for none
+    std::string sProgram = "vantor";                   // or "vantor-editor"
 };
 
 inline std::string ReadText(const std::string& sPath)
@@ -59,7 +61,7 @@ inline SToolRun RunTool(const std::string& sFolder, const std::vector<std::strin
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
         std::vector<char*> argv;
-        std::string sTool = VANTOR_BIN_DIR "/vantor";
+        std::string sTool = VANTOR_BIN_DIR "/" + options.sProgram;
         argv.push_back(sTool.data());
         std::vector<std::string> copies(args);
         for (std::string& sArg : copies)
@@ -70,7 +72,8 @@ inline SToolRun RunTool(const std::string& sFolder, const std::vector<std::strin
     }
     SToolRun run;
     int nStatus = 0;
-    ::waitpid(nChild, &nStatus, 0);
+    while (::waitpid(nChild, &nStatus, 0) < 0 && errno == EINTR) {
+    }
     if (WIFEXITED(nStatus))
         run.nExitCode = WEXITSTATUS(nStatus);
     else if (WIFSIGNALED(nStatus))

@@ -52,6 +52,35 @@ TEST(DefaultPresets, ANewProcessLoadsTheDefaultsBesideItsLibrary)
     pPlugIn->DestroySelf();
 }
 
+// A host may open the library by a name relative to its working directory
+// and change directory afterwards: the library's folder was fixed at load.
+TEST(DefaultPresets, ALibraryOpenedByARelativePathStillFindsItsFolderAfterAChangeOfDirectory)
+{
+    CTestFolder folder;
+    namespace fs = std::filesystem;
+    const fs::path bundle = fs::path(CVpaLibrary::DefaultPath()).parent_path();
+    fs::create_directories(folder.Path("bundle/Vantor Presets/Defaults"));
+    fs::copy_file(bundle / "Vantor.vpa", folder.Path("bundle/Vantor.vpa"));
+    WriteWords(folder.Path("bundle/Vantor Presets/Defaults/Clipper.ryxp"),
+               {0, 2, -1, 36, 2, 3, 52, 4, 0, 1, 1, 5, 43, 1, 44, -20, 45, -30, 46, 0});
+
+    const fs::path home = fs::current_path();
+    fs::current_path(folder.Path(""));
+    CVpaLibrary library;
+    const bool bLoaded = library.Load("./bundle/Vantor.vpa");
+    fs::current_path("/");
+    ASSERT_TRUE(bLoaded) << library.GetError();
+    CVpaHost host;
+    vpa::IPlugIn* pPlugIn = library.CreatePlugIn(&host, nullptr);
+    ASSERT_NE(pPlugIn, nullptr);
+    vpa::IProcess* pProcess = pPlugIn->CreateProcess(3);
+    ASSERT_NE(pProcess, nullptr);
+    EXPECT_EQ(pProcess->GetParameter(44), -20) << "the default beside the library was found";
+    pProcess->DestroySelf();
+    pPlugIn->DestroySelf();
+    fs::current_path(home);
+}
+
 TEST(DefaultPresets, TheBuiltBundleShipsItsDefaultsAndFactoryPresets)
 {
     namespace fs = std::filesystem;

@@ -41,10 +41,9 @@ Complex LowShelf(Complex s, double f, double g)
     return (s * s + A * B * s + w0 * w0) / (s * s + B * s + w0 * w0);
 }
 
-// A mid band set to f: its centre is prewarped so that it lands on f.
-Complex Mid(Complex s, double f, double g, double Q, double fs)
+// A mid band centred at w rad/s (analog), g in dB.
+Complex MidAt(Complex s, double w, double g, double Q)
 {
-    const double w = Warped(f, fs);
     if (Q < 1.0) {
         const double A = std::pow(10.0, g / 20);
         return (s * s + A * Q * w * s + w * w) / (s * s + Q * w * s + w * w);
@@ -53,6 +52,12 @@ Complex Mid(Complex s, double f, double g, double Q, double fs)
     const double u = w / Q, v = Q * w, P = std::pow(2.0, std::fabs(g) / 4);
     const Complex boost = (s + u / P) * (s + P * v) / ((s + u) * (s + v));
     return g >= 0 ? boost : 1.0 / boost;
+}
+
+// A mid band set to f: its centre is prewarped so that it lands on f.
+Complex Mid(Complex s, double f, double g, double Q, double fs)
+{
+    return MidAt(s, Warped(f, fs), g, Q);
 }
 
 // Flat at DC, 2^(g/6) far above f: a double zero at p = w 2^(-10g/87) and
@@ -77,13 +82,24 @@ Complex LowCut(Complex s, double f)
     return h;
 }
 
-Complex HighCut(Complex s, double f, double fs)
+Complex HighCutAt(Complex s, double w)
 {
-    const double w = Warped(f, fs);
     Complex h = 1.0;
     for (const auto& q : kBessel)
         h *= q[1] * w * w / (s * s + q[0] * w * s + q[1] * w * w);
     return h;
+}
+
+Complex HighCut(Complex s, double f, double fs)
+{
+    return HighCutAt(s, Warped(f, fs));
+}
+
+// The centre (rad/s) the written design gives a setting f: 3.14 for pi in
+// the prewarp tan(3.14 f / fs) fs / 3.14, and 6.283 for 2 pi.
+double WrittenCentre(double f, double fs)
+{
+    return 6.283 * std::tan(double(3.14f) * f / fs) * fs * double(0.3184713f);
 }
 
 // Fills one block per channel with uniform noise in [-fAmplitude, fAmplitude).
@@ -461,6 +477,66 @@ TEST(EQm, StaysStableAtLowRatesAndForAnyValue)
                         ASSERT_FALSE(std::isnan(f)) << "index " << nIndex << " value " << fValue;
                 }
             }
+        }
+    }
+}
+
+// Where the prewarp of the top settings passes pi/2 (below about 40 kHz)
+// the design is limited to a stable one; from 44.1 kHz up every step is the
+// written design, the top steps of the mid bands and the high cut included.
+TEST(EQm, TopStepsFollowTheWrittenDesignFrom44100AndStayStableBelow)
+{
+    auto probe = [](const EQmHostDSP& kernel, int nSection, double f, double fs) {
+        return ToDb(DigitalMagnitude(kernel.mSections[nSection][0], f, fs));
+    };
+    // s for the digital frequency f: the bilinear transform without prewarp.
+    auto s = [](double f, double fs) { return Complex(0.0, 2.0 * fs * std::tan(kPi * f / fs)); };
+    for (float fs : { 44100.0f, 48000.0f }) {
+        for (int nStep = 108; nStep < 128; ++nStep) {
+            for (int nQStep : { 0, 127 }) {
+                std::unique_ptr<EQm> pEq = MakeEq(fs, 2);
+                const float f = pEq->SetParameterStep(EQm::kHighMidFreq, nStep);
+                const float Q = pEq->SetParameterStep(EQm::kHighMidQ, nQStep);
+                pEq->SetParameterStep(EQm::kHighMidGain, 127);
+                const EQmHostDSP& kernel = *KernelObject(*pEq);
+                ASSERT_NE(kernel.mnStageOn[EQmHostDSP::kStageHighMid], 0);
+                for (double fProbe : { 2000.0, 8000.0, 14000.0, 18000.0, 20000.0, 21500.0 }) {
+                    const double fExpected = ToDb(std::abs(MidAt(s(fProbe, fs), WrittenCentre(f, fs), 15.0, Q)));
+                    EXPECT_NEAR(probe(kernel, EQmHostDSP::kHighMid, fProbe, fs), fExpected, 0.01)
+                        << f << " Hz, Q " << Q << ", probe " << fProbe << " Hz, fs " << fs;
+                }
+            }
+        }
+        for (int nStep : { 118, 119 }) {
+            std::unique_ptr<EQm> pEq = MakeEq(fs, 2);
+            const float f = pEq->SetParameterStep(EQm::kHighCutFreq, nStep);
+            const EQmHostDSP& kernel = *KernelObject(*pEq);
+            for (double fProbe : { 5000.0, 15000.0, 19000.0, 21000.0 }) {
+                const double fMeasured = probe(kernel, EQmHostDSP::kHighCut1, fProbe, fs)
+                    + probe(kernel, EQmHostDSP::kHighCut2, fProbe, fs);
+                const double fExpected = ToDb(std::abs(HighCutAt(s(fProbe, fs), WrittenCentre(f, fs))));
+                EXPECT_NEAR(fMeasured, fExpected, 0.01) << "high cut " << f << " Hz, probe " << fProbe << ", fs " << fs;
+            }
+        }
+    }
+    // Below 44.1 kHz, down to 8 kHz: every step of both mids and the high cut
+    // switches its stage in with a stable design.
+    for (float fs : { 8000.0f, 11025.0f, 22050.0f, 32000.0f, 39999.0f, 40000.0f, 44000.0f }) {
+        for (int nStep = 0; nStep < 128; ++nStep) {
+            std::unique_ptr<EQm> pEq = MakeEq(fs, 2);
+            pEq->SetParameterStep(EQm::kHighMidFreq, nStep);
+            pEq->SetParameterStep(EQm::kHighMidGain, 127);
+            pEq->SetParameterStep(EQm::kLowMidFreq, nStep);
+            pEq->SetParameterStep(EQm::kLowMidGain, 0);
+            pEq->SetParameterStep(EQm::kLowMidQ, 127);
+            const bool bHighCutRuns = pEq->SetParameterStep(EQm::kHighCutFreq, nStep) <= 19200.0f;
+            const EQmHostDSP& kernel = *KernelObject(*pEq);
+            EXPECT_NE(kernel.mnStageOn[EQmHostDSP::kStageHighMid], 0) << "step " << nStep << " fs " << fs;
+            EXPECT_NE(kernel.mnStageOn[EQmHostDSP::kStageLowMid], 0) << "step " << nStep << " fs " << fs;
+            EXPECT_EQ(kernel.mnStageOn[EQmHostDSP::kStageHighCut] != 0, bHighCutRuns) << "step " << nStep;
+            for (int nSection :
+                { EQmHostDSP::kHighMid, EQmHostDSP::kLowMid, EQmHostDSP::kHighCut1, EQmHostDSP::kHighCut2 })
+                EXPECT_TRUE(IsStable(kernel.mSections[nSection][0])) << "step " << nStep << " fs " << fs;
         }
     }
 }

@@ -216,6 +216,64 @@ TEST(SC1, ControlsShapeTheCompressionTheWayTheirUnitsSay)
     }
 }
 
+// The timing network as the analog circuit it models: for a constant
+// rectified level u switched on at t = 0 (charging all the way, the feedback
+// opened), the envelope is u times the step response of
+// pA / (s + pA) (a s + b) / (s + pB), with pA + pB = S, pA pB the resistor
+// sum over the RC products, a the fast (1.6 uF) and slow (4.7 uF) branches'
+// high-frequency paths and b their resistive paths.
+double NetworkStepResponse(double fAttack, double fRelease, double t)
+{
+    const double R1 = fAttack * 625000.0, R2 = fRelease * 212765.97, P = R1 * R2;
+    const double V = 1.0 / (P * 1.504e-7), tau = R2 * 4.7e-6;
+    const double S = ((tau + 0.032) * R1 + R2 * 0.126) * V;
+    const double fRoot = std::sqrt(std::max(S * S - 4.0 * (R1 + R2 + 20000.0) * V, 0.0));
+    const double pA = (S - fRoot) / 2.0, pB = (S + fRoot) / 2.0;
+    const double a = 1.0 / (R1 * 1.6e-6) + 1.0 / (R1 * 4.7e-6);
+    const double b = 1.0 / (P * 7.52e-12) + 1.0 / (R1 * 1.504e-7);
+    // Residues of (a s + b) / (s (s + pA) (s + pB)).
+    return b / (pA * pB) + (b - a * pA) / (pA * (pA - pB)) * std::exp(-pA * t) +
+           (b - a * pB) / (pB * (pB - pA)) * std::exp(-pB * t);
+}
+
+TEST(SC1, TheNetworkChargesLikeItsCircuitAndTheFastBranchFalls1250DbPerSecond)
+{
+    for (float fAttack : {0.011f, 0.02f, 0.081f}) {
+        for (float fRelease : {0.3f, 3.0f}) {
+            CRig rig(1);
+            rig.Module().SetParameter(SC1::kAttack, fAttack);
+            rig.Module().SetParameter(SC1::kRelease, fRelease);
+            rig.Module().SetParameter(SC1::kDrive, 0.0f);
+            // Open the loop (k = 0: the gain stays 1) and pass the detector's
+            // output to the rectifier unfiltered, so u is the input level.
+            SC1Detector& d = rig.Kernel().mDetectors[0];
+            d.k = 0.0;
+            d.sideChain.B0 = 1.0;
+            d.sideChain.B1 = d.sideChain.A1 = 0.0;
+            const double u = 0.5;
+            const double fFinal = NetworkStepResponse(fAttack, fRelease, 1e9);
+            EXPECT_NEAR(fFinal, NetworkGain(fAttack, fRelease), 1e-6) << "the divider the steady state reaches";
+            for (int nBlock = 0; nBlock < Seconds(1.0); ++nBlock) {
+                std::fill(rig.in[0].get(), rig.in[0].get() + kBlockSize, static_cast<float>(u));
+                rig.Run();
+                const double t = (kBlockSize * (nBlock + 1) - 1) / double(kRate);
+                ASSERT_NEAR((d.Aout + d.Bout) / u, NetworkStepResponse(fAttack, fRelease, t), 0.003 * fFinal)
+                    << "attack " << fAttack << " release " << fRelease << " at " << t << " s";
+            }
+            // Silence: once the rectifier has nothing, branch A decays by
+            // 1250 dB per second, sample by sample.
+            std::fill(rig.in[0].get(), rig.in[0].get() + kBlockSize, 0.0f);
+            rig.Run();
+            const double fBefore = d.Aout;
+            ASSERT_GT(fBefore, 1e-6);
+            const int nBlocks = 4;
+            for (int nBlock = 0; nBlock < nBlocks; ++nBlock)
+                rig.Run();
+            EXPECT_NEAR(ToDb(fBefore / d.Aout), 1250.0 * nBlocks * kBlockSize / kRate, 1e-6);
+        }
+    }
+}
+
 TEST(SC1, MeterHoldsTheDeepestBlockEndReductionUntilRead)
 {
     CRig rig(2);

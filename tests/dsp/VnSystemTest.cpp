@@ -112,6 +112,58 @@ TEST(Chain, EveryHostBlockSizeGivesTheSameStreamAndTraces)
     EXPECT_EQ(0, std::memcmp(run.traces.data(), reference.traces.data(), run.traces.size() * sizeof(float)));
 }
 
+// The audio side of the process runs a chain that never designs anything:
+// it adopts what another chain designed. Adopted whole, the design must sound
+// bit for bit like the chain that made it, and adopting mid-stream must keep
+// the signal history as a direct change does.
+TEST(Chain, AChainThatAdoptsAnotherChainsDesignSoundsExactlyLikeIt)
+{
+    const size_t nFrames = 3 * 8192;
+    const int kOrder[kNrOfModules] = {kOutputClipper, kLimiter, kEqualiser, kCompressor};
+    for (int nChannels : {1, 2}) {
+        const std::vector<float> signal = TestSignal(nFrames, nChannels, TestSeed(), 0.9f);
+        auto pDesigner = FreshChain(48000.0f, 2);
+        SetEverythingWorking(*pDesigner);
+        pDesigner->SetOrder(kOrder);
+        SChainSnapshot snapshot{};
+        pDesigner->CaptureSettings(snapshot, nChannels);
+        pDesigner->Setup(48000.0f, nChannels, -1);
+        const SRun reference = Stream(*pDesigner, signal, nChannels, Fixed(500));
+
+        auto pAdopter = FreshChain(44100.0f, 2);
+        pAdopter->AdoptSettings(snapshot);
+        const SRun adopted = Stream(*pAdopter, signal, nChannels, Fixed(500));
+        EXPECT_EQ(0, std::memcmp(adopted.out.data(), reference.out.data(), adopted.out.size() * sizeof(float)))
+            << nChannels << " channels";
+        EXPECT_EQ(0, std::memcmp(adopted.traces.data(), reference.traces.data(), adopted.traces.size() * sizeof(float)))
+            << nChannels << " channels";
+
+        // Mid-stream: half the signal with the defaults, then the design,
+        // once adopted and once set directly.
+        const size_t nHalf = nFrames / 2;
+        auto halves = [&](VnSystem& chain, const std::function<void()>& change) {
+            std::vector<float> first(nHalf * nChannels), second((nFrames - nHalf) * nChannels);
+            for (int ch = 0; ch < nChannels; ++ch) {
+                std::copy_n(signal.begin() + ch * nFrames, nHalf, first.begin() + ch * nHalf);
+                std::copy_n(signal.begin() + ch * nFrames + nHalf, nFrames - nHalf,
+                            second.begin() + ch * (nFrames - nHalf));
+            }
+            Stream(chain, first, nChannels, Fixed(256));
+            change();
+            return Stream(chain, second, nChannels, Fixed(256));
+        };
+        auto pDirect = FreshChain(48000.0f, nChannels);
+        const SRun direct = halves(*pDirect, [&] {
+            SetEverythingWorking(*pDirect);
+            pDirect->SetOrder(kOrder);
+        });
+        auto pLive = FreshChain(48000.0f, nChannels);
+        const SRun live = halves(*pLive, [&] { pLive->AdoptSettings(snapshot); });
+        EXPECT_EQ(0, std::memcmp(live.out.data(), direct.out.data(), live.out.size() * sizeof(float)))
+            << nChannels << " channels";
+    }
+}
+
 TEST(Chain, AnImpulseLeavesExactly64SamplesLater)
 {
     for (bool bBypassed : {true, false}) {
@@ -152,6 +204,57 @@ TEST(Chain, WithEverySlotBypassedTheOutputIsTheInputDelayed)
             ASSERT_NEAR(run.out[ch * nFrames + n], fIn, 1e-20f + std::fabs(fIn) * 1e-7f) << n;
         }
     }
+}
+
+// A bypassed compressor or limiter keeps running on the near-silent blocks:
+// its detector recovers, its trace and meter stay live (a meter that no
+// block touched would read -60 dB on the second read). And every block the
+// chain takes in carries the +-1e-20 guard noise, so silence through a
+// bypassed chain is that noise, not digital zero.
+TEST(Chain, ABypassedCompressorOrLimiterKeepsRunningAndEveryBlockGetsTheGuardNoise)
+{
+    VnSystem chain(44100.0f, 2);
+    SetEverythingWorking(chain);
+    const std::vector<float> loud = TestSignal(44100, 2, TestSeed(), 1.0f);
+    SRun run = Stream(chain, loud, 2, Fixed(512));
+    ASSERT_LT(run.traces[44100 - 1], 0.9f) << "the compressor reduces";
+    ASSERT_LT(run.traces[2 * 44100 - 1], 0.9f) << "the limiter reduces";
+    chain.GetMeter(0);
+    chain.GetMeter(2);
+
+    const int bypass[4] = {0, 1, 1, 0};
+    chain.SetBypass(bypass);
+    // Three seconds of the same loud input: the two detectors hear only
+    // silence and let go (release 1 s and 0.5 s).
+    for (int nSecond = 0; nSecond < 3; ++nSecond)
+        run = Stream(chain, loud, 2, Fixed(512));
+    EXPECT_NEAR(run.traces[44100 - 1], 1.0f, 1e-4f) << "the compressor's gain is back at 1";
+    // Band 1 of the limiter rests on its floor: a few hundredths of a dB.
+    EXPECT_NEAR(run.traces[2 * 44100 - 1], 1.0f, 0.01f) << "the limiter's bands are back near full gain";
+    for (int nMeter : {0, 2}) {
+        chain.GetMeter(nMeter);
+        Stream(chain, std::vector<float>(2 * 64, 0.5f), 2, Fixed(64));
+        const float fReduction = chain.GetMeter(nMeter);
+        EXPECT_GE(fReduction, 0.0f) << "meter " << nMeter << " read after a block of a bypassed module";
+        EXPECT_LT(fReduction, 0.1f) << "meter " << nMeter;
+    }
+
+    // Silence through a chain with every module bypassed: the guard noise of
+    // each 64-sample block, the same 64 values every block.
+    const int all[4] = {1, 1, 1, 1};
+    VnSystem quiet(44100.0f, 2);
+    quiet.SetBypass(all);
+    const size_t nFrames = 64 * 20;
+    run = Stream(quiet, std::vector<float>(2 * nFrames, 0.0f), 2, Fixed(100));
+    int nNonZero = 0;
+    for (size_t n = 0; n < nFrames; ++n) {
+        ASSERT_LE(std::fabs(run.out[n]), 1e-20f) << n;
+        nNonZero += run.out[n] != 0.0f;
+        if (n >= 64) {
+            ASSERT_EQ(run.out[n], run.out[n - 64]) << n;
+        }
+    }
+    EXPECT_GT(nNonZero, static_cast<int>(nFrames) * 9 / 10);
 }
 
 TEST(Chain, BypassFlagsFollowTheirModuleInEveryOrder)

@@ -202,6 +202,47 @@ TEST(Process, LongBlocksAreSlicedWithoutChangingTheSound)
     EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(float)));
 }
 
+// A change made between two host blocks reaches the chain at its next
+// 64-sample block: the output already delivered keeps the old setting, and
+// the new one starts at the first chain block the next call runs, which lies
+// within 64 samples of where that call's output begins.
+TEST(Process, AChangeBetweenHostBlocksTakesEffectAtTheNextChainBlock)
+{
+    std::mt19937 random(ProcessTestSeed());
+    for (unsigned nBlock : {1u, 37u, 100u, 1000u}) {
+        const unsigned nBlocks = 6000 / nBlock;
+        const unsigned nFrames = nBlocks * nBlock;
+        const unsigned nChangeAfter = nBlocks / 2; // host blocks before the change
+        const std::vector<float> input = Noise(nFrames, random, 0.5f);
+        SProcessRig rig(0, 44100.0f, 1, nBlock);
+        std::vector<float> output(input);
+        for (unsigned b = 0; b < nBlocks; ++b) {
+            if (b == nChangeAfter)
+                rig.pProcess->SetParameter(kEqOutput, -60); // -6.0 dB
+            float* pp[1] = {output.data() + b * nBlock};
+            int nFlag = 0;
+            rig.pProcess->ProcessInPlace(pp, nBlock, &nFlag);
+        }
+        const double fNew = std::pow(10.0, -0.3);
+        const unsigned nDelivered = nChangeAfter * nBlock;
+        unsigned nSwitch = nFrames;
+        for (unsigned n = kLatency; n < nFrames; ++n) {
+            const float fIn = input[n - kLatency];
+            if (std::fabs(output[n] - fIn) <= 1e-6f * std::fabs(fIn) + 1e-19f)
+                continue;
+            nSwitch = n;
+            break;
+        }
+        EXPECT_GE(nSwitch, nDelivered) << "block " << nBlock << ": output already delivered changed";
+        EXPECT_LT(nSwitch, nDelivered + 64) << "block " << nBlock;
+        EXPECT_EQ(nSwitch % 64, 0u) << "block " << nBlock << ": the change lands on a chain block";
+        for (unsigned n = nSwitch; n < nFrames; ++n) {
+            const double fExpected = input[n - kLatency] * fNew;
+            ASSERT_NEAR(output[n], fExpected, 1e-6 * std::fabs(fExpected) + 1e-19) << "block " << nBlock << " at " << n;
+        }
+    }
+}
+
 TEST(Process, BlocksItCannotTakeAreLeftUntouched)
 {
     std::mt19937 random(ProcessTestSeed());

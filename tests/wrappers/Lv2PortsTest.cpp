@@ -81,6 +81,10 @@ TEST(Lv2Ports, TheBinaryBuildsFromTheLoadedProcessTheSamePortsAsTheTurtleFromThe
         const LilvPlugin* pPlugIn = CLv2World::Get().PlugIn(plugIn.pszUri);
         ASSERT_NE(pPlugIn, nullptr) << plugIn.pszUri;
         ASSERT_EQ(lilv_plugin_get_num_ports(pPlugIn), fromProcess.size()) << plugIn.pszUri;
+        // Plug-in browsers show the maker's name as the author.
+        LilvNode* pAuthor = lilv_plugin_get_author_name(pPlugIn);
+        EXPECT_STREQ(pAuthor != nullptr ? lilv_node_as_string(pAuthor) : "", kLv2Maker) << plugIn.pszUri;
+        lilv_node_free(pAuthor);
         std::vector<float> mins(fromProcess.size()), maxs(fromProcess.size()), defaults(fromProcess.size());
         lilv_plugin_get_port_ranges_float(pPlugIn, mins.data(), maxs.data(), defaults.data());
 
@@ -137,6 +141,34 @@ TEST(Lv2Ports, EveryPlugInHasLatencyEnabledAndTheParametersOfItsTypeOnly)
     // The full chain has every parameter: 46 ports besides the enabled one;
     // 7 meters of the modules and 3 of the output.
     EXPECT_EQ(BuildLv2Ports(4, TableParameters(4)).size(), 4u + 2u + 46u + 7u + 3u);
+}
+
+// Hosts that take control values as a list in port order (ecasound's
+// -elv2:URI,v1,v2,...) count only control inputs: those come first, in table
+// order starting with the enabled port, then the outputs.
+TEST(Lv2Ports, ControlInputsComeFirstInTableOrderThenLatencyAndMeters)
+{
+    for (const SLv2PlugIn& plugIn : kLv2PlugIns) {
+        const std::vector<SLv2Port> ports = BuildLv2Ports(plugIn.nProcessType, TableParameters(plugIn.nProcessType));
+        std::vector<int> controls;
+        std::vector<ELv2PortKind> outputs;
+        for (const SLv2Port& port : ports) {
+            if (port.eKind == ELv2PortKind::Enabled || port.eKind == ELv2PortKind::Parameter) {
+                EXPECT_TRUE(outputs.empty()) << plugIn.pszUri << ": " << port.sSymbol << " after an output";
+                controls.push_back(port.nParameter);
+            } else if (port.eKind == ELv2PortKind::Latency || port.eKind == ELv2PortKind::Meter) {
+                outputs.push_back(port.eKind);
+            }
+        }
+        std::vector<int> expected;
+        for (int i = 0; i < kNrOfVantorParameters; ++i) {
+            if (i == kGlobalBypass || IsParameterActive(i, plugIn.nProcessType))
+                expected.push_back(i);
+        }
+        EXPECT_EQ(controls, expected) << plugIn.pszUri;
+        ASSERT_FALSE(outputs.empty());
+        EXPECT_EQ(outputs.front(), ELv2PortKind::Latency) << plugIn.pszUri;
+    }
 }
 
 // Symbols are what sessions and presets store. This list is a guard against

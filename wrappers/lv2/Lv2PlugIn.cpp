@@ -206,7 +206,8 @@ void CVantorLv2::ApplyPortValues()
     }
 }
 
-// Audio thread. Allocates nothing; the process takes its one lock.
+// Audio thread. Allocates nothing and never waits: parameter changes made
+// here reach the chain through the process's wait-free handoff.
 void CVantorLv2::Run(uint32_t nFrames)
 {
     mbRunSinceActivate = true;

@@ -78,8 +78,8 @@ float Lv2MeterValue(const SLv2Meter& meter, float fReading)
     case ELv2MeterShape::Needle: return std::min(std::max(fReading, meter.fMin), meter.fMax);
     case ELv2MeterShape::ReductionDb: {
         // A needle at 0 would be an infinite reduction: the top of the scale.
-        const float fDb = fReading > 0.0f ? -20.0f * std::log10(fReading) : meter.fMax;
-        return std::min(std::max(fDb, meter.fMin), meter.fMax);
+        const double fDb = fReading > 0.0f ? -20.0 * std::log10(static_cast<double>(fReading)) : meter.fMax;
+        return std::min(std::max(static_cast<float>(fDb), meter.fMin), meter.fMax);
     }
     case ELv2MeterShape::Light: return fReading != 0.0f ? 1.0f : 0.0f;
     case ELv2MeterShape::PeakDb: {
@@ -118,10 +118,11 @@ std::vector<SLv2Port> BuildLv2Ports(unsigned nProcessType, const CParameterText&
         { ELv2PortKind::AudioIn, "in_r", "Right In" },
         { ELv2PortKind::AudioOut, "out_l", "Left Out" },
         { ELv2PortKind::AudioOut, "out_r", "Right Out" },
-        { ELv2PortKind::Latency, "latency", "Latency" },
         { ELv2PortKind::Enabled, "enabled", "Enabled", 0 },
     };
-    // Parameter 0 ("Global Bypass") is the enabled port.
+    // Parameter 0 ("Global Bypass") is the enabled port. The control inputs
+    // come first and in table order, so a host that takes control values as a
+    // list in port order lines them up with the parameters.
     for (size_t i = 1; i < parameters.GetCount(); ++i) {
         const SParameterText& parameter = parameters.Get(static_cast<int>(i));
         if (!parameter.bActive || parameter.names.empty())
@@ -129,6 +130,7 @@ std::vector<SLv2Port> BuildLv2Ports(unsigned nProcessType, const CParameterText&
         ports.push_back({ ELv2PortKind::Parameter, Lv2PortSymbol(parameter.names.front()), parameter.names.front(),
             static_cast<int>(i) });
     }
+    ports.push_back({ ELv2PortKind::Latency, "latency", "Latency" });
     for (int nMeter = 0; nMeter < kNrOfLv2Meters; ++nMeter) {
         const SLv2Meter& meter = kLv2Meters[nMeter];
         if (nProcessType < 32 && (meter.nTypeMask & TypeBit(nProcessType)) != 0)

@@ -22,6 +22,10 @@ struct SLv2PlugIn {
 };
 
 constexpr int kNrOfLv2PlugIns = 5;
+
+// Who makes every plug-in: the foaf:name of its doap:maintainer, which hosts
+// list as the plug-in's maker or author.
+constexpr const char* kLv2Maker = "Vantor";
 extern const SLv2PlugIn kLv2PlugIns[kNrOfLv2PlugIns];
 
 // The plug-in of an URI, or null.
@@ -72,9 +76,10 @@ struct SLv2Port {
 };
 
 // The ports of a plug-in, in port index order: audio in left/right, audio
-// out left/right, latency, enabled ("Global Bypass" inverted), one input per
-// other parameter active in the process type, in parameter order, then the
-// type's meters. The parameters come from the process or the table.
+// out left/right, the control inputs in parameter order (enabled, "Global
+// Bypass" inverted, then one per other parameter active in the process
+// type), the latency output, then the type's meters. The parameters come from
+// the process or the table.
 std::vector<SLv2Port> BuildLv2Ports(unsigned nProcessType, const CParameterText& parameters);
 
 // The port symbol of a parameter, derived from its full name: lower case,

@@ -169,6 +169,7 @@ void WritePort(std::ostringstream& out, const SLv2Port& port, uint32_t nIndex, c
 }
 
 const char* kPrefixes = "@prefix doap:   <http://usefulinc.com/ns/doap#> .\n"
+                        "@prefix foaf:   <http://xmlns.com/foaf/0.1/> .\n"
                         "@prefix lv2:    <http://lv2plug.in/ns/lv2core#> .\n"
                         "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
                         "@prefix pset:   <http://lv2plug.in/ns/ext/presets#> .\n"
@@ -194,14 +195,14 @@ CParameterText TableParameters(unsigned nProcessType)
     return parameters;
 }
 
-bool ReadLv2Preset(
-    const std::string& sFactoryFolder, const std::string& sRelative, SLv2Preset& preset, std::string& sError)
+bool ReadLv2Presets(
+    const std::string& sFactoryFolder, const std::string& sRelative, std::vector<SLv2Preset>& presets, std::string& sError)
 {
     const std::string sPath = sFactoryFolder + "/" + sRelative;
     SPresetSource source;
     if (!ReadPresetSource(sPath, source, sError))
         return false;
-    preset = SLv2Preset();
+    SLv2Preset preset;
     preset.pPlugIn = FindLv2PlugInOfType(source.nMode);
     if (preset.pPlugIn == nullptr) {
         sError = sPath + ": no plug-in takes this mode";
@@ -240,6 +241,24 @@ bool ReadLv2Preset(
     preset.sLabel = nSlash == std::string::npos ? sName : sName.substr(0, nSlash) + ": " + sName.substr(nSlash + 1);
     preset.sUri = "urn:vantor:lv2:preset:" + Slug(sRelative);
     preset.sComment = source.sDescription;
+    presets.push_back(preset);
+
+    // A module's preset is one of the chain's too, setting that module's ports only.
+    constexpr unsigned kChainType = 4;
+    const SLv2PlugIn* pChain = FindLv2PlugInOfType(kChainType);
+    if (source.nMode != kChainType && pChain != nullptr) {
+        SLv2Preset chain = preset;
+        chain.pPlugIn = pChain;
+        chain.sUri = "urn:vantor:lv2:preset:chain-" + Slug(sRelative);
+        chain.values.clear();
+        const CParameterText chainParameters = TableParameters(kChainType);
+        for (const SLv2Port& port : BuildLv2Ports(kChainType, chainParameters)) {
+            if (port.eKind == ELv2PortKind::Parameter && parameters.Get(port.nParameter).bActive)
+                chain.values.emplace_back(port.sSymbol, Lv2StoredToText(chainParameters.Get(port.nParameter),
+                                                                        stored[static_cast<size_t>(port.nParameter)]));
+        }
+        presets.push_back(chain);
+    }
     return true;
 }
 
@@ -277,8 +296,11 @@ std::string PlugInTurtle(const SLv2PlugIn& plugIn, SLv2Version version)
     std::ostringstream out;
     out << kGenerated << kPrefixes;
     out << "<" << plugIn.pszUri << ">\n";
-    out << "\ta lv2:Plugin , lv2:" << plugIn.pszClass << " ;\n";
+    out << "\ta lv2:Plugin , lv2:" << plugIn.pszClass << " , doap:Project ;\n";
     out << "\tdoap:name " << Quoted(plugIn.pszName) << " ;\n";
+    // Hosts show the maintainer's name as the plug-in's maker (lilv reads
+    // the author from doap:maintainer).
+    out << "\tdoap:maintainer [ a foaf:Person ; foaf:name " << Quoted(kLv2Maker) << " ] ;\n";
     // No licence is granted with Vantor: all rights reserved.
     out << "\tdoap:license <http://usefulinc.com/doap/licenses/proprietary> ;\n";
     out << "\tlv2:minorVersion " << version.nMinor << " ;\n\tlv2:microVersion " << version.nMicro << " ;\n";

@@ -22,9 +22,12 @@ struct SLv2Preset {
 };
 
 // Reads one preset source (relative path sRelative inside the factory folder,
-// e.g. "Mastering/Broadcast Safe.preset"); false with sError "file:line: ...".
-bool ReadLv2Preset(
-    const std::string& sFactoryFolder, const std::string& sRelative, SLv2Preset& preset, std::string& sError);
+// e.g. "Mastering/Broadcast Safe.preset") and appends its presets: one for
+// the plug-in of its mode and, for a module's preset, one for the chain
+// plug-in that sets only that module's ports. False with sError
+// "file:line: ...".
+bool ReadLv2Presets(
+    const std::string& sFactoryFolder, const std::string& sRelative, std::vector<SLv2Preset>& presets, std::string& sError);
 
 struct SLv2Version {
     int nMinor;

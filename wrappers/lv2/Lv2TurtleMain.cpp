@@ -1,7 +1,8 @@
 // vantor-lv2-turtle: writes the Turtle of vantor.lv2 at build time.
 //   vantor-lv2-turtle OUT_FOLDER FACTORY_FOLDER BINARY MINOR MICRO
 // The factory presets (every *.preset but the module defaults) become LV2
-// presets of the plug-in whose mode they have.
+// presets of the plug-in whose mode they have, and the modules' presets also
+// presets of the chain plug-in.
 #include "Lv2Turtle.h"
 
 #include <algorithm>
@@ -52,13 +53,11 @@ int main(int argc, char** argv)
 
     std::vector<SLv2Preset> presets;
     for (const std::string& sRelative : FactoryPresets(argv[2])) {
-        SLv2Preset preset;
         std::string sError;
-        if (!ReadLv2Preset(argv[2], sRelative, preset, sError)) {
+        if (!ReadLv2Presets(argv[2], sRelative, presets, sError)) {
             std::fprintf(stderr, "%s\n", sError.c_str());
             return 1;
         }
-        presets.push_back(preset);
     }
 
     std::error_code error;

@@ -1,0 +1,48 @@
+// The files of one `vantor master` run, -j at a time: each item is checked
+// before any audio is read, runs as its own job, and is reported in the
+// order given whatever order the jobs finish in; a batch ends with a summary.
+#pragma once
+
+#include "MasteringJob.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct SBatchItem {
+    std::string sInput;
+    std::string sOutput;                     // "" with --analyze
+    const CProcessSettings* pSettings = nullptr;
+    std::string sLabel;                      // "jobs.csv line 7: " in messages, or ""
+    bool bSkip = false;                      // --skip-existing found a complete output
+    bool bReplace = false;                   // -f, or an incomplete output to redo
+    int nExitCode = 0;                       // refused before running: why
+    std::string sError;
+};
+
+struct SBatchOptions {
+    bool bAnalyze = false;
+    bool bJson = false;
+    bool bQuiet = false;
+    bool bDither = true;
+    EBitsRequest eBits = EBitsRequest::Keep;
+    double fQuality = -1.0;
+    int nJobs = 1;
+    FILE* pReportStream = stdout;
+};
+
+class CBatchRun {
+public:
+    CBatchRun(CVantorEngine& engine, const SBatchOptions& options);
+
+    // Runs every item; the run's exit code (the worst of its items).
+    int Run(const std::vector<SBatchItem>& items);
+
+private:
+    SJobResult RunItem(const SBatchItem& item, CProgressBar& progress);
+    void Print(const SBatchItem& item, const SJobResult& result) const;
+    void PrintSummary(const std::vector<SJobResult>& results) const;
+
+    CVantorEngine& mEngine;
+    SBatchOptions mOptions;
+};
