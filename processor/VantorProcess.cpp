@@ -263,6 +263,8 @@ void CVantorProcess::ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffse
     } else if (nIn == 1 && nOut > 1 && ppfOut[1] != ppfOut[0]) {
         std::memcpy(ppfOut[1] + nOffset, ppSliceOut[0], nSlice * sizeof(float));
     }
+    const float* ppMetered[2] = {ppfOut[0] + nOffset, nOut > 1 ? ppfOut[1] + nOffset : nullptr};
+    mOutputMeter.Process(ppMetered, static_cast<int>(nOut), nSlice);
 
     // A very hot input can drive the compressor's gain trace below 0; a
     // deeper reduction must not read as a smaller one on the needle.
@@ -274,9 +276,6 @@ void CVantorProcess::ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffse
                                  fNeedle0, fNeedle1);
     mfNeedle[0].store(std::min(static_cast<float>(fNeedle0), 1.0f), std::memory_order_relaxed);
     mfNeedle[1].store(static_cast<float>(fNeedle1), std::memory_order_relaxed);
-    // What leaves the process, as the host gets it.
-    const float* ppOutput[2] = {ppfOut[0] + nOffset, nOut > 1 ? ppfOut[1] + nOffset : nullptr};
-    mOutputMeter.Process(ppOutput, nOut > 1 ? 2 : 1, nSlice);
 
     const double fHoldSlices = static_cast<double>(mfAudioSampleRate) * 1.5 / nSlice;
     gnClipHoldSlices.store(std::isfinite(fHoldSlices) && fHoldSlices < 2.0e9 ? static_cast<int>(fHoldSlices) : 0,

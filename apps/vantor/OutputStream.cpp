@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,9 +55,13 @@ bool COutputStream::Attach(int nDescriptor, bool bOwned, int nContainer)
     struct stat info;
     if (::fstat(nDescriptor, &info) != 0)
         return false;
-    mbSeekable = S_ISREG(info.st_mode) && ::lseek(nDescriptor, 0, SEEK_CUR) >= 0;
-    if (mbSeekable && info.st_size > 0 && ::ftruncate(nDescriptor, 0) != 0)
-        return false;
+    // A regular file is written where the encoder asks, from where the
+    // descriptor stands (standard output may follow other output); one
+    // opened for appending can only be written in order, like a pipe.
+    const off_t nStart = ::lseek(nDescriptor, 0, SEEK_CUR);
+    const int nFlags = ::fcntl(nDescriptor, F_GETFL);
+    mbSeekable = S_ISREG(info.st_mode) && nStart >= 0 && nFlags >= 0 && (nFlags & O_APPEND) == 0;
+    mnBase = mbSeekable ? static_cast<long long>(nStart) : 0;
     return true;
 }
 
@@ -98,7 +103,8 @@ sf_count_t COutputStream::Read(void* pBuffer, sf_count_t nCount, void* pUser)
     COutputStream& stream = *static_cast<COutputStream*>(pUser);
     if (!stream.mbSeekable || nCount <= 0)
         return 0;
-    const ssize_t nRead = ::pread(stream.mnDescriptor, pBuffer, static_cast<size_t>(nCount), stream.mnPosition);
+    const ssize_t nRead =
+        ::pread(stream.mnDescriptor, pBuffer, static_cast<size_t>(nCount), stream.mnBase + stream.mnPosition);
     if (nRead <= 0)
         return 0;
     stream.mnPosition += nRead;
@@ -127,7 +133,7 @@ sf_count_t COutputStream::Write(const void* pBuffer, sf_count_t nCount, void* pU
 
 void COutputStream::WriteFile(const unsigned char* pBytes, sf_count_t nCount)
 {
-    if (!WriteAll(mnDescriptor, pBytes, static_cast<size_t>(nCount), mnPosition, true))
+    if (!WriteAll(mnDescriptor, pBytes, static_cast<size_t>(nCount), mnBase + mnPosition, true))
         Fail(errno);
 }
 
@@ -196,6 +202,9 @@ bool COutputStream::Finish()
     }
     if (mbSeekable && mnError == 0 && ::fsync(mnDescriptor) != 0)
         Fail(errno);
+    // Whatever writes to the descriptor next follows the audio.
+    if (mbSeekable && !mbOwned)
+        ::lseek(mnDescriptor, mnBase + mnLength, SEEK_SET);
     if (mbOwned && mnDescriptor >= 0) {
         if (::close(mnDescriptor) != 0)
             Fail(errno);

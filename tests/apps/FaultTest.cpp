@@ -1,6 +1,7 @@
 // The tool under faults: full disks in every output format, signals in the
 // middle of a run, inputs that can be read only once, damaged inputs, and
 // names and messages that used to come out wrong.
+#include "Sanitized.h"
 #include "TestFolder.h"
 #include "ToolRun.h"
 
@@ -8,18 +9,13 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <pty.h>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #include <sys/stat.h>
 #include <thread>
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 
 const char* const kFormats[] = {"wav", "aiff", "flac", "ogg"};
 
@@ -57,6 +53,19 @@ std::vector<std::string> TemporaryFilesIn(const std::string& sFolder)
     return found;
 }
 
+// In a forked child: becomes vantor ARGS...
+[[noreturn]] void ExecTool(const std::vector<std::string>& args)
+{
+    std::vector<std::string> copies(args);
+    std::string sTool = VANTOR_BIN_DIR "/vantor";
+    std::vector<char*> argv{sTool.data()};
+    for (std::string& sArg : copies)
+        argv.push_back(sArg.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+}
+
 // vantor in the background, its standard input and output on pipes the test
 // holds, and an extra descriptor as fd 3 when asked.
 struct SBackgroundTool {
@@ -85,14 +94,7 @@ SBackgroundTool StartTool(const std::string& sFolder, const std::vector<std::str
         ::dup2(nErr, 2);
         if (nExtra >= 0)
             ::dup2(nExtra, 3);
-        std::vector<std::string> copies(args);
-        std::string sTool = VANTOR_BIN_DIR "/vantor";
-        std::vector<char*> argv{sTool.data()};
-        for (std::string& sArg : copies)
-            argv.push_back(sArg.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
+        ExecTool(args);
     }
     if (bPipeIn) {
         ::close(in[0]);
@@ -438,12 +440,84 @@ TEST_F(Faults, NamesAndMessagesComeOutRight)
     EXPECT_EQ(preset.nExitCode, 2);
     EXPECT_NE(preset.sErr.find("File too large"), std::string::npos) << preset.sErr;
 
+    // Audio on standard output follows what is there already, even in a
+    // file opened for appending.
+    const std::string sCombined = Path("combined.bin");
+    ASSERT_EQ(std::system(("{ printf HEAD; " VANTOR_BIN_DIR "/vantor master -q '" + sInput + "' -; printf TAIL; } > '" +
+                           sCombined + "' && " VANTOR_BIN_DIR "/vantor master -q '" + sInput + "' - >> '" + sCombined + "'")
+                              .c_str()),
+              0);
+    const std::string sBytes = ReadText(sCombined);
+    const size_t nOne = (sBytes.size() - 8) / 2;
+    EXPECT_EQ(sBytes.substr(0, 4), "HEAD");
+    EXPECT_EQ(sBytes.substr(4, 4), "RIFF");
+    EXPECT_EQ(sBytes.substr(4 + nOne, 4), "TAIL");
+    EXPECT_EQ(sBytes.substr(8 + nOne, 4), "RIFF");
+    // Both whole; the appended one, written in order, has the header of a stream.
+    const std::string sFirst = sBytes.substr(4, nOne), sSecond = sBytes.substr(8 + nOne);
+    EXPECT_TRUE(sFirst.substr(sFirst.find("data") + 8) == sSecond.substr(sSecond.find("data") + 8));
+
     // The editor's exit codes mean what the tool's do.
     SToolOptions editor;
     editor.sProgram = "vantor-editor";
     editor.env = {{"DISPLAY", ""}};
     EXPECT_EQ(RunTool(mFolder.Root(), {"--wobble"}, editor).nExitCode, 1);
     EXPECT_EQ(RunTool(mFolder.Root(), {"--after", "0"}, editor).nExitCode, 2);
+}
+
+} // namespace
+
+namespace {
+
+// The tool on a terminal: standard error on a pseudo-terminal, standard
+// input from a pipe the test feeds slowly. Returns what the terminal showed.
+std::string ProgressOnATerminal(const std::vector<std::string>& args, const std::string& sInput)
+{
+    int in[2];
+    EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
+    int nTerminal = -1;
+    const pid_t nChild = ::forkpty(&nTerminal, nullptr, nullptr, nullptr);
+    if (nChild == 0) {
+        ::dup2(in[0], 0);
+        const int nNull = ::open("/dev/null", O_WRONLY);
+        ::dup2(nNull, 1);
+        ExecTool(args);
+    }
+    ::close(in[0]);
+    std::string sShown;
+    std::thread reader([&] {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(nTerminal, buffer, sizeof(buffer))) > 0)
+            sShown.append(buffer, static_cast<size_t>(n));
+    });
+    // A second and a half, in slices, so the display draws several times.
+    for (size_t nDone = 0; nDone < sInput.size();) {
+        const size_t nSlice = std::min<size_t>(sInput.size() / 15 + 1, sInput.size() - nDone);
+        WriteAllTo(in[1], sInput.substr(nDone, nSlice));
+        nDone += nSlice;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ::close(in[1]);
+    int nStatus = 0;
+    ::waitpid(nChild, &nStatus, 0);
+    reader.join();
+    ::close(nTerminal);
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << sShown;
+    return sShown;
+}
+
+TEST_F(Faults, TheProgressDisplayTakesItsTotalFromTheOpenInputOrShowsThePosition)
+{
+    const std::string sBytes = ReadText(MakeInput(mFolder, "wav", 20 * 44100));
+    // A WAV header says how long it is: a bar with a share.
+    const std::string sBar = ProgressOnATerminal({"master", "-f", "-", Path("out.wav")}, sBytes);
+    EXPECT_NE(sBar.find("%"), std::string::npos) << sBar;
+    // A stream that does not say (an Ogg from a pipe): time and position.
+    const std::string sOgg = ReadText(MakeInput(mFolder, "ogg", 20 * 44100));
+    const std::string sClock = ProgressOnATerminal({"master", "-f", "-", Path("out.ogg")}, sOgg);
+    EXPECT_NE(sClock.find("elapsed 0:0"), std::string::npos) << sClock;
+    EXPECT_NE(sClock.find(", position 0:"), std::string::npos) << sClock;
 }
 
 } // namespace

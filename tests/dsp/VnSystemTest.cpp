@@ -1,4 +1,5 @@
 #include "DspTestUtil.h"
+#include "Sanitized.h"
 
 #include "dsp/VnSystem.h"
 #include "tests/dsp/ChainSettings.h"
@@ -12,12 +13,6 @@
 using namespace dsptest;
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 
 // Every chain starts its denormal-guard noise afresh, so two chains given the
 // same settings and input give the same bits, whatever was built before.

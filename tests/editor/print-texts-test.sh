@@ -36,9 +36,8 @@ has "$OUT/set.txt" "2 21 2.50"       # the preset's 1.8, then --set
 has "$OUT/set.txt" "3 23 1.2 s"
 has "$OUT/set.txt" "2 20 -2 dB"
 
-# Bad settings end as they do for `vantor master`: usage (1) for an unknown
-# parameter, value or preset name, failure (2) for a preset file that cannot
-# be used; nothing on stdout either way.
+# Bad settings: usage (1) for an unknown name or value, and for a
+# preset that is not there; nothing on stdout either way.
 env -u DISPLAY "$EDITOR" --print-texts --set Nonsense=1 >"$OUT/bad.txt" 2>"$OUT/bad.err"
 [ $? -eq 1 ] || fail "an unknown name does not end with status 1"
 grep -q "Nonsense" "$OUT/bad.err" || fail "the unknown name is not named: $(cat "$OUT/bad.err")"
@@ -46,8 +45,9 @@ grep -q "Nonsense" "$OUT/bad.err" || fail "the unknown name is not named: $(cat 
 env -u DISPLAY "$EDITOR" --print-texts --set Ratio=loud >/dev/null 2>&1
 [ $? -eq 1 ] || fail "a bad value does not end with status 1"
 env -u DISPLAY "$EDITOR" --print-texts --preset "No Such Preset" >/dev/null 2>"$OUT/nopreset.err"
-[ $? -eq 1 ] || fail "an unknown preset name does not end with status 1"
+[ $? -eq 1 ] || fail "a missing preset (a usage error, as in vantor) does not end with status 1"
 grep -q "No Such Preset" "$OUT/nopreset.err" || fail "the missing preset is not named"
+# A preset file that is there but damaged is a failure (2).
 head -c 100 /dev/urandom >"$OUT/damaged.ryxp"
 env -u DISPLAY "$EDITOR" --print-texts --preset "$OUT/damaged.ryxp" >/dev/null 2>"$OUT/damaged.err"
 [ $? -eq 2 ] || fail "a damaged preset file does not end with status 2: $(cat "$OUT/damaged.err")"
