@@ -141,7 +141,7 @@ void CVantorPanelMenu::SetCurrentPreset(const std::string& sPath)
     maPresetValues = Values();
     mbChanged = false;
     if (auto* pText = dynamic_cast<epiAlphaControl_text*>(GetControl(kPresetName)))
-        pText->SetText(GetShownPresetName().c_str());
+        pText->SetText(epi::ToFontCharset(GetShownPresetName()).c_str()); // UTF-8 names
 }
 
 void CVantorPanelMenu::ShowCurrentPreset(const std::string& sPath, bool bChanged)
@@ -164,7 +164,7 @@ void CVantorPanelMenu::TickStep()
     if (Values() != maPresetValues) {
         mbChanged = true;
         if (auto* pText = dynamic_cast<epiAlphaControl_text*>(GetControl(kPresetName))) {
-            pText->SetText(GetShownPresetName().c_str());
+            pText->SetText(epi::ToFontCharset(GetShownPresetName()).c_str()); // UTF-8 names
             pText->Invalidate();
         }
     }
