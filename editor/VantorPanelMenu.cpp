@@ -46,11 +46,20 @@ bool StartsWith(const std::string& sText, const std::string& sStart)
 std::string PresetNameOf(const std::string& sPath, const std::string& sPresetsFolder)
 {
     std::string sName;
-    for (const std::string& sFolder : { sPresetsFolder, GetUserPresetsFolder() })
+    // The folders as written, then as the file system resolves them (a
+    // host may name the file through a link or with "..").
+    const std::string sReal = platform::ResolvePath(sPath);
+    for (const std::string& sFolder : { sPresetsFolder, GetUserPresetsFolder() }) {
+        const std::string sRealFolder = platform::ResolvePath(sFolder);
         if (StartsWith(sPath, sFolder)) {
             sName = sPath.substr(sFolder.size());
             break;
         }
+        if (!sRealFolder.empty() && StartsWith(sReal, sRealFolder + platform::kPathSeparator)) {
+            sName = sReal.substr(sRealFolder.size() + 1);
+            break;
+        }
+    }
     if (sName.empty())
         sName = sPath.substr(FolderOf(sPath).size());
     const size_t nDot = sName.rfind('.');
@@ -141,7 +150,7 @@ void CVantorPanelMenu::SetCurrentPreset(const std::string& sPath)
     maPresetValues = Values();
     mbChanged = false;
     if (auto* pText = dynamic_cast<epiAlphaControl_text*>(GetControl(kPresetName)))
-        pText->SetText(GetShownPresetName().c_str());
+        pText->SetText(epi::ToFontCharset(GetShownPresetName()).c_str()); // UTF-8 names
 }
 
 void CVantorPanelMenu::ShowCurrentPreset(const std::string& sPath, bool bChanged)
@@ -164,7 +173,7 @@ void CVantorPanelMenu::TickStep()
     if (Values() != maPresetValues) {
         mbChanged = true;
         if (auto* pText = dynamic_cast<epiAlphaControl_text*>(GetControl(kPresetName))) {
-            pText->SetText(GetShownPresetName().c_str());
+            pText->SetText(epi::ToFontCharset(GetShownPresetName()).c_str()); // UTF-8 names
             pText->Invalidate();
         }
     }

@@ -145,6 +145,10 @@ TEST_F(PresetMenu, FoldersComeFirstAndEverythingInNaturalOrderWithoutEmptyFolder
     rig.pProcess->SetParameter(kClipperOutput, -123);
     menu.ReportValue(CVantorPanelMenu::kLoadMenu, FindItem(load, msFolderName + ":Caf\xC3\xA9"));
     EXPECT_EQ(rig.pProcess->GetParameter(kClipperOutput), 0);
+    // The strip names it through the fonts' Latin-1 set.
+    auto* pName = dynamic_cast<epiAlphaControl_text*>(menu.GetControl(CVantorPanelMenu::kPresetName));
+    ASSERT_NE(pName, nullptr);
+    EXPECT_EQ(pName->GetText(), msFolderName + ":Caf\xE9");
 }
 
 // The one-module windows are 128 pixels high: the menu reaches far below

@@ -47,4 +47,8 @@ env -u DISPLAY "$EDITOR" --print-texts --set Ratio=loud >/dev/null 2>&1
 env -u DISPLAY "$EDITOR" --print-texts --preset "No Such Preset" >/dev/null 2>"$OUT/nopreset.err"
 [ $? -eq 1 ] || fail "a missing preset (a usage error, as in vantor) does not end with status 1"
 grep -q "No Such Preset" "$OUT/nopreset.err" || fail "the missing preset is not named"
+# A preset file that is there but damaged is a failure (2).
+head -c 100 /dev/urandom >"$OUT/damaged.ryxp"
+env -u DISPLAY "$EDITOR" --print-texts --preset "$OUT/damaged.ryxp" >/dev/null 2>"$OUT/damaged.err"
+[ $? -eq 2 ] || fail "a damaged preset file does not end with status 2: $(cat "$OUT/damaged.err")"
 echo "PASS"
