@@ -20,12 +20,6 @@ namespace {
 
 constexpr unsigned kBlockFrames = CChainRunner::kBlockFrames;
 
-std::string Lufs(double f)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof(buffer), "%.1f", f);
-    return buffer;
-}
 
 // One file of the album between the passes.
 struct SAlbumFile {
@@ -152,7 +146,7 @@ std::vector<SJobResult> CAlbumJob::Run()
             std::string sWarning;
             if (bSilent || !std::isfinite(fBestLoudness)) {
                 sWarning = "the album has no loudness to measure (silent, or too short): written with the settings as given, no "
-                           "gain for the target of " + Lufs(fTarget) + " LUFS";
+                           "gain for the target of " + DecibelText(fTarget) + " LUFS";
             } else {
                 CTargetSearch search(fTarget, drive.GetLowestDb(), drive.GetHighestDb(), 0.1);
                 search.SetAim(0.15);
@@ -170,8 +164,8 @@ std::vector<SJobResult> CAlbumJob::Run()
                 }
                 bReached = search.IsReached();
                 if (!bReached)
-                    sWarning = "the album target of " + Lufs(fTarget) + " LUFS was not reached: the closest is " +
-                               Lufs(fBestLoudness) + " LUFS (" + drive.Describe(fBestOffset) + ")";
+                    sWarning = "the album target of " + DecibelText(fTarget) + " LUFS was not reached: the closest is " +
+                               DecibelText(fBestLoudness) + " LUFS (" + drive.Describe(fBestOffset) + ")";
             }
             for (size_t n = 0; n < album.size(); ++n) {
                 SAlbumFile& file = *album[n];

@@ -1,7 +1,7 @@
 // A thread that takes blocks of interleaved audio in order and hands each to
 // a function, so that what a pass does with its output (the ceiling, the
 // loudness of a trial) runs beside the chain instead of after it. The queue
-// is bounded, as in CAnalysisWorker: a slow consumer holds the producer back.
+// is bounded: a slow consumer holds the producer back.
 #pragma once
 
 #include <condition_variable>

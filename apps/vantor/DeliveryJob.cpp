@@ -19,16 +19,17 @@
 #include <memory>
 #include <thread>
 
-namespace {
-
-constexpr unsigned kBlockFrames = CChainRunner::kBlockFrames;
-
-std::string Lufs(double f)
+std::string DecibelText(double f)
 {
     char buffer[32];
     std::snprintf(buffer, sizeof(buffer), "%.1f", f);
     return buffer;
 }
+
+namespace {
+
+constexpr unsigned kBlockFrames = CChainRunner::kBlockFrames;
+
 
 // Where the search tries its drives before a whole pass: kExcerpts
 // stretches of kMeasuredSeconds spread evenly over the file, each run
@@ -254,7 +255,7 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
             Keep(WholeTrial(0.0));
             result.warnings.push_back("the input has no loudness to measure (silent, or shorter than 0.4 s): "
                                       "written with the settings as "
-                                      "given, no gain for the target of " + Lufs(fTarget) + " LUFS");
+                                      "given, no gain for the target of " + DecibelText(fTarget) + " LUFS");
             result.nExitCode = kExitWarnings;
         } else {
             // Excerpts first: the chain changes their loudness as it changes
@@ -296,7 +297,7 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
                 const double fBound = fClosest < fTarget ? fHighest : fLowest;
                 const bool bAtBound = std::fabs(pBest->GetOffsetDb() - fBound) < 0.05;
                 result.warnings.push_back(
-                    "the target of " + Lufs(fTarget) + " LUFS was not reached: the closest is " + Lufs(fClosest) +
+                    "the target of " + DecibelText(fTarget) + " LUFS was not reached: the closest is " + DecibelText(fClosest) +
                     " LUFS (" + pDrive->Describe(pBest->GetOffsetDb()) +
                     (bAtBound ? std::string("; the drive is at the end of its range)") : std::string(")")));
                 result.nExitCode = kExitWarnings;
@@ -367,7 +368,7 @@ void CDeliveryJob::WriteFile(CDeliveryTrial& trial, const SJobRequest& request, 
                 fCeilingDbtp -= fExcessDb + kRetryMarginDb;
                 continue;
             }
-            result.warnings.push_back("the output's true peak (" + Lufs(result.after.fTruePeakDb) +
+            result.warnings.push_back("the output's true peak (" + DecibelText(result.after.fTruePeakDb) +
                                       " dBTP) passes the ceiling");
             result.nExitCode = kExitWarnings;
         }

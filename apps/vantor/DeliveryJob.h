@@ -17,6 +17,10 @@
 #include "VantorEngine.h"
 
 #include <functional>
+#include <string>
+
+// A level in LUFS, LU, dB or dBTP as the delivery's messages give it: one decimal.
+std::string DecibelText(double f);
 
 class CDeliveryJob {
 public:
