@@ -195,7 +195,7 @@ int RunPresetSave(const std::vector<std::string>& words)
     if (!bQuiet) {
         std::printf("Saved %s preset %s\n", GetModeName(request.nMode),
                     bInFolder ? ("'" + names.front() + "' to " + sPath).c_str() : sPath.c_str());
-        if (bInFolder && sPath.rfind(store.GetUserFolder(), 0) == 0)
+        if (bInFolder && !store.GetUserFolder().empty() && sPath.rfind(store.GetUserFolder(), 0) == 0)
             std::printf("(in your presets folder: the library's %s cannot be written)\n", store.GetFolder().c_str());
     }
     return kExitOk;

@@ -63,17 +63,8 @@ uint32_t ReadWord(const std::vector<unsigned char>& bytes, size_t nAt)
 
 CPresetStore::CPresetStore(const std::string& sFolder)
     : msFolder(sFolder)
-    , msUserFolder(FindUserFolder())
+    , msUserFolder(GetUserPresetsFolder())
 {
-}
-
-std::string CPresetStore::FindUserFolder()
-{
-    const char* pszData = std::getenv("XDG_DATA_HOME");
-    if (pszData != nullptr && pszData[0] == '/')
-        return std::string(pszData) + "/vantor/presets/";
-    const char* pszHome = std::getenv("HOME");
-    return std::string(pszHome != nullptr ? pszHome : "") + "/.local/share/vantor/presets/";
 }
 
 std::vector<CPresetStore::SEntry> CPresetStore::Entries() const
@@ -235,6 +226,9 @@ std::string CPresetStore::PathOfName(const std::string& sName) const
     // The library's folder when it can take the file, else the user's.
     const bool bLibraryWritable = ::access(msFolder.c_str(), W_OK) == 0 ||
                                   (::access(msFolder.c_str(), F_OK) != 0 && platform::CreateFolders(msFolder));
+    if (!bLibraryWritable && msUserFolder.empty())
+        throw FailureError("the presets folder " + msFolder + " is not writable and there is no home folder for your own"
+                           " presets; save the preset to a file of your own with -o FILE");
     return (bLibraryWritable ? msFolder : msUserFolder) + PresetNameToPath(sTidy) + kPresetExtension;
 }
 
@@ -242,7 +236,7 @@ void CPresetStore::Save(const std::string& sPath, vpa::IProcess& process, unsign
                         bool bCreateFolders) const
 {
     const std::string sFolder = sPath.find('/') == std::string::npos ? "./" : sPath.substr(0, sPath.rfind('/') + 1);
-    const std::string& sRoot = sPath.rfind(msUserFolder, 0) == 0 ? msUserFolder : msFolder;
+    const std::string& sRoot = !msUserFolder.empty() && sPath.rfind(msUserFolder, 0) == 0 ? msUserFolder : msFolder;
     if (bCreateFolders && !platform::CreateFolders(sFolder)) {
         throw FailureError("the presets folder " + sRoot + " is not writable (" + std::strerror(errno) +
                            "); save the preset to a file of your own with -o FILE");

@@ -29,12 +29,11 @@ public:
     };
 
     // sFolder: the library's presets folder, with a trailing '/'. The user's
-    // folder is $XDG_DATA_HOME/vantor/presets/ (~/.local/share/... without it).
+    // folder is the one the editor uses too (GetUserPresetsFolder).
     explicit CPresetStore(const std::string& sFolder);
 
     const std::string& GetFolder() const { return msFolder; }
     const std::string& GetUserFolder() const { return msUserFolder; }
-    static std::string FindUserFolder();
 
     // The file a --preset argument means: a path (it has a '/', ends in
     // ".ryxp" or names an existing file) or a preset name. Names are found
