@@ -26,10 +26,10 @@ demo: build
 	$(BUILD)/bin/vantor master -f $(DEMO_DIR)/demo-track.wav $(DEMO_DIR)/demo-track-mastered.wav
 	@echo "Mastered: $(DEMO_DIR)/demo-track-mastered.wav (from $(DEMO_DIR)/demo-track.wav)"
 
-# Every test, in the normal build and again under AddressSanitizer and
-# UndefinedBehaviorSanitizer (LeakSanitizer included); the threaded tests
-# once more under ThreadSanitizer.
-test: test-fast test-asan test-tsan fuzz-smoke
+# The formatting, then every test, in the normal build and again under
+# AddressSanitizer and UndefinedBehaviorSanitizer (LeakSanitizer included);
+# the threaded tests once more under ThreadSanitizer.
+test: format-check test-fast test-asan test-tsan fuzz-smoke
 
 test-fast: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
@@ -137,7 +137,7 @@ SOURCES = $(shell git ls-files '*.cpp' '*.h')
 format:
 	clang-format -i $(SOURCES)
 
-format-check:
+format-check: deps
 	clang-format --dry-run --Werror $(SOURCES)
 
 lint: $(BUILD)/build.ninja

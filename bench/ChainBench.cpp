@@ -40,11 +40,11 @@ void RunChain(benchmark::State& state, double fSampleRate, int nActive, bool bSi
     VnSystem chain(static_cast<float>(fSampleRate), 2);
     SetEverythingWorking(chain);
     if (nActive >= 0) {
-        int bypass[kNrOfModules] = {1, 1, 1, 1};
+        int bypass[kNrOfModules] = { 1, 1, 1, 1 };
         bypass[nActive] = 0;
         // A bypassed compressor or limiter still runs on silence; move the
         // other modules out of the order so only the measured one works.
-        int order[kNrOfModules] = {nActive, -1, -1, -1};
+        int order[kNrOfModules] = { nActive, -1, -1, -1 };
         chain.SetOrder(order);
         chain.SetBypass(bypass);
     }
@@ -52,9 +52,9 @@ void RunChain(benchmark::State& state, double fSampleRate, int nActive, bool bSi
     for (auto _ : state) {
         for (long nDone = 0; nDone < nFrames; nDone += kHostBlock) {
             const int nBlock = static_cast<int>(std::min<long>(kHostBlock, nFrames - nDone));
-            float* ppIn[2] = {in.data() + nDone, in.data() + nFrames + nDone};
-            float* ppOut[2] = {out.data() + nDone, out.data() + nFrames + nDone};
-            float* ppTraces[2] = {traces.data(), traces.data() + kHostBlock};
+            float* ppIn[2] = { in.data() + nDone, in.data() + nFrames + nDone };
+            float* ppOut[2] = { out.data() + nDone, out.data() + nFrames + nDone };
+            float* ppTraces[2] = { traces.data(), traces.data() + kHostBlock };
             chain.Process(ppOut, ppIn, nBlock, ppTraces);
         }
         benchmark::DoNotOptimize(out.data());
@@ -62,17 +62,50 @@ void RunChain(benchmark::State& state, double fSampleRate, int nActive, bool bSi
     ReportRealtimeFactor(state, nFrames, fSampleRate);
 }
 
-void BM_Chain44k(benchmark::State& state) { RunChain(state, 44100.0, -1); }
-void BM_Chain96k(benchmark::State& state) { RunChain(state, 96000.0, -1); }
-void BM_ChainSilence44k(benchmark::State& state) { RunChain(state, 44100.0, -1, true); }
-void BM_Equaliser44k(benchmark::State& state) { RunChain(state, 44100.0, kEqualiser); }
-void BM_Compressor44k(benchmark::State& state) { RunChain(state, 44100.0, kCompressor); }
-void BM_Limiter44k(benchmark::State& state) { RunChain(state, 44100.0, kLimiter); }
-void BM_OutputClipper44k(benchmark::State& state) { RunChain(state, 44100.0, kOutputClipper); }
-void BM_Equaliser96k(benchmark::State& state) { RunChain(state, 96000.0, kEqualiser); }
-void BM_Compressor96k(benchmark::State& state) { RunChain(state, 96000.0, kCompressor); }
-void BM_Limiter96k(benchmark::State& state) { RunChain(state, 96000.0, kLimiter); }
-void BM_OutputClipper96k(benchmark::State& state) { RunChain(state, 96000.0, kOutputClipper); }
+void BM_Chain44k(benchmark::State& state)
+{
+    RunChain(state, 44100.0, -1);
+}
+void BM_Chain96k(benchmark::State& state)
+{
+    RunChain(state, 96000.0, -1);
+}
+void BM_ChainSilence44k(benchmark::State& state)
+{
+    RunChain(state, 44100.0, -1, true);
+}
+void BM_Equaliser44k(benchmark::State& state)
+{
+    RunChain(state, 44100.0, kEqualiser);
+}
+void BM_Compressor44k(benchmark::State& state)
+{
+    RunChain(state, 44100.0, kCompressor);
+}
+void BM_Limiter44k(benchmark::State& state)
+{
+    RunChain(state, 44100.0, kLimiter);
+}
+void BM_OutputClipper44k(benchmark::State& state)
+{
+    RunChain(state, 44100.0, kOutputClipper);
+}
+void BM_Equaliser96k(benchmark::State& state)
+{
+    RunChain(state, 96000.0, kEqualiser);
+}
+void BM_Compressor96k(benchmark::State& state)
+{
+    RunChain(state, 96000.0, kCompressor);
+}
+void BM_Limiter96k(benchmark::State& state)
+{
+    RunChain(state, 96000.0, kLimiter);
+}
+void BM_OutputClipper96k(benchmark::State& state)
+{
+    RunChain(state, 96000.0, kOutputClipper);
+}
 
 // The floor: copying the same audio through the same host blocks.
 void BM_Copy44k(benchmark::State& state)

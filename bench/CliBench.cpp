@@ -57,13 +57,13 @@ void RunCli(benchmark::State& state, const std::vector<std::string>& extra)
         return;
     }
     const std::string sInput = std::string(folder) + "/in.wav", sOutput = std::string(folder) + "/out.wav";
-    if (Run({sBin + "vantor-demotrack", sInput, "--seconds", "180", "--float"}) != 0) {
+    if (Run({ sBin + "vantor-demotrack", sInput, "--seconds", "180", "--float" }) != 0) {
         state.SkipWithError("vantor-demotrack is not built (build every target first)");
     } else {
         double fTotal = 0.0;
         for (auto _ : state) {
             const auto start = std::chrono::steady_clock::now();
-            std::vector<std::string> args = {sBin + "vantor", "master", "-f"};
+            std::vector<std::string> args = { sBin + "vantor", "master", "-f" };
             args.insert(args.end(), extra.begin(), extra.end());
             args.push_back(sInput);
             args.push_back(sOutput);
@@ -94,7 +94,7 @@ BENCHMARK(BM_Cli44k)->Iterations(5)->UseManualTime()->Unit(benchmark::kMilliseco
 // written).
 void BM_Target44k(benchmark::State& state)
 {
-    RunCli(state, {"--target", "-14", "--ceiling", "-1"});
+    RunCli(state, { "--target", "-14", "--ceiling", "-1" });
 }
 BENCHMARK(BM_Target44k)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 

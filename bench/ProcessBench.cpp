@@ -22,7 +22,7 @@ namespace {
 class CQuietHost : public IHost {
 public:
     unsigned GetVersion() override { return 5; }
-    void ParameterChanged(int, int) override {}
+    void ParameterChanged(int, int) override { }
 };
 
 // The same working chain as the chain benchmarks, so the figures compare:
@@ -71,7 +71,7 @@ void BM_Process44k(benchmark::State& state)
     std::vector<float> audio(signal);
     for (auto _ : state) {
         for (long nDone = 0; nDone + nBlock <= nFrames; nDone += nBlock) {
-            float* pp[2] = {audio.data() + nDone, audio.data() + nFrames + nDone};
+            float* pp[2] = { audio.data() + nDone, audio.data() + nFrames + nDone };
             int nFlag = 0;
             process.pProcess->ProcessInPlace(pp, nBlock, &nFlag);
         }
@@ -85,7 +85,7 @@ BENCHMARK(BM_Process44k)->Arg(64)->Arg(512)->Arg(4096)->Unit(benchmark::kMillise
 // program does not count.
 long ThreadNanoseconds()
 {
-    timespec time{};
+    timespec time {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
     return time.tv_sec * 1000000000L + time.tv_nsec;
 }
@@ -101,11 +101,11 @@ void BM_UserInterfaceChange(benchmark::State& state)
     bool bWarmedUp = false;
     for (auto _ : state) {
         SProcess process(512, 44100.0);
-        std::atomic<bool> bStop{false};
+        std::atomic<bool> bStop { false };
         std::thread audio([&] {
             std::vector<float> block = LoudNoise(2 * 512);
             while (!bStop.load(std::memory_order_relaxed)) {
-                float* pp[2] = {block.data(), block.data() + 512};
+                float* pp[2] = { block.data(), block.data() + 512 };
                 int nFlag = 0;
                 process.pProcess->ProcessInPlace(pp, 512, &nFlag);
             }
@@ -141,12 +141,12 @@ void BM_AudioLockCalls(benchmark::State& state)
     long nSlices = 0;
     for (auto _ : state) {
         SProcess process(512, 44100.0);
-        std::atomic<bool> bStop{false};
+        std::atomic<bool> bStop { false };
         std::thread audio([&] {
             std::vector<float> block = LoudNoise(2 * 512);
             const SRealtimeCounts counts = RealtimeCountsDuring([&] {
                 for (int i = 0; i < 2000; ++i) {
-                    float* pp[2] = {block.data(), block.data() + 512};
+                    float* pp[2] = { block.data(), block.data() + 512 };
                     int nFlag = 0;
                     process.pProcess->ProcessInPlace(pp, 512, &nFlag);
                 }

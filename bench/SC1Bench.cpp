@@ -10,8 +10,7 @@
 #include <random>
 #include <vector>
 
-namespace
-{
+namespace {
 
 void RunSC1(benchmark::State& state, int nChannels, bool bSIMD)
 {
@@ -31,9 +30,9 @@ void RunSC1(benchmark::State& state, int nChannels, bool bSIMD)
     std::vector<float> signal(2 * kBlocks * kBlockSize);
     for (size_t i = 0; i < signal.size(); ++i)
         signal[i] = (0.4f * std::sin(0.03f * i) + noise(random)) * (((i >> 13) & 1) ? 1.0f : 0.3f);
-    float* pIn[2] = {AllocBlock(), AllocBlock()};
-    float* pOut[2] = {AllocBlock(), AllocBlock()};
-    float* pAux[1] = {AllocBlock()};
+    float* pIn[2] = { AllocBlock(), AllocBlock() };
+    float* pOut[2] = { AllocBlock(), AllocBlock() };
+    float* pAux[1] = { AllocBlock() };
     HostDSP* pKernel = compressor.GetHostDSP();
     for (auto _ : state) {
         for (int b = 0; b < kBlocks; ++b) {
@@ -47,7 +46,7 @@ void RunSC1(benchmark::State& state, int nChannels, bool bSIMD)
         benchmark::DoNotOptimize(pOut[0][0]);
     }
     ReportRealtimeFactor(state, static_cast<long>(kBlocks) * kBlockSize, kRate);
-    for (float* p : {pIn[0], pIn[1], pOut[0], pOut[1], pAux[0]})
+    for (float* p : { pIn[0], pIn[1], pOut[0], pOut[1], pAux[0] })
         FreeBlock(p);
 }
 

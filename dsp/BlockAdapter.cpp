@@ -68,8 +68,8 @@ void BlockAdapter::ProcessPass(float** ppOut, float** ppIn, int nOffset, int nFr
     mnFill += nFrames;
 
     // 2. The tail of the last block comes first.
-    float* ppOutAt[2] = {nullptr, nullptr};
-    float* ppTracesAt[2] = {nullptr, nullptr};
+    float* ppOutAt[2] = { nullptr, nullptr };
+    float* ppTracesAt[2] = { nullptr, nullptr };
     for (int ch = 0; ch < channels; ++ch)
         ppOutAt[ch] = ppOut[ch] + nOffset;
     for (int nTrace = 0; nTrace < 2 && ppTraces != nullptr; ++nTrace)
@@ -84,7 +84,7 @@ void BlockAdapter::ProcessPass(float** ppOut, float** ppIn, int nOffset, int nFr
     // 3. Whole blocks from the FIFO through the chain.
     int nRead = 0;
     while (nPos < nFrames) {
-        float* ppBlock[2] = {mpFifo[0] + nRead, mpFifo[1] + nRead};
+        float* ppBlock[2] = { mpFifo[0] + nRead, mpFifo[1] + nRead };
         for (int ch = 0; ch < channels; ++ch)
             mpKernel->AddNoise(ppBlock[ch]);
         mpKernel->Process(mpOutput, ppBlock, mpTrace, 0, 0);

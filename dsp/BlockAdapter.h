@@ -28,8 +28,8 @@ private:
     void Deliver(float** ppOut, float** ppTraces, int nTo, int nFrom, int nCount);
 
     HostDSP* mpKernel; // not owned
-    int mnFill;        // samples held in each input FIFO
-    int mnCarry;       // samples of the last output block still to deliver
+    int mnFill; // samples held in each input FIFO
+    int mnCarry; // samples of the last output block still to deliver
     float* mpFifo[2];
     float* mpOutput[2];
     float* mpTrace[2];

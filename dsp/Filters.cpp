@@ -33,7 +33,7 @@ bool Bilinear(const SPrototype2& p, SBiquad* pSections, int nChannels)
     const double B2 = (K2 * p.b2 + p.b0 - K * p.b1) * R;
     const double A1 = -2.0 * (p.a0 - K2 * p.a2) * R;
     const double A2 = (static_cast<double>(static_cast<float>(E)) - D) * R;
-    if (!AllFinite({B0, B1, B2, A1, A2}))
+    if (!AllFinite({ B0, B1, B2, A1, A2 }))
         return false;
     for (int ch = 0; ch < nChannels; ++ch) {
         SBiquad& s = pSections[ch];
@@ -53,9 +53,9 @@ bool Bilinear(const SPrototype1& p, SFirstOrderCoefficients* pResult)
     const double B0 = (K * p.b1 + p.b0) * R;
     const double B1 = (p.b0 - K * p.b1) * R;
     const double A1 = (K * p.a1 - p.a0) * R;
-    if (!AllFinite({B0, B1, A1}))
+    if (!AllFinite({ B0, B1, A1 }))
         return false;
-    *pResult = {B0, B1, A1};
+    *pResult = { B0, B1, A1 };
     return true;
 }
 
@@ -91,8 +91,7 @@ void RunBiquad(SBiquad& s, const float* pIn, float* pOut)
     s.y2 = static_cast<float>(y2);
 }
 
-void RunBiquadStereo(SBiquad* pSections, const float* pIn0, const float* pIn1, float* pOut0, float* pOut1,
-                     bool bSIMD)
+void RunBiquadStereo(SBiquad* pSections, const float* pIn0, const float* pIn1, float* pOut0, float* pOut1, bool bSIMD)
 {
 #ifdef VANTOR_HAVE_SSE2
     if (bSIMD) {

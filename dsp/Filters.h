@@ -53,8 +53,7 @@ void RunBiquad(SBiquad& section, const float* pIn, float* pOut);
 // Two channels at once (sections[0] on pIn0 -> pOut0, sections[1] on pIn1 ->
 // pOut1). With bSIMD the channels run side by side in the two double lanes
 // of SSE2 registers; the results are bit-identical to two RunBiquad calls.
-void RunBiquadStereo(SBiquad* pSections, const float* pIn0, const float* pIn1, float* pOut0, float* pOut1,
-                     bool bSIMD);
+void RunBiquadStereo(SBiquad* pSections, const float* pIn0, const float* pIn1, float* pOut0, float* pOut1, bool bSIMD);
 
 // One 64-sample block through a first-order section (double sums, float
 // outputs, history carried like the biquad's).

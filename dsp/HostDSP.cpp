@@ -10,10 +10,10 @@
 
 namespace {
 
-std::atomic<bool> gbSIMDAllowed{true};
+std::atomic<bool> gbSIMDAllowed { true };
 
 // The library-wide linear congruential generator behind every noise block.
-std::atomic<uint32_t> gnNoiseState{0};
+std::atomic<uint32_t> gnNoiseState { 0 };
 
 uint32_t NextNoiseState()
 {
@@ -129,16 +129,16 @@ bool IsSIMDAllowed()
 
 SBlockKernels ScalarKernels()
 {
-    return {SumDifferenceScalar, ApplyGainScalar, AddBlockScalar};
+    return { SumDifferenceScalar, ApplyGainScalar, AddBlockScalar };
 }
 
 SBlockKernels SIMDKernels()
 {
 #ifdef VANTOR_HAVE_SSE
     if (platform::IsSSEUsable())
-        return {SumDifferenceSSE, ApplyGainSSE, AddBlockSSE};
+        return { SumDifferenceSSE, ApplyGainSSE, AddBlockSSE };
 #endif
-    return {nullptr, nullptr, nullptr};
+    return { nullptr, nullptr, nullptr };
 }
 
 void ResetNoiseGenerator()

@@ -4,16 +4,17 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 
-const CStepTable kAttackSteps({{0, 114, 0.011, 0.0005}, {115, 127, 0.069, 0.001}});
-const CStepTable kReleaseSteps({{0, 127, 0.3, 0.1}});
+const CStepTable kAttackSteps({ { 0, 114, 0.011, 0.0005 }, { 115, 127, 0.069, 0.001 } });
+const CStepTable kReleaseSteps({ { 0, 127, 0.3, 0.1 } });
 // Input drive and output share one table.
-const CStepTable kGainSteps({{0, 1, -18.0, 0.0}, {2, 19, -17.5, 0.5}, {20, 109, -8.8, 0.2}, {110, 127, 9.5, 0.5}});
-const CStepTable kEnhancerSteps({{0, 1, -5.0, 0.0}, {2, 38, -4.9, 0.1}, {39, 90, -1.25, 0.05}, {91, 127, 1.4, 0.1}});
-const CStepTable kRatioSteps({{0, 127, 1.5, 0.025}});
-const CStepTable kSideChainSteps({{0, 68, 32.0, 1.0}, {69, 127, 102.0, 2.0}});
+const CStepTable kGainSteps(
+    { { 0, 1, -18.0, 0.0 }, { 2, 19, -17.5, 0.5 }, { 20, 109, -8.8, 0.2 }, { 110, 127, 9.5, 0.5 } });
+const CStepTable kEnhancerSteps(
+    { { 0, 1, -5.0, 0.0 }, { 2, 38, -4.9, 0.1 }, { 39, 90, -1.25, 0.05 }, { 91, 127, 1.4, 0.1 } });
+const CStepTable kRatioSteps({ { 0, 127, 1.5, 0.025 } });
+const CStepTable kSideChainSteps({ { 0, 68, 32.0, 1.0 }, { 69, 127, 102.0, 2.0 } });
 
 // dB to a linear factor.
 double FromDb(double fDb)
@@ -30,10 +31,10 @@ bool IsPositive(float f)
 
 SC1::SC1(float fSampleRate, int nChannels)
     : mfSampleRate(fSampleRate)
-    , mLowPass{}
-    , mBranchA{}
-    , mBranchB{}
-    , mSideChain{}
+    , mLowPass {}
+    , mBranchA {}
+    , mBranchB {}
+    , mSideChain {}
     , mfAttack(0.02f)
     , mfRelease(3.0f)
     , mfDrive(6.0f)
@@ -100,11 +101,8 @@ void SC1::SetParameter(int nIndex, float fValue)
         mfSideChainFrequency = fValue;
         DesignSideChain();
         break;
-    case kOutput:
-        mpInterface->SetOutputGain(static_cast<float>(FromDb(fValue)));
-        break;
-    default:
-        break;
+    case kOutput: mpInterface->SetOutputGain(static_cast<float>(FromDb(fValue))); break;
+    default: break;
     }
 }
 
@@ -118,21 +116,14 @@ float SC1::SetParameterStep(int nIndex, int nStep)
 float SC1::LookupStep(int nIndex, int nStep)
 {
     switch (nIndex) {
-    case kAttack:
-        return kAttackSteps[nStep];
-    case kRelease:
-        return kReleaseSteps[nStep];
+    case kAttack: return kAttackSteps[nStep];
+    case kRelease: return kReleaseSteps[nStep];
     case kDrive:
-    case kOutput:
-        return kGainSteps[nStep];
-    case kEnhancer:
-        return kEnhancerSteps[nStep];
-    case kRatio:
-        return kRatioSteps[nStep];
-    case kSideChain:
-        return kSideChainSteps[nStep];
-    default:
-        return 0.0f;
+    case kOutput: return kGainSteps[nStep];
+    case kEnhancer: return kEnhancerSteps[nStep];
+    case kRatio: return kRatioSteps[nStep];
+    case kSideChain: return kSideChainSteps[nStep];
+    default: return 0.0f;
     }
 }
 
@@ -169,12 +160,12 @@ void SC1::DesignTimingNetwork()
     const float pA = static_cast<float>((fSRounded - fRoot) * 0.5);
     const float pB = static_cast<float>((fSRounded + fRoot) * 0.5);
 
-    const SPrototype1 lowPass{fs, 0.0f, pA, 1.0f, pA};
+    const SPrototype1 lowPass { fs, 0.0f, pA, 1.0f, pA };
     const float fPRounded = static_cast<float>(P);
-    const SPrototype1 branchA{fs, static_cast<float>(1.0 / (R1 * 1.6e-6 * pA)),
-                              static_cast<float>(1.0 / (fPRounded * 7.52e-12 * pA)), 1.0f, pB};
-    const SPrototype1 branchB{fs, static_cast<float>(1.0 / (R1 * 4.7e-6 * pA)),
-                              static_cast<float>(1.0 / (R1 * 1.504e-7 * pA)), 1.0f, pB};
+    const SPrototype1 branchA { fs, static_cast<float>(1.0 / (R1 * 1.6e-6 * pA)),
+        static_cast<float>(1.0 / (fPRounded * 7.52e-12 * pA)), 1.0f, pB };
+    const SPrototype1 branchB { fs, static_cast<float>(1.0 / (R1 * 4.7e-6 * pA)),
+        static_cast<float>(1.0 / (R1 * 1.504e-7 * pA)), 1.0f, pB };
     const double fReleaseA = std::pow(10.0, -62.5 / fs);
     const double fReleaseB = std::pow(10.0, -(2.0 / fs) / tau);
     if (mpInterface->SetTimingNetwork(lowPass, branchA, branchB, fReleaseA, fReleaseB)) {
@@ -210,8 +201,8 @@ void SC1::DesignSideChain()
     const double w = 6.283 * mfSideChainFrequency;
     const double g = (200.0 / w) * 1.923077;
     const double fInverseG = 1.0 / g;
-    const SPrototype1 highPass{mfSampleRate, 1.0f, 200.0f, static_cast<float>(fInverseG),
-                               static_cast<float>(fInverseG * w)};
+    const SPrototype1 highPass { mfSampleRate, 1.0f, 200.0f, static_cast<float>(fInverseG),
+        static_cast<float>(fInverseG * w) };
     if (mpInterface->SetSideChain(highPass))
         mSideChain = highPass;
 }

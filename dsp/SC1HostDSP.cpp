@@ -7,8 +7,7 @@
 #define VANTOR_HAVE_SSE2 1
 #endif
 
-namespace
-{
+namespace {
 
 // Keeps the gain loop away from zero: the drive-scaled gain never drops below
 // this, so the detector always hears its input.
@@ -41,13 +40,13 @@ struct SState {
 
 SCoefficients LoadCoefficients(const SC1Detector& d)
 {
-    return {d.k, d.drive, d.sideChain.B0, d.sideChain.B1, d.sideChain.A1, d.B0, d.B1, d.A1, d.branchA.B0, d.branchA.B1,
-        d.branchA.A1, d.branchB.B0, d.branchB.B1, d.branchB.A1, d.releaseA, d.releaseB};
+    return { d.k, d.drive, d.sideChain.B0, d.sideChain.B1, d.sideChain.A1, d.B0, d.B1, d.A1, d.branchA.B0, d.branchA.B1,
+        d.branchA.A1, d.branchB.B0, d.branchB.B1, d.branchB.A1, d.releaseA, d.releaseB };
 }
 
 SState LoadState(const SC1Detector& d)
 {
-    return{d.Aout, d.Bout, d.sideChain.x1, d.sideChain.y1, d.xA1, d.yA1, d.branchA.x1, d.xB1, d.yB1, d.branchB.x1};
+    return { d.Aout, d.Bout, d.sideChain.x1, d.sideChain.y1, d.xA1, d.yA1, d.branchA.x1, d.xB1, d.yB1, d.branchB.x1 };
 }
 
 // Writes the block's final state back; gLast is the gain of sample 63, whose
@@ -72,8 +71,7 @@ void StoreState(SC1Detector& d, const SState& s, double gLast)
     // A reader may reset the hold meanwhile; the lower value still lands.
     const float fEndHold = static_cast<float>(fEnd);
     float fHold = d.gainHold.load(std::memory_order_relaxed);
-    while (fEndHold < fHold && !d.gainHold.compare_exchange_weak(fHold, fEndHold, std::memory_order_relaxed)) {
-    }
+    while (fEndHold < fHold && !d.gainHold.compare_exchange_weak(fHold, fEndHold, std::memory_order_relaxed)) { }
 }
 
 // One sample of a detector: applies the gain the envelope sets, then lets the
@@ -160,9 +158,8 @@ void RunStereoSSE(SC1Detector& mid, SC1Detector& side, const float* pMidIn, cons
     float* pSideOut, float* pTrace)
 {
     auto pair = [](double fMid, double fSide) { return _mm_set_pd(fSide, fMid); };
-    auto select = [](__m128d mask, __m128d a, __m128d b) {
-        return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b));
-    };
+    auto select
+        = [](__m128d mask, __m128d a, __m128d b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); };
     const __m128d k = pair(mid.k, side.k), drive = pair(mid.drive, side.drive);
     const __m128d hB0 = pair(mid.sideChain.B0, side.sideChain.B0), hB1 = pair(mid.sideChain.B1, side.sideChain.B1),
                   hA1 = pair(mid.sideChain.A1, side.sideChain.A1);
@@ -210,11 +207,11 @@ void RunStereoSSE(SC1Detector& mid, SC1Detector& side, const float* pMidIn, cons
             continue;
         }
         const __m128d lA = _mm_add_pd(_mm_add_pd(_mm_mul_pd(B0, u), _mm_mul_pd(B1, xA1)), _mm_mul_pd(A1, yA1));
-        const __m128d chargeA =
-            _mm_add_pd(_mm_add_pd(_mm_mul_pd(aB0, lA), _mm_mul_pd(aB1, xA2)), _mm_mul_pd(aA1, Aout));
+        const __m128d chargeA
+            = _mm_add_pd(_mm_add_pd(_mm_mul_pd(aB0, lA), _mm_mul_pd(aB1, xA2)), _mm_mul_pd(aA1, Aout));
         const __m128d lB = _mm_add_pd(_mm_add_pd(_mm_mul_pd(B0, u), _mm_mul_pd(B1, xB1)), _mm_mul_pd(A1, yB1));
-        const __m128d chargeB =
-            _mm_add_pd(_mm_add_pd(_mm_mul_pd(bB0, lB), _mm_mul_pd(bB1, xB2)), _mm_mul_pd(bA1, Bout));
+        const __m128d chargeB
+            = _mm_add_pd(_mm_add_pd(_mm_mul_pd(bB0, lB), _mm_mul_pd(bB1, xB2)), _mm_mul_pd(bA1, Bout));
         // Per lane: the charge results where u > E, the release ones elsewhere.
         Aout = select(charge, chargeA, releaseA);
         xA1 = select(charge, u, releaseA);
@@ -227,17 +224,18 @@ void RunStereoSSE(SC1Detector& mid, SC1Detector& side, const float* pMidIn, cons
     }
 
     double lanes[2][10];
-    const __m128d state[10] = {Aout, Bout, hx1, hy1, xA1, yA1, xA2, xB1, yB1, xB2};
+    const __m128d state[10] = { Aout, Bout, hx1, hy1, xA1, yA1, xA2, xB1, yB1, xB2 };
     for (int i = 0; i < 10; ++i) {
         _mm_storel_pd(&lanes[0][i], state[i]);
         _mm_storeh_pd(&lanes[1][i], state[i]);
     }
     double gains[2];
     _mm_storeu_pd(gains, G);
-    SC1Detector* pDetectors[2] = {&mid, &side};
+    SC1Detector* pDetectors[2] = { &mid, &side };
     for (int lane = 0; lane < 2; ++lane) {
         const double* p = lanes[lane];
-        StoreState(*pDetectors[lane], SState{p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9]}, gains[lane]);
+        StoreState(
+            *pDetectors[lane], SState { p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9] }, gains[lane]);
     }
 }
 #endif
@@ -245,13 +243,13 @@ void RunStereoSSE(SC1Detector& mid, SC1Detector& side, const float* pMidIn, cons
 // Every double of the record, coefficients included.
 bool IsFinite(const SC1Detector& d)
 {
-    for (const SC1Section* p : {&d.sideChain, &d.branchA, &d.branchB}) {
-        if (!std::isfinite(p->B0) || !std::isfinite(p->B1) || !std::isfinite(p->A1) || !std::isfinite(p->x1) ||
-            !std::isfinite(p->y1))
+    for (const SC1Section* p : { &d.sideChain, &d.branchA, &d.branchB }) {
+        if (!std::isfinite(p->B0) || !std::isfinite(p->B1) || !std::isfinite(p->A1) || !std::isfinite(p->x1)
+            || !std::isfinite(p->y1))
             return false;
     }
-    for (double f : {d.Aout, d.Bout, d.drive, d.k, d.B0, d.B1, d.A1, d.xA1, d.yA1, d.xB1, d.yB1, d.releaseA,
-                     d.releaseB}) {
+    for (double f :
+        { d.Aout, d.Bout, d.drive, d.k, d.B0, d.B1, d.A1, d.xA1, d.yA1, d.xB1, d.yB1, d.releaseA, d.releaseB }) {
         if (!std::isfinite(f))
             return false;
     }
@@ -267,7 +265,7 @@ SC1HostDSP::SC1HostDSP()
     , mpSideResult(AllocBlock())
     , mfSideLevel(1.0f)
     , mfOutputGain(1.0f)
-    , mDetectors{}
+    , mDetectors {}
     , mpSpareTrace(AllocBlock())
 {
     ClearHistory();
@@ -298,9 +296,9 @@ void SC1HostDSP::GetSettings(SSettings& settings) const
 {
     for (int i = 0; i < 2; ++i) {
         const SC1Detector& d = mDetectors[i];
-        settings.detectors[i] = {d.drive, d.k, {d.sideChain.B0, d.sideChain.B1, d.sideChain.A1}, {d.B0, d.B1, d.A1},
-            {d.branchA.B0, d.branchA.B1, d.branchA.A1}, {d.branchB.B0, d.branchB.B1, d.branchB.A1}, d.releaseA,
-            d.releaseB};
+        settings.detectors[i] = { d.drive, d.k, { d.sideChain.B0, d.sideChain.B1, d.sideChain.A1 },
+            { d.B0, d.B1, d.A1 }, { d.branchA.B0, d.branchA.B1, d.branchA.A1 },
+            { d.branchB.B0, d.branchB.B1, d.branchB.A1 }, d.releaseA, d.releaseB };
     }
     settings.sideLevel = mfSideLevel;
     settings.outputGain = mfOutputGain;

@@ -29,7 +29,7 @@ public:
     bool SetSideChain(const SPrototype1& highPass);
     void SetOutputGain(float fGain);
 
-    SC1HostDSP* Kernel() const{ return mpKernel; }
+    SC1HostDSP* Kernel() const { return mpKernel; }
 
 private:
     SC1HostDSP* mpKernel; // the same object as dsp, with its own type

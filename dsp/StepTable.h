@@ -7,10 +7,10 @@
 constexpr int kNrOfSteps = 128;
 
 struct SStepRun {
-    int nFirst;     // first step of the run
-    int nLast;      // last step of the run (inclusive)
-    double fFrom;   // value of the first step
-    double fBy;     // increment per step
+    int nFirst; // first step of the run
+    int nLast; // last step of the run (inclusive)
+    double fFrom; // value of the first step
+    double fBy; // increment per step
 };
 
 class CStepTable {

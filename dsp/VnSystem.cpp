@@ -28,8 +28,8 @@ VnSystem::VnSystem(float fSampleRate, int nChannels)
     : mpProc(NewChainKernel(fSampleRate, ClampChannels(nChannels)))
     , mpAdapter(new BlockAdapter(mpProc, ClampChannels(nChannels)))
 {
-    const int order[kNrOfModules] = {kEqualiser, kCompressor, kLimiter, kOutputClipper};
-    const int bypass[kNrOfModules] = {0, 0, 0, 0};
+    const int order[kNrOfModules] = { kEqualiser, kCompressor, kLimiter, kOutputClipper };
+    const int bypass[kNrOfModules] = { 0, 0, 0, 0 };
     SetOrder(order);
     SetBypass(bypass);
 }
@@ -127,12 +127,12 @@ void VnSystem::DisableEqBand(int nBand)
         int nIndex;
         float fValue;
     } neutral[] = {
-        {10, 0.0f},       // low cut below its switch-in frequency
-        {9, 0.0f},        // low shelf gain
-        {6, 0.0f},        // low mid gain
-        {3, 0.0f},        // high mid gain
-        {1, 0.0f},        // high shelf gain
-        {11, 1000000.0f}, // high cut above its switch-out frequency
+        { 10, 0.0f }, // low cut below its switch-in frequency
+        { 9, 0.0f }, // low shelf gain
+        { 6, 0.0f }, // low mid gain
+        { 3, 0.0f }, // high mid gain
+        { 1, 0.0f }, // high shelf gain
+        { 11, 1000000.0f }, // high cut above its switch-out frequency
     };
     if (nBand < 0 || nBand > kHighCutBand)
         return;

@@ -56,7 +56,7 @@ void VnSystemProc::Process(float** ppOut, float** ppIn, float** ppAux, int, int)
         } else if (bDynamics) {
             // Keeps running on near silence so its detector recovers and its
             // meter and trace stay live; the output is overwritten later.
-            float* ppSilence[2] = {mpSilence[0], mpSilence[1]};
+            float* ppSilence[2] = { mpSilence[0], mpSilence[1] };
             pKernel->Process(ppDestination, ppSilence, ppAux, 0, 0);
             // A bypassed module may scribble on its silence blocks.
             for (int ch = 0; ch < 2; ++ch) {

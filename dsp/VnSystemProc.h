@@ -17,10 +17,10 @@ public:
     void Process(float** ppOut, float** ppIn, float** ppAux, int, int) override;
 
     TEffect* mpModules[kNrOfModules]; // owned, in identifier order
-    int maOrder[kNrOfModules];        // module identifier per slot
-    int maBypass[kNrOfModules];       // per module identifier, non-zero = bypassed
+    int maOrder[kNrOfModules]; // module identifier per slot
+    int maBypass[kNrOfModules]; // per module identifier, non-zero = bypassed
 
 private:
-    float* mpSilence[2];  // near-silent input of a bypassed compressor or limiter
-    float* mpScratch[2];  // auxiliary blocks of the modules that write no trace
+    float* mpSilence[2]; // near-silent input of a bypassed compressor or limiter
+    float* mpScratch[2]; // auxiliary blocks of the modules that write no trace
 };

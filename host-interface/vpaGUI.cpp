@@ -5,7 +5,10 @@
 namespace vpa {
 
 IGUI::IGUI() = default;
-IGUI::IGUI(const IGUI&) : IObject(), CObject() {}
+IGUI::IGUI(const IGUI&)
+    : IObject()
+    , CObject()
+{ }
 IGUI& IGUI::operator=(const IGUI&) = default;
 IGUI::~IGUI() = default;
 
@@ -13,8 +16,7 @@ CGUI::CGUI()
     : mpProcess(nullptr)
     , mnPaintingOffsetX(0)
     , mnPaintingOffsetY(0)
-{
-}
+{ }
 
 CGUI::CGUI(const CGUI& other)
     : IObject()
@@ -23,8 +25,7 @@ CGUI::CGUI(const CGUI& other)
     , mpProcess(other.mpProcess)
     , mnPaintingOffsetX(other.mnPaintingOffsetX)
     , mnPaintingOffsetY(other.mnPaintingOffsetY)
-{
-}
+{ }
 
 CGUI& CGUI::operator=(const CGUI& other)
 {

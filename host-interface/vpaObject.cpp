@@ -3,7 +3,9 @@
 namespace vpa {
 
 CObject::CObject() = default;
-CObject::CObject(const CObject&) : IObject() {}
+CObject::CObject(const CObject&)
+    : IObject()
+{ }
 CObject& CObject::operator=(const CObject&) = default;
 CObject::~CObject() = default;
 

@@ -3,7 +3,10 @@
 namespace vpa {
 
 IPlugIn::IPlugIn() = default;
-IPlugIn::IPlugIn(const IPlugIn&) : IObject(), CObject() {}
+IPlugIn::IPlugIn(const IPlugIn&)
+    : IObject()
+    , CObject()
+{ }
 IPlugIn& IPlugIn::operator=(const IPlugIn&) = default;
 IPlugIn::~IPlugIn() = default;
 

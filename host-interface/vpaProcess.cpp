@@ -8,11 +8,14 @@
 namespace vpa {
 
 IProcess::IProcess() = default;
-IProcess::IProcess(const IProcess&) : IObject(), CObject() {}
+IProcess::IProcess(const IProcess&)
+    : IObject()
+    , CObject()
+{ }
 IProcess& IProcess::operator=(const IProcess&) = default;
 IProcess::~IProcess() = default;
 
-void IProcess::Timer() {}
+void IProcess::Timer() { }
 
 CProcess::CProcess()
     : mpGUI(nullptr)
@@ -21,8 +24,7 @@ CProcess::CProcess()
     , mnMaxBufferSize(0)
     , mfSampleFreq(0.0f)
     , mbPlaying(false)
-{
-}
+{ }
 
 // A copy takes the host's settings only: descriptors stay owned by the
 // original, and an editor is bound to one process.
@@ -36,8 +38,7 @@ CProcess::CProcess(const CProcess& other)
     , mnMaxBufferSize(other.mnMaxBufferSize)
     , mfSampleFreq(other.mfSampleFreq)
     , mbPlaying(other.mbPlaying)
-{
-}
+{ }
 
 CProcess& CProcess::operator=(const CProcess& other)
 {
@@ -75,8 +76,8 @@ void CProcess::SetGUI(IGUI* pGUI)
     mpGUI = pGUI;
 }
 
-void CProcess::Initialize() {}
-void CProcess::CleanUp() {}
+void CProcess::Initialize() { }
+void CProcess::CleanUp() { }
 
 unsigned CProcess::GetFeatures()
 {
@@ -135,9 +136,9 @@ void CProcess::GetParameterInfo(unsigned nIndex, SParameterInfo* pInfo)
     *pInfo = *mParameterInfos[nIndex];
 }
 
-void CProcess::InputMIDI(const SMIDIEvent*, unsigned) {}
+void CProcess::InputMIDI(const SMIDIEvent*, unsigned) { }
 
-void CProcess::Timer() {}
+void CProcess::Timer() { }
 
 IGUI* CProcess::GetGUI()
 {
@@ -175,7 +176,7 @@ void CProcess::WriteChunkRecords(void* pData)
     unsigned char* pOut = static_cast<unsigned char*>(pData);
     const unsigned nCount = GetNrOfParameters();
     for (unsigned i = 0; i < nCount; ++i) {
-        const int32_t record[2] = {static_cast<int32_t>(i), static_cast<int32_t>(GetParameter(i))};
+        const int32_t record[2] = { static_cast<int32_t>(i), static_cast<int32_t>(GetParameter(i)) };
         std::memcpy(pOut + 8u * i, record, sizeof(record));
     }
 }

@@ -24,19 +24,19 @@ struct VPA_EXPORT SParameterInfo {
     SParameterInfo& operator=(const SParameterInfo& other) = default;
     virtual ~SParameterInfo() = default;
 
-    char* pszName = nullptr;       // names, longest first, separated by '@'
-    char* pszUnit = nullptr;       // "Hz", "dB", "Ms" or null
-    int32_t nType = 0;             // 0 numeric range, 1 list of named values
+    char* pszName = nullptr; // names, longest first, separated by '@'
+    char* pszUnit = nullptr; // "Hz", "dB", "Ms" or null
+    int32_t nType = 0; // 0 numeric range, 1 list of named values
     int32_t nMin = 0;
     int32_t nMax = 0;
     int32_t nDefault = 0;
-    int32_t nDecimals = 0;         // engineering value = stored value / 10^nDecimals
-    char* pszMinText = nullptr;    // shown instead of the number at nMin, or null
-    char* pszMaxText = nullptr;    // shown instead of the number at nMax, or null
-    int32_t nCurve = 0;            // 0 linear, 1 logarithmic, 2 nCurveParam is a block
-    intptr_t nCurveParam = 0;      // taper parameter, or the block's address for curve 2
+    int32_t nDecimals = 0; // engineering value = stored value / 10^nDecimals
+    char* pszMinText = nullptr; // shown instead of the number at nMin, or null
+    char* pszMaxText = nullptr; // shown instead of the number at nMax, or null
+    int32_t nCurve = 0; // 0 linear, 1 logarithmic, 2 nCurveParam is a block
+    intptr_t nCurveParam = 0; // taper parameter, or the block's address for curve 2
     char* pszValueTexts = nullptr; // names of nMin..nMax separated by '@' (nType 1)
-    bool bActive = false;          // the parameter's module runs in this process
+    bool bActive = false; // the parameter's module runs in this process
 };
 
 class VPA_EXPORT IProcess : public virtual CObject {

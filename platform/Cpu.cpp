@@ -35,8 +35,7 @@ CScopedNoDenormals::~CScopedNoDenormals()
 #else
 CScopedNoDenormals::CScopedNoDenormals()
     : mnSavedMode(0)
-{
-}
+{ }
 
 CScopedNoDenormals::~CScopedNoDenormals() = default;
 #endif

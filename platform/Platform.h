@@ -85,7 +85,7 @@ using FileHandle = int;
 constexpr FileHandle kInvalidFile = -1;
 
 enum class EFileMode {
-    Read,   // an existing file, read only
+    Read, // an existing file, read only
     Create, // created or truncated, write only
 };
 
@@ -141,9 +141,9 @@ int GetLastSystemError();
 // --- Folders ----------------------------------------------------------------
 
 struct SFolderEntry {
-    std::string sName;   // name inside the folder, no path
+    std::string sName; // name inside the folder, no path
     bool bIsFolder;
-    bool bIsHidden;      // the name starts with '.'
+    bool bIsHidden; // the name starts with '.'
 };
 
 // Lists the entries of a folder, without "." and "..", in no particular

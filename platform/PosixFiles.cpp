@@ -183,8 +183,8 @@ bool CanWriteFolder(const std::string& sPath)
     }
     // Permission bits do not tell for root or read-only file systems: a
     // file made and removed again does.
-    const std::string sProbe = sPath + (sPath.back() == '/' ? "" : "/") + ".vantor-write-test-"
-        + std::to_string(::getpid());
+    const std::string sProbe
+        = sPath + (sPath.back() == '/' ? "" : "/") + ".vantor-write-test-" + std::to_string(::getpid());
     const int nFile = ::open(sProbe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (nFile < 0)
         return errno == EEXIST;

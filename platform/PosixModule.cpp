@@ -10,15 +10,15 @@ namespace platform {
 namespace {
 
 // Any symbol of this binary; dladdr tells which file it was loaded from.
-void ModuleAnchor() {}
+void ModuleAnchor() { }
 
 // dladdr gives the name as it was handed to dlopen, which may be relative to
 // the working directory of that moment; the absolute path is fixed once.
 std::string ResolveModuleFile()
 {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&ModuleAnchor), &info) == 0 || info.dli_fname == nullptr ||
-        info.dli_fname[0] == '\0')
+    Dl_info info {};
+    if (dladdr(reinterpret_cast<void*>(&ModuleAnchor), &info) == 0 || info.dli_fname == nullptr
+        || info.dli_fname[0] == '\0')
         return std::string();
     char* pszReal = realpath(info.dli_fname, nullptr);
     if (pszReal == nullptr)
@@ -59,8 +59,7 @@ std::string GetModuleFolder()
 
 CSharedLibrary::CSharedLibrary()
     : mpHandle(nullptr)
-{
-}
+{ }
 
 CSharedLibrary::~CSharedLibrary()
 {
@@ -96,7 +95,7 @@ void* CSharedLibrary::FindSymbol(const char* pszName) const
 
 uint32_t GetTickCount()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     const uint64_t nMs = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<uint32_t>(nMs);

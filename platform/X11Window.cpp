@@ -223,8 +223,8 @@ private:
     void Grab()
     {
         const unsigned nMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
-        mbGrabbed = XGrabPointer(mpDisplay, mnWindow, False, nMask, GrabModeAsync, GrabModeAsync, None, None,
-                        CurrentTime)
+        mbGrabbed
+            = XGrabPointer(mpDisplay, mnWindow, False, nMask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime)
             == GrabSuccess;
         if (mbGrabbed)
             XGrabKeyboard(mpDisplay, mnWindow, False, GrabModeAsync, GrabModeAsync, CurrentTime);
@@ -257,8 +257,8 @@ private:
             XShapeCombineMask(mpDisplay, mnPopup, ShapeBounding, 0, 0, None, ShapeSet);
             return;
         }
-        XShapeCombineRectangles(mpDisplay, mnPopup, ShapeBounding, 0, 0, runs.data(), static_cast<int>(runs.size()),
-            ShapeSet, Unsorted);
+        XShapeCombineRectangles(
+            mpDisplay, mnPopup, ShapeBounding, 0, 0, runs.data(), static_cast<int>(runs.size()), ShapeSet, Unsorted);
     }
 
     void PaintPopup()

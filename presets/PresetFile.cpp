@@ -13,19 +13,23 @@
 
 namespace {
 
-constexpr char kMagic[4] = {'R', 'Y', 'X', 'P'};
+constexpr char kMagic[4] = { 'R', 'Y', 'X', 'P' };
 constexpr unsigned kHeaderBytes = 12;
 constexpr unsigned kDirectoryRecordBytes = 12;
 constexpr unsigned kRecordBytes = 8;
 
 struct SBlock {
-    int nModule;       // -1 global, 0..3 module
+    int nModule; // -1 global, 0..3 module
     int nFirstUnit;
     unsigned nRecords;
 };
 
 constexpr SBlock kBlocks[5] = {
-    {-1, 0, 2}, {0, 2, 20}, {1, 22, 8}, {2, 30, 13}, {3, 43, 4},
+    { -1, 0, 2 },
+    { 0, 2, 20 },
+    { 1, 22, 8 },
+    { 2, 30, 13 },
+    { 3, 43, 4 },
 };
 
 struct SDirectoryRecord {
@@ -70,7 +74,7 @@ bool ReadDirectory(utils::IFile& file, std::vector<SDirectoryRecord>& directory)
         uint32_t where[2];
         if (file.ReadInt32Array(&nModule, 1) != 1 || file.ReadUInt32Array(where, 2) != 2)
             return false;
-        record = {nModule, where[0], where[1]};
+        record = { nModule, where[0], where[1] };
     }
     return true;
 }
@@ -90,8 +94,8 @@ std::string GetPresetsFolder()
 std::string GetUserPresetsFolder()
 {
     const std::string sData = platform::GetUserDataFolder();
-    return sData.empty() ? std::string() : sData + "vantor" + platform::kPathSeparator + "presets"
-            + platform::kPathSeparator;
+    return sData.empty() ? std::string()
+                         : sData + "vantor" + platform::kPathSeparator + "presets" + platform::kPathSeparator;
 }
 
 std::string PresetNameToPath(const std::string& sName)
@@ -147,7 +151,7 @@ std::string TidyPresetName(const std::string& sTyped, std::string& sWhy)
 
 std::string GetDefaultPresetPath(int nModule)
 {
-    static const char* const kNames[4] = {"EQ.ryxp", "Compressor.ryxp", "Limiter.ryxp", "Clipper.ryxp"};
+    static const char* const kNames[4] = { "EQ.ryxp", "Compressor.ryxp", "Limiter.ryxp", "Clipper.ryxp" };
     std::string sPath = GetPresetsFolder() + kDefaultsFolderName + platform::kPathSeparator;
     if (nModule >= 0 && nModule < 4)
         sPath += kNames[nModule];
@@ -165,13 +169,13 @@ bool WritePresetFile(const std::string& sPath, adl::IDataManager& dataManager, u
 
     // Header and directory.
     std::vector<unsigned char> bytes(kHeaderBytes + kDirectoryRecordBytes * blocks.size());
-    const uint32_t header[2] = {0, static_cast<uint32_t>(blocks.size())};
+    const uint32_t header[2] = { 0, static_cast<uint32_t>(blocks.size()) };
     std::memcpy(bytes.data(), kMagic, 4);
     std::memcpy(bytes.data() + 4, header, sizeof(header));
     uint32_t nOffset = static_cast<uint32_t>(bytes.size());
     for (size_t i = 0; i < blocks.size(); ++i) {
         const int32_t nModule = blocks[i].nModule;
-        const uint32_t where[2] = {nOffset, blocks[i].nRecords};
+        const uint32_t where[2] = { nOffset, blocks[i].nRecords };
         std::memcpy(bytes.data() + kHeaderBytes + i * kDirectoryRecordBytes, &nModule, 4);
         std::memcpy(bytes.data() + kHeaderBytes + i * kDirectoryRecordBytes + 4, where, sizeof(where));
         nOffset += blocks[i].nRecords * kRecordBytes;
@@ -216,8 +220,8 @@ bool ReadPresetFile(const std::string& sPath, adl::IDataManager& dataManager, un
         if (!bInMode || !bWanted || record.nOffset + nBytes > nSize)
             continue;
         std::vector<unsigned char> block(static_cast<size_t>(nBytes));
-        if (pFile->Seek(record.nOffset) != record.nOffset ||
-            pFile->Read(block.data(), static_cast<unsigned>(nBytes)) != nBytes)
+        if (pFile->Seek(record.nOffset) != record.nOffset
+            || pFile->Read(block.data(), static_cast<unsigned>(nBytes)) != nBytes)
             continue;
         dataManager.SetChunk(block.data(), static_cast<unsigned>(nBytes));
     }

@@ -31,8 +31,7 @@ constexpr int kMaxDepth = 32;
 CPresetList::CPresetList(IVantorProcess* pProcess)
     : mpProcess(pProcess)
     , msTop(GetPresetsFolder())
-{
-}
+{ }
 
 CPresetList::~CPresetList()
 {

@@ -14,8 +14,7 @@ public:
         SPresetInfo(const std::string& sName, bool bIsFolder)
             : name(sName)
             , isFolder(bIsFolder)
-        {
-        }
+        { }
         virtual ~SPresetInfo()
         {
             for (SPresetInfo* pChild : children)
@@ -24,7 +23,7 @@ public:
         SPresetInfo(const SPresetInfo&) = delete;
         SPresetInfo& operator=(const SPresetInfo&) = delete;
 
-        std::string name;  // folder name, or file name without ".ryxp"
+        std::string name; // folder name, or file name without ".ryxp"
         bool isFolder;
         std::list<SPresetInfo*> children; // owned; in the order found
     };

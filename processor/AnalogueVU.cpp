@@ -80,8 +80,8 @@ double CAnalogueVU::ProcessMono(const float* pfSamples, int nCount)
     return mfY1;
 }
 
-void CAnalogueVU::ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAnalogueVU& second,
-                                  const float* pfSecond, int nCount, double& fFirst, double& fSecond)
+void CAnalogueVU::ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAnalogueVU& second, const float* pfSecond,
+    int nCount, double& fFirst, double& fSecond)
 {
     const double b0a = first.mfB0, b1a = first.mfB1, a1a = first.mfA1, a2a = first.mfA2;
     const double b0b = second.mfB0, b1b = second.mfB1, a1b = second.mfA1, a2b = second.mfA2;

@@ -27,8 +27,8 @@ public:
     // Two meters, each over its own samples, in one pass: exactly the steps
     // of ProcessMono on each, interleaved so that the two recursions overlap
     // in time. The needles after the block go to fFirst and fSecond.
-    static void ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAnalogueVU& second,
-                                const float* pfSecond, int nCount, double& fFirst, double& fSecond);
+    static void ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAnalogueVU& second, const float* pfSecond,
+        int nCount, double& fFirst, double& fSecond);
 
 private:
     void Step(double fX);

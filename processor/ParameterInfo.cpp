@@ -27,9 +27,9 @@ vpa::SParameterInfo* CreateParameterInfo(int nIndex, unsigned nProcessType)
 
     // A text that should exist but could not be copied: give back everything.
     const bool bComplete = pInfo->pszName != nullptr && (d.pszUnit == nullptr || pInfo->pszUnit != nullptr)
-                           && (d.pszMinText == nullptr || pInfo->pszMinText != nullptr)
-                           && (d.pszMaxText == nullptr || pInfo->pszMaxText != nullptr)
-                           && (d.pszValueTexts == nullptr || pInfo->pszValueTexts != nullptr);
+        && (d.pszMinText == nullptr || pInfo->pszMinText != nullptr)
+        && (d.pszMaxText == nullptr || pInfo->pszMaxText != nullptr)
+        && (d.pszValueTexts == nullptr || pInfo->pszValueTexts != nullptr);
     if (!bComplete) {
         delete[] pInfo->pszName;
         delete[] pInfo->pszUnit;

@@ -11,36 +11,35 @@ constexpr const char* kOffOn = "Off@On";
 // Off/On list, no unit.
 constexpr SParameterDescriptor Switch(const char* pszName, int32_t nDefault, int32_t nModule)
 {
-    return {pszName, nullptr, 1, 0, 1, nDefault, 0, nullptr, nullptr, 0, 0, kOffOn, nModule, 0, 0};
+    return { pszName, nullptr, 1, 0, 1, nDefault, 0, nullptr, nullptr, 0, 0, kOffOn, nModule, 0, 0 };
 }
 
 // Two-entry list with its own value names.
 constexpr SParameterDescriptor List(const char* pszName, const char* pszTexts, int32_t nModule)
 {
-    return {pszName, nullptr, 1, 0, 1, 0, 0, nullptr, nullptr, 0, 0, pszTexts, nModule, 0, 0};
+    return { pszName, nullptr, 1, 0, 1, 0, 0, nullptr, nullptr, 0, 0, pszTexts, nModule, 0, 0 };
 }
 
 // Tenths of a dB, linear taper.
-constexpr SParameterDescriptor Gain(const char* pszName, int32_t nMin, int32_t nMax, int32_t nDefault,
-                                    int32_t nModule, int32_t nWidth, int32_t nShown)
+constexpr SParameterDescriptor Gain(
+    const char* pszName, int32_t nMin, int32_t nMax, int32_t nDefault, int32_t nModule, int32_t nWidth, int32_t nShown)
 {
-    return {pszName, "dB", 0, nMin, nMax, nDefault, 1, nullptr, nullptr, 0, 0, nullptr, nModule, nWidth, nShown};
+    return { pszName, "dB", 0, nMin, nMax, nDefault, 1, nullptr, nullptr, 0, 0, nullptr, nModule, nWidth, nShown };
 }
 
 // Whole Hz, logarithmic taper.
-constexpr SParameterDescriptor Freq(const char* pszName, int32_t nMin, int32_t nMax, int32_t nDefault,
-                                    int32_t nTaper, int32_t nModule, int32_t nWidth, int32_t nShown,
-                                    const char* pszMinText = nullptr, const char* pszMaxText = nullptr)
+constexpr SParameterDescriptor Freq(const char* pszName, int32_t nMin, int32_t nMax, int32_t nDefault, int32_t nTaper,
+    int32_t nModule, int32_t nWidth, int32_t nShown, const char* pszMinText = nullptr, const char* pszMaxText = nullptr)
 {
-    return {pszName, "Hz", 0, nMin, nMax, nDefault, 0, pszMinText, pszMaxText, 1, nTaper, nullptr, nModule,
-            nWidth,  nShown};
+    return { pszName, "Hz", 0, nMin, nMax, nDefault, 0, pszMinText, pszMaxText, 1, nTaper, nullptr, nModule, nWidth,
+        nShown };
 }
 
 // Tenths of a millisecond, logarithmic taper 500.
-constexpr SParameterDescriptor Time(const char* pszName, int32_t nMin, int32_t nMax, int32_t nDefault,
-                                    int32_t nModule, int32_t nWidth, int32_t nShown)
+constexpr SParameterDescriptor Time(
+    const char* pszName, int32_t nMin, int32_t nMax, int32_t nDefault, int32_t nModule, int32_t nWidth, int32_t nShown)
 {
-    return {pszName, "Ms", 0, nMin, nMax, nDefault, 1, nullptr, nullptr, 1, 500, nullptr, nModule, nWidth, nShown};
+    return { pszName, "Ms", 0, nMin, nMax, nDefault, 1, nullptr, nullptr, 1, 500, nullptr, nModule, nWidth, nShown };
 }
 
 } // namespace
@@ -49,7 +48,7 @@ constexpr SParameterDescriptor Time(const char* pszName, int32_t nMin, int32_t n
 // declaration in the header.
 const SParameterDescriptor kVantorParameters[] = {
     Switch("Global Bypass", 0, kWholeProcess),
-    {"Patch", nullptr, 0, 0, 23, 0, 0, nullptr, nullptr, 0, 0, nullptr, kWholeProcess, 0, 0}, // chain-order row
+    { "Patch", nullptr, 0, 0, 23, 0, 0, nullptr, nullptr, 0, 0, nullptr, kWholeProcess, 0, 0 }, // chain-order row
 
     Switch("EQ Enable@EQ Enbl", 1, kEq),
     Freq("EQ Low Cut Freq@LCtF@LCF", 15, 5300, 15, 1000, kEq, 5, 1, "Off"),
@@ -76,7 +75,8 @@ const SParameterDescriptor kVantorParameters[] = {
     Freq("Compressor Sidechain HPF@Side", 32, 218, 96, 1000, kComp, 4, 0),
     Time("Compressor Attack@Attack", 120, 820, 320, kComp, 5, 1),
     Time("Compressor Release@CRelease", 290, 14000, 4300, kComp, 5, 1),
-    {"Compressor Ratio@Ratio", nullptr, 0, 150, 468, 310, 2, nullptr, nullptr, 1, 500, nullptr, kComp, 4, 2}, // 1.50..4.68
+    { "Compressor Ratio@Ratio", nullptr, 0, 150, 468, 310, 2, nullptr, nullptr, 1, 500, nullptr, kComp, 4,
+        2 }, // 1.50..4.68
     Gain("Compressor Stereo Enhancer@Stereo", -50, 50, 0, kComp, 4, 1),
     Gain("Compressor Input Drive@CInput", -150, 150, -33, kComp, 4, 1),
     Gain("Compressor Output@COutput", -180, 180, 0, kComp, 4, 1),

@@ -72,19 +72,19 @@ constexpr int kWholeProcess = -1;
 // The fields of a host descriptor (vpa::SParameterInfo) as constants, plus
 // the module that decides the active flag.
 struct SParameterDescriptor {
-    const char* pszName;       // full name, then up to two shorter forms, separated by '@'
-    const char* pszUnit;       // "Hz", "dB", "Ms" or null
-    int32_t nType;             // 0 numeric range, 1 list of named values
-    int32_t nMin;              // stored values (fixed point, see nDecimals)
+    const char* pszName; // full name, then up to two shorter forms, separated by '@'
+    const char* pszUnit; // "Hz", "dB", "Ms" or null
+    int32_t nType; // 0 numeric range, 1 list of named values
+    int32_t nMin; // stored values (fixed point, see nDecimals)
     int32_t nMax;
     int32_t nDefault;
-    int32_t nDecimals;         // engineering value = stored value / 10^nDecimals
-    const char* pszMinText;    // shown instead of the number at nMin, or null
-    const char* pszMaxText;    // shown instead of the number at nMax, or null
-    int32_t nCurve;            // control taper: 0 linear, 1 logarithmic
-    int32_t nCurveParam;       // taper parameter of curve 1 (1000, 500 or 50), else 0
+    int32_t nDecimals; // engineering value = stored value / 10^nDecimals
+    const char* pszMinText; // shown instead of the number at nMin, or null
+    const char* pszMaxText; // shown instead of the number at nMax, or null
+    int32_t nCurve; // control taper: 0 linear, 1 logarithmic
+    int32_t nCurveParam; // taper parameter of curve 1 (1000, 500 or 50), else 0
     const char* pszValueTexts; // type 1: names of nMin..nMax separated by '@', else null
-    int32_t nModule;           // 0 equaliser, 1 compressor, 2 limiter, 3 clipper, or kWholeProcess
+    int32_t nModule; // 0 equaliser, 1 compressor, 2 limiter, 3 clipper, or kWholeProcess
     // How the editor's value text shows the value: at most nShownWidth
     // characters for sign, digits and point, at most nShownDecimals decimals.
     // Width 0: no value text (switches, lists, "Patch").

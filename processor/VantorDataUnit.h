@@ -21,7 +21,7 @@ private:
 // An editor control bound to a parameter: control id = panel x 65536 + control.
 struct SControlLink {
     int nParameter;
-    int nPanel;   // module id + 1
+    int nPanel; // module id + 1
     int nControl;
 };
 

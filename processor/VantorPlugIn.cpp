@@ -11,8 +11,7 @@ constexpr unsigned kNrOfProcessTypes = 5;
 
 CVantorPlugIn::CVantorPlugIn(IHost* pHost)
     : mpHost(pHost)
-{
-}
+{ }
 
 CVantorPlugIn::~CVantorPlugIn() = default;
 

@@ -5,8 +5,7 @@
 #include "host-interface/vpaPlugIn.h"
 
 // The application's own face of the plug-in; it adds nothing yet.
-class IVantorPlugIn {
-};
+class IVantorPlugIn { };
 
 class CVantorPlugIn : public virtual vpa::CPlugIn, public virtual IVantorPlugIn {
 public:

@@ -14,12 +14,12 @@
 #include <cstring>
 #include <new>
 
-std::atomic<int> CVantorProcess::gnClipHoldSlices{100};
+std::atomic<int> CVantorProcess::gnClipHoldSlices { 100 };
 
 namespace {
 
 // Per module id: the parameter that switches it on.
-constexpr int kModuleEnableParameter[4] = {2, 22, 30, 43};
+constexpr int kModuleEnableParameter[4] = { 2, 22, 30, 43 };
 
 // Per equaliser band (low cut, low shelf, low mid, high mid, high shelf,
 // high cut): its on/off parameter, the parameter that neutralising
@@ -30,7 +30,12 @@ struct SEqBand {
     int nChainIndex;
 };
 constexpr SEqBand kEqBands[6] = {
-    {4, 3, 10}, {7, 6, 9}, {11, 9, 6}, {15, 13, 3}, {18, 17, 1}, {20, 19, 11},
+    { 4, 3, 10 },
+    { 7, 6, 9 },
+    { 11, 9, 6 },
+    { 15, 13, 3 },
+    { 18, 17, 1 },
+    { 20, 19, 11 },
 };
 
 // Meter readings of a process that is not playing.
@@ -53,10 +58,10 @@ CVantorProcess::CVantorProcess(CVantorPlugIn* pPlugIn, unsigned nType)
     , mpDataManager(nullptr)
     , mpSystem(nullptr)
     , mpDesign(nullptr)
-    , mpfMeterBuffer{nullptr, nullptr}
+    , mpfMeterBuffer { nullptr, nullptr }
     , mpfFoldBuffer(nullptr)
-    , mfNeedle{kNeedleRest, kNeedleRest}
-    , mnClipHold{0, 0, 0}
+    , mfNeedle { kNeedleRest, kNeedleRest }
+    , mnClipHold { 0, 0, 0 }
 {
     mpSystem = new (std::nothrow) VnSystem(44100.0f, 2);
     mpDesign = new (std::nothrow) VnSystem(44100.0f, 2);
@@ -66,8 +71,8 @@ CVantorProcess::CVantorProcess(CVantorPlugIn* pPlugIn, unsigned nType)
     mpfMeterBuffer[1] = new (std::nothrow) float[kMaxSlice]();
     mpfFoldBuffer = new (std::nothrow) float[kMaxSlice]();
     mpDataManager = adl::CreateDataManager(this);
-    if (mpSystem == nullptr || mpDesign == nullptr || mpDataManager == nullptr || mpfMeterBuffer[0] == nullptr ||
-        mpfMeterBuffer[1] == nullptr || mpfFoldBuffer == nullptr)
+    if (mpSystem == nullptr || mpDesign == nullptr || mpDataManager == nullptr || mpfMeterBuffer[0] == nullptr
+        || mpfMeterBuffer[1] == nullptr || mpfFoldBuffer == nullptr)
         return;
     CChange change(*this);
     BuildParameterInfos();
@@ -87,9 +92,9 @@ CVantorProcess::~CVantorProcess()
 
 bool CVantorProcess::IsComplete() const
 {
-    return mpSystem != nullptr && mpDesign != nullptr && mpDataManager != nullptr && mpfMeterBuffer[0] != nullptr &&
-           mpfMeterBuffer[1] != nullptr && mpfFoldBuffer != nullptr &&
-           const_cast<CVantorProcess*>(this)->GetNrOfParameters() == kNrOfVantorParameters;
+    return mpSystem != nullptr && mpDesign != nullptr && mpDataManager != nullptr && mpfMeterBuffer[0] != nullptr
+        && mpfMeterBuffer[1] != nullptr && mpfFoldBuffer != nullptr
+        && const_cast<CVantorProcess*>(this)->GetNrOfParameters() == kNrOfVantorParameters;
 }
 
 // --- The handoff between the two threads ------------------------------------
@@ -239,8 +244,8 @@ void CVantorProcess::ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffse
 {
     const unsigned nIn = mnAudioChannelsIn;
     const unsigned nOut = mnAudioChannelsOut;
-    float* ppSliceIn[2] = {ppfIn[0] + nOffset, nIn > 1 ? ppfIn[1] + nOffset : nullptr};
-    float* ppSliceOut[2] = {ppfOut[0] + nOffset, nullptr};
+    float* ppSliceIn[2] = { ppfIn[0] + nOffset, nIn > 1 ? ppfIn[1] + nOffset : nullptr };
+    float* ppSliceOut[2] = { ppfOut[0] + nOffset, nullptr };
     if (nIn > 1)
         ppSliceOut[1] = nOut > 1 ? ppfOut[1] + nOffset : mpfFoldBuffer;
     mpSystem->Process(ppSliceOut, ppSliceIn, static_cast<int>(nSlice), mpfMeterBuffer);
@@ -250,7 +255,7 @@ void CVantorProcess::ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffse
     } else if (nIn == 1 && nOut > 1 && ppfOut[1] != ppfOut[0]) {
         std::memcpy(ppfOut[1] + nOffset, ppSliceOut[0], nSlice * sizeof(float));
     }
-    const float* ppMetered[2] = {ppfOut[0] + nOffset, nOut > 1 ? ppfOut[1] + nOffset : nullptr};
+    const float* ppMetered[2] = { ppfOut[0] + nOffset, nOut > 1 ? ppfOut[1] + nOffset : nullptr };
     mOutputMeter.Process(ppMetered, static_cast<int>(nOut), nSlice);
 
     // A very hot input can drive the compressor's gain trace below 0; a
@@ -259,19 +264,18 @@ void CVantorProcess::ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffse
     for (unsigned n = 0; n < nSlice; ++n)
         pfCompressorTrace[n] = std::max(pfCompressorTrace[n], 0.0f);
     double fNeedle0, fNeedle1;
-    CAnalogueVU::ProcessMonoPair(mVU[0], mpfMeterBuffer[0], mVU[1], mpfMeterBuffer[1], static_cast<int>(nSlice),
-                                 fNeedle0, fNeedle1);
+    CAnalogueVU::ProcessMonoPair(
+        mVU[0], mpfMeterBuffer[0], mVU[1], mpfMeterBuffer[1], static_cast<int>(nSlice), fNeedle0, fNeedle1);
     mfNeedle[0].store(std::min(static_cast<float>(fNeedle0), 1.0f), std::memory_order_relaxed);
     mfNeedle[1].store(static_cast<float>(fNeedle1), std::memory_order_relaxed);
 
     const double fHoldSlices = static_cast<double>(mfAudioSampleRate) * 1.5 / nSlice;
     gnClipHoldSlices.store(std::isfinite(fHoldSlices) && fHoldSlices < 2.0e9 ? static_cast<int>(fHoldSlices) : 0,
-                           std::memory_order_relaxed);
+        std::memory_order_relaxed);
     for (std::atomic<int>& nHold : mnClipHold) {
         int nValue = nHold.load(std::memory_order_relaxed);
         // Only this thread lowers a hold; a reader may raise it meanwhile.
-        while (nValue != 0 && !nHold.compare_exchange_weak(nValue, nValue - 1, std::memory_order_relaxed)) {
-        }
+        while (nValue != 0 && !nHold.compare_exchange_weak(nValue, nValue - 1, std::memory_order_relaxed)) { }
     }
 }
 
@@ -466,8 +470,8 @@ void CVantorProcess::LoadPreset(std::string sName, int nModule, bool bInPresetsF
     if (mpDataManager == nullptr)
         return;
     CChange change(*this);
-    const std::string sPath =
-        bInPresetsFolder ? GetPresetsFolder() + PresetNameToPath(sName) + kPresetExtension : sName;
+    const std::string sPath
+        = bInPresetsFolder ? GetPresetsFolder() + PresetNameToPath(sName) + kPresetExtension : sName;
     ReadPresetFile(sPath, *mpDataManager, mnType, nModule);
     // Whatever was applied, the host hears every active parameter's value.
     for (unsigned i = 0; i < GetNrOfParameters(); ++i) {
@@ -488,7 +492,7 @@ void CVantorProcess::MoveModule(int nModule, int nPosition)
     const int nRow = GetParameter(kPatch);
     if (nRow < 0 || nRow >= kNrOfChainOrders)
         return;
-    int order[4] = {kChainOrders[nRow][0], kChainOrders[nRow][1], kChainOrders[nRow][2], kChainOrders[nRow][3]};
+    int order[4] = { kChainOrders[nRow][0], kChainOrders[nRow][1], kChainOrders[nRow][2], kChainOrders[nRow][3] };
     if (order[nPosition] == nModule)
         return;
     const int nFrom = static_cast<int>(std::find(order, order + 4, nModule) - order);

@@ -115,9 +115,9 @@ private:
     struct SSettings {
         SChainSnapshot chain;
         float fSampleRate;
-        unsigned nChannelsIn;  // 1 or 2
+        unsigned nChannelsIn; // 1 or 2
         unsigned nChannelsOut; // 1 or 2
-        unsigned nMaxFrames;   // largest block the host announced
+        unsigned nMaxFrames; // largest block the host announced
     };
 
     IVantorGUI* BoundEditor();
@@ -128,18 +128,18 @@ private:
     void ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffset, unsigned nSlice);
 
     unsigned mnType;
-    CVantorPlugIn* mpPlugIn;           // not owned; may be destroyed before the process
-    IHost* mpHost;                     // not owned; the plug-in's host, kept for the process's lifetime
-    adl::IDataManager* mpDataManager;  // owned
-    VnSystem* mpSystem;                // owned; the chain the audio thread runs
-    VnSystem* mpDesign;                // owned; the user-interface thread's copy, where changes are made
-    float* mpfMeterBuffer[2];          // gain traces of one slice (audio thread), kMaxSlice each
-    float* mpfFoldBuffer;              // second output channel when one output takes two (audio thread)
-    CAnalogueVU mVU[2];                // needle ballistics (audio thread)
-    std::atomic<float> mfNeedle[2];    // needle values; 1.0 = rest
-    std::atomic<int> mnClipHold[3];    // clip indicator holds, in slices
-    std::atomic<bool> mbSettleNeedles{true}; // the ballistics restart from rest
-    COutputMeter mOutputMeter;         // peaks and loudness of the output
+    CVantorPlugIn* mpPlugIn; // not owned; may be destroyed before the process
+    IHost* mpHost; // not owned; the plug-in's host, kept for the process's lifetime
+    adl::IDataManager* mpDataManager; // owned
+    VnSystem* mpSystem; // owned; the chain the audio thread runs
+    VnSystem* mpDesign; // owned; the user-interface thread's copy, where changes are made
+    float* mpfMeterBuffer[2]; // gain traces of one slice (audio thread), kMaxSlice each
+    float* mpfFoldBuffer; // second output channel when one output takes two (audio thread)
+    CAnalogueVU mVU[2]; // needle ballistics (audio thread)
+    std::atomic<float> mfNeedle[2]; // needle values; 1.0 = rest
+    std::atomic<int> mnClipHold[3]; // clip indicator holds, in slices
+    std::atomic<bool> mbSettleNeedles { true }; // the ballistics restart from rest
+    COutputMeter mOutputMeter; // peaks and loudness of the output
 
     // User-interface side of the handoff.
     utils::CHandoff<SSettings> mHandoff;

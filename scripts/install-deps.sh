@@ -11,7 +11,7 @@ packages=(
   libebur128-dev libtag1-dev help2man
   libx11-dev libxext-dev xvfb xauth xdotool
   libjack-jackd2-dev jackd2 jalv libsamplerate0-dev
-  x11-apps python3 parallel flac vorbis-tools
+  x11-apps python3 parallel flac vorbis-tools clang-format clang-tidy
   ardour
 )
 

@@ -38,8 +38,7 @@ template <typename T> unsigned ByteCount(unsigned nCount)
 CFile::CFile()
     : size(0)
     , handle(platform::kInvalidFile)
-{
-}
+{ }
 
 CFile::~CFile()
 {

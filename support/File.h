@@ -70,8 +70,8 @@ private:
     template <typename T> unsigned WriteConverted(const T* pData, unsigned nCount);
     template <typename T> unsigned ReadConverted(T* pData, unsigned nCount);
 
-    uint32_t size;  // bytes, as found when opened; 0 while closed
-    int handle;     // platform file handle; invalid while closed
+    uint32_t size; // bytes, as found when opened; 0 while closed
+    int handle; // platform file handle; invalid while closed
 };
 
 // A new closed file object, or null when memory runs out.

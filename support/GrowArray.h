@@ -14,8 +14,7 @@ public:
         : mpItems(nullptr)
         , mnCount(0)
         , mnCapacity(0)
-    {
-    }
+    { }
     ~TGrowArray() { delete[] mpItems; }
     TGrowArray(const TGrowArray&) = delete;
     TGrowArray& operator=(const TGrowArray&) = delete;

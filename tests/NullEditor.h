@@ -7,13 +7,13 @@
 class CNullEditor : public virtual vpa::CGUI {
 public:
     void GetSize(long& nWidth, long& nHeight) override { nWidth = nHeight = 0; }
-    void Open(void*, long, long) override {}
-    void Move(long, long) override {}
-    void Close() override {}
-    void OpenFloating(long, long) override {}
-    void Activate() override {}
-    void Paint() override {}
-    void Idle() override {}
-    void Deactivate() override {}
-    void PanelStep(long) override {}
+    void Open(void*, long, long) override { }
+    void Move(long, long) override { }
+    void Close() override { }
+    void OpenFloating(long, long) override { }
+    void Activate() override { }
+    void Paint() override { }
+    void Idle() override { }
+    void Deactivate() override { }
+    void PanelStep(long) override { }
 };

@@ -39,13 +39,12 @@ template <typename Function> Function Next(const char* pszName)
 {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, pszName));
 }
-inline const auto gpMutexTimedLock =
-    Next<int (*)(pthread_mutex_t*, const struct timespec*)>("pthread_mutex_timedlock");
+inline const auto gpMutexTimedLock = Next<int (*)(pthread_mutex_t*, const struct timespec*)>("pthread_mutex_timedlock");
 inline const auto gpCondWait = Next<int (*)(pthread_cond_t*, pthread_mutex_t*)>("pthread_cond_wait");
-inline const auto gpCondTimedWait =
-    Next<int (*)(pthread_cond_t*, pthread_mutex_t*, const struct timespec*)>("pthread_cond_timedwait");
-inline const auto gpCondClockWait =
-    Next<int (*)(pthread_cond_t*, pthread_mutex_t*, clockid_t, const struct timespec*)>("pthread_cond_clockwait");
+inline const auto gpCondTimedWait
+    = Next<int (*)(pthread_cond_t*, pthread_mutex_t*, const struct timespec*)>("pthread_cond_timedwait");
+inline const auto gpCondClockWait
+    = Next<int (*)(pthread_cond_t*, pthread_mutex_t*, clockid_t, const struct timespec*)>("pthread_cond_clockwait");
 inline const auto gpSemWait = Next<int (*)(sem_t*)>("sem_wait");
 inline const auto gpSemTimedWait = Next<int (*)(sem_t*, const struct timespec*)>("sem_timedwait");
 inline const auto gpSpinLock = Next<int (*)(pthread_spinlock_t*)>("pthread_spin_lock");
@@ -125,8 +124,8 @@ extern "C" int pthread_cond_timedwait(pthread_cond_t* pCond, pthread_mutex_t* pM
     return realtimeguard::gpCondTimedWait(pCond, pMutex, pTime);
 }
 
-extern "C" int pthread_cond_clockwait(pthread_cond_t* pCond, pthread_mutex_t* pMutex, clockid_t nClock,
-                                      const struct timespec* pTime)
+extern "C" int pthread_cond_clockwait(
+    pthread_cond_t* pCond, pthread_mutex_t* pMutex, clockid_t nClock, const struct timespec* pTime)
 {
     realtimeguard::tnLocks += realtimeguard::tbCounting;
     return realtimeguard::gpCondClockWait(pCond, pMutex, nClock, pTime);
@@ -164,7 +163,7 @@ template <typename Function> SRealtimeCounts RealtimeCountsDuring(Function funct
     tbCounting = true;
     function();
     tbCounting = false;
-    return {tnAllocations, tnFrees, tnLocks};
+    return { tnAllocations, tnFrees, tnLocks };
 }
 
 #endif

@@ -82,8 +82,8 @@ void epiAlphaControl_list::Draw(epiOffmap& target, const SEpiRect& clip)
             break;
         if (i == miValue)
             EpiFillRect(target,
-                EpiIntersect(area, SEpiRect { mBounds.left, static_cast<int16_t>(y), mBounds.right,
-                                       static_cast<int16_t>(y + nRow) }),
+                EpiIntersect(area,
+                    SEpiRect { mBounds.left, static_cast<int16_t>(y), mBounds.right, static_cast<int16_t>(y + nRow) }),
                 0x3C, 0x8C, 0xD0);
         const int x = miAlign == 0 ? mBounds.left + miOffsetH
             : miAlign == 2         ? mBounds.right + miOffsetH

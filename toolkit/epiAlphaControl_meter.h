@@ -30,8 +30,7 @@ protected:
     bool mbVertical = false;
 };
 
-class epiAlphaControl_segmentMeter : public epiAlphaControl_meter {
-};
+class epiAlphaControl_segmentMeter : public epiAlphaControl_meter { };
 
 class epiAlphaControl_ledMeter : public epiAlphaControl {
 public:

@@ -199,7 +199,8 @@ void epiAlphaControl_rotary::Tick()
         mbAnimating = false;
     } else {
         const int nDistance = miTargetFrame - miFromFrame;
-        nFrame = miFromFrame + static_cast<int>(static_cast<int64_t>(nElapsed) * nDistance / static_cast<int>(mnDuration));
+        nFrame
+            = miFromFrame + static_cast<int>(static_cast<int64_t>(nElapsed) * nDistance / static_cast<int>(mnDuration));
         if (std::abs(nFrame - miShownFrame) >= 21) {
             // Too big a step for one tick: the time of this tick is not counted.
             mMoveTimer.Shift(nGap);

@@ -4,8 +4,7 @@
 
 #include "toolkit/epiAlphaControl.h"
 
-class epiAlphaControl_static : public epiAlphaControl {
-};
+class epiAlphaControl_static : public epiAlphaControl { };
 
 class epiAlphaControl_range : public epiAlphaControl_static {
 public:

@@ -19,8 +19,7 @@ inline unsigned Mix5(unsigned s, unsigned d, unsigned nCover)
 // 16-bit to 16-bit, one source pixel per destination pixel, no dimming; the
 // rectangle [x0, x1) × [y0, y1) is already clipped.
 bool BlitSame16(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& destination,
-    const SEpiRect& destinationRect, const epiOffmap* pMask, const SEpiRect& maskRect, int x0, int y0, int x1,
-    int y1)
+    const SEpiRect& destinationRect, const epiOffmap* pMask, const SEpiRect& maskRect, int x0, int y0, int x1, int y1)
 {
     const int dx = sourceRect.left - destinationRect.left;
     const int dy = sourceRect.top - destinationRect.top;
@@ -97,8 +96,7 @@ bool EpiBlit(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& des
 }
 
 bool EpiBlitClipped(const epiOffmap& source, const SEpiRect& sourceRect, epiOffmap& destination,
-    const SEpiRect& destinationRect, const SEpiRect& clip, const epiOffmap* pMask, const SEpiRect* pMaskRect,
-    int nDim)
+    const SEpiRect& destinationRect, const SEpiRect& clip, const epiOffmap* pMask, const SEpiRect* pMaskRect, int nDim)
 {
     if (!source.IsAllocated() || !destination.IsAllocated() || sourceRect.IsEmpty() || destinationRect.IsEmpty())
         return false;

@@ -15,8 +15,7 @@
 
 namespace {
 
-template <class T>
-std::unique_ptr<epiPanelControl> Make()
+template <class T> std::unique_ptr<epiPanelControl> Make()
 {
     return std::unique_ptr<epiPanelControl>(new (std::nothrow) T());
 }

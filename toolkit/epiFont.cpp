@@ -76,8 +76,8 @@ int epiFont::Measure(const char* pszText, int nChars) const
     return nWidth;
 }
 
-void epiFont::Draw(epiOffmap& target, const char* pszText, int x, int y, int nAlign, int nMaxWidth,
-    const SEpiRect& clip) const
+void epiFont::Draw(
+    epiOffmap& target, const char* pszText, int x, int y, int nAlign, int nMaxWidth, const SEpiRect& clip) const
 {
     DrawLine(target, pszText, x, y, nAlign, nMaxWidth, clip, false, 0);
 }
@@ -120,8 +120,8 @@ void epiFont::DrawLine(epiOffmap& target, const char* pszText, int x, int y, int
             x += DrawGlyph(target, static_cast<unsigned char>(*p), x, y, clip, bColoured, nColour);
 }
 
-int epiFont::DrawGlyph(epiOffmap& target, unsigned char c, int x, int y, const SEpiRect& clip, bool bColoured,
-    uint16_t nColour) const
+int epiFont::DrawGlyph(
+    epiOffmap& target, unsigned char c, int x, int y, const SEpiRect& clip, bool bColoured, uint16_t nColour) const
 {
     const SEpiRect& glyph = maGlyphs[c];
     const int w = glyph.Width();

@@ -36,8 +36,8 @@ public:
     // the glyphs that fit together with the "..." are drawn, then the "...".
     // Plain drawing uses the font's own pixels; coloured drawing the given
     // 5-5-5 colour. Only pixels inside clip are touched.
-    void Draw(epiOffmap& target, const char* pszText, int x, int y, int nAlign, int nMaxWidth,
-        const SEpiRect& clip) const;
+    void Draw(
+        epiOffmap& target, const char* pszText, int x, int y, int nAlign, int nMaxWidth, const SEpiRect& clip) const;
     void DrawColoured(epiOffmap& target, const char* pszText, int x, int y, int nAlign, int nMaxWidth,
         const SEpiRect& clip, uint16_t nColour) const;
 
@@ -45,10 +45,10 @@ public:
 
 private:
     void BuildGlyphs();
-    void DrawLine(epiOffmap& target, const char* pszText, int x, int y, int nAlign, int nMaxWidth,
-        const SEpiRect& clip, bool bColoured, uint16_t nColour) const;
-    int DrawGlyph(epiOffmap& target, unsigned char c, int x, int y, const SEpiRect& clip, bool bColoured,
-        uint16_t nColour) const;
+    void DrawLine(epiOffmap& target, const char* pszText, int x, int y, int nAlign, int nMaxWidth, const SEpiRect& clip,
+        bool bColoured, uint16_t nColour) const;
+    int DrawGlyph(
+        epiOffmap& target, unsigned char c, int x, int y, const SEpiRect& clip, bool bColoured, uint16_t nColour) const;
 
     epiOffmap mMap; // the cast's colour pixels at the working depth, tinted
     const epiOffmap* mpMask; // the cast's mask: the glyph shapes
@@ -58,5 +58,4 @@ private:
 };
 
 // The kind of font the panels' font list holds.
-class epiAlphaPanelFont : public epiFont {
-};
+class epiAlphaPanelFont : public epiFont { };

@@ -309,8 +309,7 @@ void epiPanel::DrawOverlays(epiOffmap& target, const SEpiRect& clip)
         return;
     for (int i = 0; i < miCount; ++i) {
         epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
-        if (pControl != nullptr && pControl->IsVisible()
-            && !EpiIntersect(pControl->GetOverlayRect(), clip).IsEmpty())
+        if (pControl != nullptr && pControl->IsVisible() && !EpiIntersect(pControl->GetOverlayRect(), clip).IsEmpty())
             pControl->DrawOverlay(target, clip);
     }
 }

@@ -141,5 +141,4 @@ private:
 };
 
 // The toolkit's skinned panel.
-class epiAlphaPanel : public epiPanel {
-};
+class epiAlphaPanel : public epiPanel { };

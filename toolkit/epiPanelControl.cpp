@@ -134,7 +134,10 @@ void epiPanelControl::Draw(epiOffmap&, const SEpiRect&) { }
 
 void epiPanelControl::DrawOverlay(epiOffmap&, const SEpiRect&) { }
 
-bool epiPanelControl::Wheel(int) { return false; }
+bool epiPanelControl::Wheel(int)
+{
+    return false;
+}
 
 void epiPanelControl::AddOverlayParts(std::vector<SEpiRect>& parts) const
 {

@@ -10,8 +10,8 @@ constexpr double kPi = 3.14159265358979323846;
 
 // The progression, one chord a bar: MIDI notes of the chords' three voices
 // and the bass root.
-constexpr int kChords[4][3] = {{57, 60, 64}, {53, 57, 60}, {55, 60, 64}, {55, 59, 62}};
-constexpr int kBassRoots[4] = {33, 29, 36, 31};
+constexpr int kChords[4][3] = { { 57, 60, 64 }, { 53, 57, 60 }, { 55, 60, 64 }, { 55, 59, 62 } };
+constexpr int kBassRoots[4] = { 33, 29, 36, 31 };
 
 double NoteHz(int nNote)
 {
@@ -23,8 +23,7 @@ class CNoise {
 public:
     explicit CNoise(uint32_t nSeed)
         : mnState(nSeed)
-    {
-    }
+    { }
     double Next()
     {
         mnState ^= mnState << 13;
@@ -42,8 +41,7 @@ private:
 CDemoTrack::CDemoTrack(double fSampleRate, double fSeconds)
     : mfRate(fSampleRate)
     , mnFrames(static_cast<long long>(fSampleRate * fSeconds))
-{
-}
+{ }
 
 std::vector<float> CDemoTrack::Render() const
 {

@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     }
     const CDemoTrack track(fRate, fSeconds);
     const std::vector<float> samples = track.Render();
-    SF_INFO info{};
+    SF_INFO info {};
     info.samplerate = static_cast<int>(fRate);
     info.channels = 2;
     info.format = SF_FORMAT_WAV | (bFloat ? SF_FORMAT_FLOAT : SF_FORMAT_PCM_24);

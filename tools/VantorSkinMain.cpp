@@ -136,8 +136,7 @@ int main(int argc, char** argv)
     }
     for (const auto& setting : settings)
         if (!preview.Set(setting.first, setting.second)) {
-            std::fprintf(stderr, "vantor-skin: cannot set control %d to '%s'\n", setting.first,
-                setting.second.c_str());
+            std::fprintf(stderr, "vantor-skin: cannot set control %d to '%s'\n", setting.first, setting.second.c_str());
             return 1;
         }
     if (!sScriptFile.empty()) {

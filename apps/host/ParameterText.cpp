@@ -80,9 +80,9 @@ size_t Distance(const std::string& a, const std::string& b)
         row[0] = i;
         for (size_t j = 1; j <= b.size(); ++j) {
             const size_t nAbove = row[j];
-            const bool bSame = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                               std::tolower(static_cast<unsigned char>(b[j - 1]));
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, nDiagonal + (bSame ? 0 : 1)});
+            const bool bSame = std::tolower(static_cast<unsigned char>(a[i - 1]))
+                == std::tolower(static_cast<unsigned char>(b[j - 1]));
+            row[j] = std::min({ row[j] + 1, row[j - 1] + 1, nDiagonal + (bSame ? 0 : 1) });
             nDiagonal = nAbove;
         }
     }
@@ -91,9 +91,8 @@ size_t Distance(const std::string& a, const std::string& b)
 
 } // namespace
 
-SParameterText MakeParameterText(const char* pszName, const char* pszUnit, int nType, int nMin, int nMax,
-                                 int nDefault, int nDecimals, const char* pszMinText, const char* pszMaxText,
-                                 const char* pszValueTexts, bool bActive)
+SParameterText MakeParameterText(const char* pszName, const char* pszUnit, int nType, int nMin, int nMax, int nDefault,
+    int nDecimals, const char* pszMinText, const char* pszMaxText, const char* pszValueTexts, bool bActive)
 {
     SParameterText text;
     text.names = Split(pszName, '@');
@@ -118,8 +117,7 @@ void CParameterText::Load(vpa::IProcess& process)
         vpa::SParameterInfo info;
         process.GetParameterInfo(i, &info);
         mParameters.push_back(MakeParameterText(info.pszName, info.pszUnit, info.nType, info.nMin, info.nMax,
-                                                info.nDefault, info.nDecimals, info.pszMinText, info.pszMaxText,
-                                                info.pszValueTexts, info.bActive));
+            info.nDefault, info.nDecimals, info.pszMinText, info.pszMaxText, info.pszValueTexts, info.bActive));
     }
 }
 
@@ -132,7 +130,7 @@ int CParameterText::Find(const std::string& sName) const
     for (size_t i = 0; i < mParameters.size(); ++i) {
         const SParameterText& p = mParameters[i];
         const bool bMatch = std::any_of(p.names.begin(), p.names.end(),
-                                        [&](const std::string& sCandidate) { return SameText(sCandidate, sWanted); });
+            [&](const std::string& sCandidate) { return SameText(sCandidate, sWanted); });
         if (!bMatch)
             continue;
         // A full name is unique: it wins outright.
@@ -153,13 +151,13 @@ int CParameterText::Find(const std::string& sName) const
     int nMatches = 0;
     for (const SParameterText& p : mParameters) {
         nMatches += std::any_of(p.names.begin(), p.names.end(),
-                                [&](const std::string& sCandidate) { return SameText(sCandidate, sWanted); });
+            [&](const std::string& sCandidate) { return SameText(sCandidate, sWanted); });
     }
     return nMatches == 1 ? nFound : -1;
 }
 
-bool CParameterText::ParseValue(int nIndex, const std::string& sText, int& nStored, std::string& sWarning,
-                                std::string& sError) const
+bool CParameterText::ParseValue(
+    int nIndex, const std::string& sText, int& nStored, std::string& sWarning, std::string& sError) const
 {
     sWarning.clear();
     sError.clear();
@@ -184,14 +182,15 @@ bool CParameterText::ParseValue(int nIndex, const std::string& sText, int& nStor
         return true;
     }
     // Switches take the usual words for on and off.
-    if (p.nType == 1 && p.valueTexts.size() == 2 && SameText(p.valueTexts[0], "Off") && SameText(p.valueTexts[1], "On")) {
-        for (const char* pszOn : {"true", "yes"}) {
+    if (p.nType == 1 && p.valueTexts.size() == 2 && SameText(p.valueTexts[0], "Off")
+        && SameText(p.valueTexts[1], "On")) {
+        for (const char* pszOn : { "true", "yes" }) {
             if (SameText(sValue, pszOn)) {
                 nStored = p.nMin + 1;
                 return true;
             }
         }
-        for (const char* pszOff : {"false", "no"}) {
+        for (const char* pszOff : { "false", "no" }) {
             if (SameText(sValue, pszOff)) {
                 nStored = p.nMin;
                 return true;
@@ -210,9 +209,9 @@ bool CParameterText::ParseValue(int nIndex, const std::string& sText, int& nStor
         std::string sChoices;
         for (const std::string& s : p.valueTexts)
             sChoices += (sChoices.empty() ? "" : ", ") + s;
-        sError = "'" + sValue + "' is not a value of " + p.names.front() +
-                 (sChoices.empty() ? " (a number in " + (p.unit.empty() ? std::string("plain units") : p.unit) + ")"
-                                   : " (" + sChoices + ")");
+        sError = "'" + sValue + "' is not a value of " + p.names.front()
+            + (sChoices.empty() ? " (a number in " + (p.unit.empty() ? std::string("plain units") : p.unit) + ")"
+                                : " (" + sChoices + ")");
         return false;
     }
     const double fStored = std::round(fValue * PowerOfTen(p.nDecimals));
@@ -225,8 +224,8 @@ bool CParameterText::ParseValue(int nIndex, const std::string& sText, int& nStor
     return true;
 }
 
-bool CParameterText::ParseAssignment(const std::string& sAssignment, int& nIndex, int& nStored,
-                                     std::string& sWarning, std::string& sError) const
+bool CParameterText::ParseAssignment(
+    const std::string& sAssignment, int& nIndex, int& nStored, std::string& sWarning, std::string& sError) const
 {
     const size_t nEquals = sAssignment.find('=');
     if (nEquals == std::string::npos) {
@@ -268,8 +267,9 @@ std::string CParameterText::DescribeUnknown(const std::string& sName) const
     // A short name that several parameters share.
     std::string sHolders;
     for (const SParameterText& p : mParameters) {
-        if (p.bActive && std::any_of(p.names.begin(), p.names.end(),
-                                     [&](const std::string& sCandidate) { return SameText(sCandidate, sWanted); }))
+        if (p.bActive && std::any_of(p.names.begin(), p.names.end(), [&](const std::string& sCandidate) {
+                return SameText(sCandidate, sWanted);
+            }))
             sHolders += (sHolders.empty() ? "" : " or ") + p.names.front();
     }
     if (!sHolders.empty())
@@ -285,11 +285,10 @@ std::string CParameterText::DescribeUnknown(const std::string& sName) const
         if (nBest <= std::max<size_t>(2, sWanted.size() / 3))
             closest.emplace_back(nBest, p.names.front());
     }
-    std::stable_sort(closest.begin(), closest.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(closest.begin(), closest.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::string sSuggestions;
     for (size_t i = 0; i < closest.size() && i < 3; ++i)
         sSuggestions += (i == 0 ? "" : ", ") + closest[i].second;
-    return "unknown parameter '" + sWanted + "'" +
-           (sSuggestions.empty() ? std::string(" (see 'vantor params')") : "; did you mean " + sSuggestions + "?");
+    return "unknown parameter '" + sWanted + "'"
+        + (sSuggestions.empty() ? std::string(" (see 'vantor params')") : "; did you mean " + sSuggestions + "?");
 }

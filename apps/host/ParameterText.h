@@ -12,21 +12,20 @@
 
 // One parameter's descriptor, with its texts split and copied.
 struct SParameterText {
-    std::vector<std::string> names;      // longest first
-    std::string unit;                    // "" when none
-    int nType = 0;                       // 0 numeric, 1 list of named values
+    std::vector<std::string> names; // longest first
+    std::string unit; // "" when none
+    int nType = 0; // 0 numeric, 1 list of named values
     int nMin = 0, nMax = 0, nDefault = 0;
     int nDecimals = 0;
-    std::string minText, maxText;        // shown at nMin / nMax, or ""
+    std::string minText, maxText; // shown at nMin / nMax, or ""
     std::vector<std::string> valueTexts; // names of nMin..nMax (lists)
     bool bActive = false;
 };
 
 // A descriptor's fields as texts: names and value texts split at '@', null
 // texts as "".
-SParameterText MakeParameterText(const char* pszName, const char* pszUnit, int nType, int nMin, int nMax,
-                                 int nDefault, int nDecimals, const char* pszMinText, const char* pszMaxText,
-                                 const char* pszValueTexts, bool bActive);
+SParameterText MakeParameterText(const char* pszName, const char* pszUnit, int nType, int nMin, int nMax, int nDefault,
+    int nDecimals, const char* pszMinText, const char* pszMaxText, const char* pszValueTexts, bool bActive);
 
 class CParameterText {
 public:
@@ -48,16 +47,16 @@ public:
     // of a list ("High Q", "on"), or its minimum or maximum text ("Off").
     // Values outside the range are clamped and sWarning says so. False with
     // sError set when the text means nothing.
-    bool ParseValue(int nIndex, const std::string& sText, int& nStored, std::string& sWarning,
-                    std::string& sError) const;
+    bool ParseValue(
+        int nIndex, const std::string& sText, int& nStored, std::string& sWarning, std::string& sError) const;
 
     // Why a name finds no parameter: the parameters that share it, or the
     // closest names.
     std::string DescribeUnknown(const std::string& sName) const;
 
     // "NAME=VALUE" in one go.
-    bool ParseAssignment(const std::string& sAssignment, int& nIndex, int& nStored, std::string& sWarning,
-                         std::string& sError) const;
+    bool ParseAssignment(
+        const std::string& sAssignment, int& nIndex, int& nStored, std::string& sWarning, std::string& sError) const;
 
     // A stored value as plain text: the value text of a list, the minimum or
     // maximum text, else the number with the parameter's decimals and unit.

@@ -2,8 +2,7 @@
 
 CVpaHost::CVpaHost(unsigned nVersion)
     : mnVersion(nVersion)
-{
-}
+{ }
 
 void CVpaHost::ParameterChanged(int nIndex, int nValue)
 {

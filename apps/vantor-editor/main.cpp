@@ -188,8 +188,8 @@ int ParseOptions(int argc, char** argv, SOptions& options)
 // --preset and --set, read and applied by the command-line tool's own code
 // so that both programs take the same names, values and preset files.
 // Returns -1 when done, else the exit status; sPresetPath gets the preset's file.
-int ApplySettings(const SOptions& options, const std::string& sLibrary, vpa::IProcess& process,
-    std::string& sPresetPath)
+int ApplySettings(
+    const SOptions& options, const std::string& sLibrary, vpa::IProcess& process, std::string& sPresetPath)
 {
     if (options.sPreset.empty() && options.sets.empty())
         return -1;

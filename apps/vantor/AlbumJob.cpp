@@ -20,7 +20,6 @@ namespace {
 
 constexpr unsigned kBlockFrames = CChainRunner::kBlockFrames;
 
-
 // One file of the album between the passes.
 struct SAlbumFile {
     SJobRequest request;
@@ -36,14 +35,13 @@ struct SAlbumFile {
 
 } // namespace
 
-CAlbumJob::CAlbumJob(CVantorEngine& engine, const CProcessSettings& settings, std::vector<SJobRequest> requests,
-                     CProgressBar& progress)
+CAlbumJob::CAlbumJob(
+    CVantorEngine& engine, const CProcessSettings& settings, std::vector<SJobRequest> requests, CProgressBar& progress)
     : mEngine(engine)
     , mSettings(settings)
     , mRequests(std::move(requests))
     , mProgress(progress)
-{
-}
+{ }
 
 std::vector<SJobResult> CAlbumJob::Run()
 {
@@ -118,10 +116,10 @@ std::vector<SJobResult> CAlbumJob::Run()
                 std::vector<ebur128_state*> states;
                 for (SAlbumFile* pFile : album) {
                     const double fRate = pFile->result.nSampleRate;
-                    auto pTrial = std::make_unique<CDeliveryTrial>(pFile->nChannels, fRate, fOffsetDb,
-                                                                   pFile->request.bCeiling, pFile->request.fCeilingDbtp);
+                    auto pTrial = std::make_unique<CDeliveryTrial>(
+                        pFile->nChannels, fRate, fOffsetDb, pFile->request.bCeiling, pFile->request.fCeilingDbtp);
                     CChainRunner runner(mEngine, mSettings, pFile->nChannels, fRate, pFile->request.bDualMono,
-                                        drive.GetOverrides(fOffsetDb));
+                        drive.GetOverrides(fOffsetDb));
                     std::vector<float> input(static_cast<size_t>(kBlockFrames) * pFile->nChannels);
                     std::vector<float> output(input.size());
                     pFile->pInput->Rewind();
@@ -145,8 +143,10 @@ std::vector<SJobResult> CAlbumJob::Run()
             bool bReached = false;
             std::string sWarning;
             if (bSilent || !std::isfinite(fBestLoudness)) {
-                sWarning = "the album has no loudness to measure (silent, or too short): written with the settings as given, no "
-                           "gain for the target of " + DecibelText(fTarget) + " LUFS";
+                sWarning = "the album has no loudness to measure (silent, or too short): written with the settings as "
+                           "given, no "
+                           "gain for the target of "
+                    + DecibelText(fTarget) + " LUFS";
             } else {
                 CTargetSearch search(fTarget, drive.GetLowestDb(), drive.GetHighestDb(), 0.1);
                 search.SetAim(0.15);
@@ -156,7 +156,8 @@ std::vector<SJobResult> CAlbumJob::Run()
                     std::vector<std::unique_ptr<CDeliveryTrial>> trials;
                     const double fLoudness = Trial(fOffsetDb, trials);
                     search.Add(fOffsetDb, fLoudness);
-                    if (std::isfinite(fLoudness) && std::fabs(fLoudness - fTarget) < std::fabs(fBestLoudness - fTarget)) {
+                    if (std::isfinite(fLoudness)
+                        && std::fabs(fLoudness - fTarget) < std::fabs(fBestLoudness - fTarget)) {
                         best = std::move(trials);
                         fBestLoudness = fLoudness;
                         fBestOffset = fOffsetDb;
@@ -164,8 +165,8 @@ std::vector<SJobResult> CAlbumJob::Run()
                 }
                 bReached = search.IsReached();
                 if (!bReached)
-                    sWarning = "the album target of " + DecibelText(fTarget) + " LUFS was not reached: the closest is " +
-                               DecibelText(fBestLoudness) + " LUFS (" + drive.Describe(fBestOffset) + ")";
+                    sWarning = "the album target of " + DecibelText(fTarget) + " LUFS was not reached: the closest is "
+                        + DecibelText(fBestLoudness) + " LUFS (" + drive.Describe(fBestOffset) + ")";
             }
             for (size_t n = 0; n < album.size(); ++n) {
                 SAlbumFile& file = *album[n];
@@ -193,7 +194,7 @@ std::vector<SJobResult> CAlbumJob::Run()
                         file.result.gainReduction = probe.Measure(*file.pPassage);
                     }
                     CDeliveryJob::WriteFile(*best[n], file.request, file.format, file.nChannels,
-                                            file.result.nSampleRate, file.metadata, file.result);
+                        file.result.nSampleRate, file.metadata, file.result);
                     file.result.bMeasured = file.request.bMeasure;
                     best[n].reset();
                 } catch (const CToolError& error) {

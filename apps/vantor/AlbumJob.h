@@ -17,7 +17,7 @@
 class CAlbumJob {
 public:
     CAlbumJob(CVantorEngine& engine, const CProcessSettings& settings, std::vector<SJobRequest> requests,
-              CProgressBar& progress);
+        CProgressBar& progress);
 
     // Never throws: failures come back in the results, one per request.
     std::vector<SJobResult> Run();

@@ -19,8 +19,7 @@ public:
         , mWorker([this](const std::vector<float>& block) {
             mMeter.Add(block.data(), static_cast<unsigned>(block.size() / mnChannels));
         })
-    {
-    }
+    { }
 
     // An interleaved block.
     void Add(std::vector<float> block) { mWorker.Add(std::move(block)); }

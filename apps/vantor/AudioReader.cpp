@@ -10,9 +10,8 @@
 
 namespace {
 
-const int kStringIds[] = {SF_STR_TITLE,   SF_STR_COPYRIGHT, SF_STR_SOFTWARE, SF_STR_ARTIST,
-                          SF_STR_COMMENT, SF_STR_DATE,      SF_STR_ALBUM,    SF_STR_LICENSE,
-                          SF_STR_TRACKNUMBER, SF_STR_GENRE};
+const int kStringIds[] = { SF_STR_TITLE, SF_STR_COPYRIGHT, SF_STR_SOFTWARE, SF_STR_ARTIST, SF_STR_COMMENT, SF_STR_DATE,
+    SF_STR_ALBUM, SF_STR_LICENSE, SF_STR_TRACKNUMBER, SF_STR_GENRE };
 
 uint32_t Little32(const unsigned char* p)
 {
@@ -41,8 +40,8 @@ long long HeaderFrames(const std::vector<unsigned char>& head)
         return -1;
     const unsigned char* p = head.data();
     const bool bWave = std::memcmp(p, "RIFF", 4) == 0 && std::memcmp(p + 8, "WAVE", 4) == 0;
-    const bool bAiff = std::memcmp(p, "FORM", 4) == 0 &&
-                       (std::memcmp(p + 8, "AIFF", 4) == 0 || std::memcmp(p + 8, "AIFC", 4) == 0);
+    const bool bAiff
+        = std::memcmp(p, "FORM", 4) == 0 && (std::memcmp(p + 8, "AIFF", 4) == 0 || std::memcmp(p + 8, "AIFC", 4) == 0);
     if (!bWave && !bAiff)
         return -1;
     unsigned nBlockAlign = 0;
@@ -116,13 +115,13 @@ void CAudioReader::Open(const std::string& sPath)
         throw FailureError(Name() + " is not an audio file the tool can read (" + sf_strerror(nullptr) + ")");
     }
     if (mInfo.channels < 1 || mInfo.channels > 2)
-        throw FailureError(Name() + " has " + std::to_string(mInfo.channels) +
-                           " channels; only mono and stereo files can be mastered");
+        throw FailureError(Name() + " has " + std::to_string(mInfo.channels)
+            + " channels; only mono and stereo files can be mastered");
     if (mInfo.frames <= 0)
         throw FailureError(Name() + " holds no audio (zero length)");
     if (mInfo.samplerate < 8000 || mInfo.samplerate > 384000)
-        throw FailureError(Name() + " has a sample rate of " + std::to_string(mInfo.samplerate) +
-                           " Hz; 8 kHz to 384 kHz can be mastered");
+        throw FailureError(Name() + " has a sample rate of " + std::to_string(mInfo.samplerate)
+            + " Hz; 8 kHz to 384 kHz can be mastered");
     mnPromised = HeaderFrames(mStream.GetHead());
     if (mnPromised < 0)
         mnPromised = mInfo.frames != LLONG_MAX ? mInfo.frames : 0;
@@ -132,8 +131,9 @@ void CAudioReader::Open(const std::string& sPath)
         if (const char* pszText = sf_get_string(mpFile, nId); pszText != nullptr && *pszText != '\0')
             mMetadata.strings.emplace_back(nId, pszText);
     }
-    mMetadata.bHasBroadcastInfo = sf_command(mpFile, SFC_GET_BROADCAST_INFO, &mMetadata.broadcastInfo,
-                                             sizeof(mMetadata.broadcastInfo)) == SF_TRUE;
+    mMetadata.bHasBroadcastInfo
+        = sf_command(mpFile, SFC_GET_BROADCAST_INFO, &mMetadata.broadcastInfo, sizeof(mMetadata.broadcastInfo))
+        == SF_TRUE;
     mMetadata.tags = CTagCopy::Read(mStream, mInfo.format & SF_FORMAT_TYPEMASK);
 }
 
@@ -167,12 +167,12 @@ std::string CAudioReader::GetDamage() const
 {
     std::string sWhy;
     if (mnPromised > mnRead)
-        sWhy = "its header promises " + std::to_string(mnPromised) + " frames, " + std::to_string(mnRead) +
-               " were read";
+        sWhy
+            = "its header promises " + std::to_string(mnPromised) + " frames, " + std::to_string(mnRead) + " were read";
     else if ((mInfo.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG && !OggEndsWhole(mStream.GetTail()))
         sWhy = "the Ogg stream stops before its last page after " + std::to_string(mnRead) + " frames";
     if (!msDecoderError.empty())
-        sWhy += (sWhy.empty() ? "the decoder stopped after " + std::to_string(mnRead) + " frames" : std::string()) +
-                " (" + msDecoderError + ")";
+        sWhy += (sWhy.empty() ? "the decoder stopped after " + std::to_string(mnRead) + " frames" : std::string())
+            + " (" + msDecoderError + ")";
     return sWhy.empty() ? sWhy : Name() + " is damaged or cut short: " + sWhy;
 }

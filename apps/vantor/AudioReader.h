@@ -17,7 +17,7 @@
 struct SAudioMetadata {
     std::vector<std::pair<int, std::string>> strings; // SF_STR_* id, text
     bool bHasBroadcastInfo = false;
-    SF_BROADCAST_INFO broadcastInfo{};
+    SF_BROADCAST_INFO broadcastInfo {};
     STagSet tags; // every tag TagLib reads, for the finished output file
 };
 
@@ -56,7 +56,7 @@ private:
     std::string msPath;
     CInputStream mStream;
     SNDFILE* mpFile = nullptr;
-    SF_INFO mInfo{};
+    SF_INFO mInfo {};
     SAudioMetadata mMetadata;
     long long mnPromised = 0;
     long long mnRead = 0;

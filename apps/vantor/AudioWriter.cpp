@@ -22,8 +22,14 @@ int ContainerOfExtension(const std::string& sPath)
         const char* pszExtension;
         int nContainer;
     } kExtensions[] = {
-        {".wav", SF_FORMAT_WAV},   {".wave", SF_FORMAT_WAV},  {".aif", SF_FORMAT_AIFF}, {".aiff", SF_FORMAT_AIFF},
-        {".aifc", SF_FORMAT_AIFF}, {".flac", SF_FORMAT_FLAC}, {".ogg", SF_FORMAT_OGG},  {".oga", SF_FORMAT_OGG},
+        { ".wav", SF_FORMAT_WAV },
+        { ".wave", SF_FORMAT_WAV },
+        { ".aif", SF_FORMAT_AIFF },
+        { ".aiff", SF_FORMAT_AIFF },
+        { ".aifc", SF_FORMAT_AIFF },
+        { ".flac", SF_FORMAT_FLAC },
+        { ".ogg", SF_FORMAT_OGG },
+        { ".oga", SF_FORMAT_OGG },
     };
     const size_t nSlash = sPath.rfind('/');
     const size_t nDot = sPath.rfind('.');
@@ -39,21 +45,17 @@ int ContainerOfExtension(const std::string& sPath)
 int SubtypeOfBits(EBitsRequest eBits)
 {
     switch (eBits) {
-    case EBitsRequest::Pcm16:
-        return SF_FORMAT_PCM_16;
-    case EBitsRequest::Pcm24:
-        return SF_FORMAT_PCM_24;
-    case EBitsRequest::Float32:
-        return SF_FORMAT_FLOAT;
-    case EBitsRequest::Keep:
-        break;
+    case EBitsRequest::Pcm16: return SF_FORMAT_PCM_16;
+    case EBitsRequest::Pcm24: return SF_FORMAT_PCM_24;
+    case EBitsRequest::Float32: return SF_FORMAT_FLOAT;
+    case EBitsRequest::Keep: break;
     }
     return 0;
 }
 
 bool IsValid(int nFormat, int nChannels = 2)
 {
-    SF_INFO info{};
+    SF_INFO info {};
     info.samplerate = 44100;
     info.channels = nChannels;
     info.format = nFormat;
@@ -65,22 +67,17 @@ int BitsOfSubtype(int nSubtype)
 {
     switch (nSubtype) {
     case SF_FORMAT_PCM_S8:
-    case SF_FORMAT_PCM_U8:
-        return 8;
-    case SF_FORMAT_PCM_16:
-        return 16;
-    case SF_FORMAT_PCM_24:
-        return 24;
-    case SF_FORMAT_PCM_32:
-        return 32;
-    default:
-        return 0;
+    case SF_FORMAT_PCM_U8: return 8;
+    case SF_FORMAT_PCM_16: return 16;
+    case SF_FORMAT_PCM_24: return 24;
+    case SF_FORMAT_PCM_32: return 32;
+    default: return 0;
     }
 }
 
 const char* DescribeSubtype(int nSubtype)
 {
-    SF_FORMAT_INFO info{};
+    SF_FORMAT_INFO info {};
     info.format = nSubtype;
     return sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof(info)) == 0 ? info.name : "this sample format";
 }
@@ -119,16 +116,16 @@ SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, E
     if (eBits != EBitsRequest::Keep) {
         format.nFormat = nContainer | SubtypeOfBits(eBits);
         if (!IsValid(format.nFormat))
-            throw UsageError(std::string("--bits: ") + DescribeSubtype(SubtypeOfBits(eBits)) + " does not fit in " +
-                             (nContainer == SF_FORMAT_FLAC ? "FLAC (use 16 or 24)" : "this format"));
+            throw UsageError(std::string("--bits: ") + DescribeSubtype(SubtypeOfBits(eBits)) + " does not fit in "
+                + (nContainer == SF_FORMAT_FLAC ? "FLAC (use 16 or 24)" : "this format"));
         return format;
     }
     if (BitsOfSubtype(nInputSubtype) == 0 && nInputSubtype != SF_FORMAT_FLOAT && nInputSubtype != SF_FORMAT_DOUBLE) {
         // A lossy or companded input (MP3, Vorbis, A-law...): its encoding is
         // one to read, not to write again; CD depth unless --bits says.
         format.nFormat = nContainer | SF_FORMAT_PCM_16;
-        format.sNote = std::string("writing ") + DescribeSubtype(SF_FORMAT_PCM_16) + " (the input is " +
-                       DescribeSubtype(nInputSubtype) + "; --bits for another depth)";
+        format.sNote = std::string("writing ") + DescribeSubtype(SF_FORMAT_PCM_16) + " (the input is "
+            + DescribeSubtype(nInputSubtype) + "; --bits for another depth)";
         return format;
     }
     if (IsValid(nContainer | nInputSubtype)) {
@@ -138,12 +135,12 @@ SOutputFormat ChooseOutputFormat(const std::string& sOutput, int nInputFormat, E
     // The container cannot hold the input's samples: FLAC takes 24 bits,
     // the others 32-bit float (lossless for every decoded source).
     const int nNearest = nContainer == SF_FORMAT_FLAC
-                             ? (BitsOfSubtype(nInputSubtype) == 16 || BitsOfSubtype(nInputSubtype) == 8 ? SF_FORMAT_PCM_16
-                                                                                                         : SF_FORMAT_PCM_24)
-                             : SF_FORMAT_FLOAT;
+        ? (BitsOfSubtype(nInputSubtype) == 16 || BitsOfSubtype(nInputSubtype) == 8 ? SF_FORMAT_PCM_16
+                                                                                   : SF_FORMAT_PCM_24)
+        : SF_FORMAT_FLOAT;
     format.nFormat = nContainer | nNearest;
-    format.sNote = std::string("writing ") + DescribeSubtype(nNearest) + " (the format cannot hold " +
-                   DescribeSubtype(nInputSubtype) + ")";
+    format.sNote = std::string("writing ") + DescribeSubtype(nNearest) + " (the format cannot hold "
+        + DescribeSubtype(nInputSubtype) + ")";
     return format;
 }
 
@@ -172,16 +169,16 @@ void CAudioWriter::Discard()
 void CAudioWriter::Fail(const std::string& sReason)
 {
     Discard();
-    throw FailureError("writing " + Name() + " failed (" + sReason + ")" +
-                       (msPath == "-" ? std::string() : "; nothing was written"));
+    throw FailureError(
+        "writing " + Name() + " failed (" + sReason + ")" + (msPath == "-" ? std::string() : "; nothing was written"));
 }
 
 void CAudioWriter::Open(const std::string& sPath, const SOutputFormat& format, unsigned nChannels, int nSampleRate,
-                        const SAudioMetadata& metadata, EDither eDither)
+    const SAudioMetadata& metadata, EDither eDither)
 {
     msPath = sPath;
     mnChannels = nChannels;
-    SF_INFO info{};
+    SF_INFO info {};
     info.samplerate = nSampleRate;
     info.channels = static_cast<int>(nChannels);
     info.format = format.nFormat;
@@ -313,13 +310,13 @@ void CAudioWriter::VerifyLength()
     if (::stat(msTemporary.c_str(), &info) != 0)
         Fail(std::strerror(errno));
     if (info.st_size != mStream.GetLength())
-        Fail("the file holds " + std::to_string(info.st_size) + " of " + std::to_string(mStream.GetLength()) +
-             " bytes");
+        Fail(
+            "the file holds " + std::to_string(info.st_size) + " of " + std::to_string(mStream.GetLength()) + " bytes");
 }
 
 void CAudioWriter::VerifyFrames()
 {
-    SF_INFO format{};
+    SF_INFO format {};
     SNDFILE* pFile = sf_open(msTemporary.c_str(), SFM_READ, &format);
     if (pFile == nullptr)
         Fail(std::string("it does not read back: ") + sf_strerror(nullptr));
@@ -335,8 +332,8 @@ void CAudioWriter::VerifyFrames()
     }
     const int nReadError = sf_error(pFile);
     sf_close(pFile);
-    if (nReadError != SF_ERR_NO_ERROR || nFrames != mnWrittenFrames ||
-        (format.frames != mnWrittenFrames && format.frames != SF_COUNT_MAX))
+    if (nReadError != SF_ERR_NO_ERROR || nFrames != mnWrittenFrames
+        || (format.frames != mnWrittenFrames && format.frames != SF_COUNT_MAX))
         Fail("it reads back as " + std::to_string(nFrames) + " of " + std::to_string(mnWrittenFrames) + " frames");
 }
 
@@ -353,8 +350,8 @@ void CAudioWriter::WriteBroadcastLoudness()
     const ssize_t nRead = ::pread(nDescriptor, header, sizeof(header), 0);
     long long nChunk = -1;
     for (size_t nAt = 12; nRead > 0 && nAt + 8 <= static_cast<size_t>(nRead);) {
-        const uint32_t nSize = header[nAt + 4] | header[nAt + 5] << 8 | header[nAt + 6] << 16 |
-                               static_cast<uint32_t>(header[nAt + 7]) << 24;
+        const uint32_t nSize = header[nAt + 4] | header[nAt + 5] << 8 | header[nAt + 6] << 16
+            | static_cast<uint32_t>(header[nAt + 7]) << 24;
         if (std::memcmp(header + nAt, "bext", 4) == 0) {
             if (nSize >= kFieldsEnd)
                 nChunk = static_cast<long long>(nAt) + 8;
@@ -366,19 +363,19 @@ void CAudioWriter::WriteBroadcastLoudness()
     if (nChunk >= 0) {
         auto Hundredths = [](double f) {
             return std::isfinite(f) && std::fabs(f) < 327.0 ? static_cast<int16_t>(std::lround(f * 100.0))
-                                                             : static_cast<int16_t>(0x7fff);
+                                                            : static_cast<int16_t>(0x7fff);
         };
-        const int16_t fields[5] = {Hundredths(mLoudness.fIntegratedLufs), Hundredths(mLoudness.fRangeLu),
-                                   Hundredths(mLoudness.fTruePeakDb), 0x7fff, 0x7fff};
+        const int16_t fields[5] = { Hundredths(mLoudness.fIntegratedLufs), Hundredths(mLoudness.fRangeLu),
+            Hundredths(mLoudness.fTruePeakDb), 0x7fff, 0x7fff };
         unsigned char bytes[10];
         for (int i = 0; i < 5; ++i) {
             bytes[2 * i] = static_cast<unsigned char>(fields[i] & 0xff);
             bytes[2 * i + 1] = static_cast<unsigned char>((fields[i] >> 8) & 0xff);
         }
-        const unsigned char version[2] = {2, 0};
-        bWritten = ::pwrite(nDescriptor, version, 2, nChunk + static_cast<long long>(kVersionAt)) == 2 &&
-                   ::pwrite(nDescriptor, bytes, 10, nChunk + static_cast<long long>(kLoudnessAt)) == 10 &&
-                   ::fsync(nDescriptor) == 0;
+        const unsigned char version[2] = { 2, 0 };
+        bWritten = ::pwrite(nDescriptor, version, 2, nChunk + static_cast<long long>(kVersionAt)) == 2
+            && ::pwrite(nDescriptor, bytes, 10, nChunk + static_cast<long long>(kLoudnessAt)) == 10
+            && ::fsync(nDescriptor) == 0;
     }
     const int nError = errno;
     if (::close(nDescriptor) != 0 || !bWritten)

@@ -23,9 +23,9 @@
 enum class EBitsRequest { Keep, Pcm16, Pcm24, Float32 };
 
 struct SOutputFormat {
-    int nFormat = 0;       // SF_FORMAT_* container | subtype
-    std::string sNote;     // why the subtype differs from the input's, or ""
-    double fQuality = -1;  // Vorbis quality 0-10, FLAC level 0-8; -1 for the default
+    int nFormat = 0; // SF_FORMAT_* container | subtype
+    std::string sNote; // why the subtype differs from the input's, or ""
+    double fQuality = -1; // Vorbis quality 0-10, FLAC level 0-8; -1 for the default
 };
 
 constexpr double kDefaultVorbisQuality = 6.0;
@@ -47,7 +47,7 @@ public:
 
     // eDither applies where the format has fewer bits than a float.
     void Open(const std::string& sPath, const SOutputFormat& format, unsigned nChannels, int nSampleRate,
-              const SAudioMetadata& metadata, EDither eDither);
+        const SAudioMetadata& metadata, EDither eDither);
     // Called with the audio exactly as the file holds it (interleaved):
     // fixed-point samples as written, after dither and rounding; for lossy
     // formats the decoded file, while Close() reads it back.
@@ -94,7 +94,7 @@ private:
     long long mnWrittenFrames = 0;
     int mnContainer = 0;
     STagSet mTags;
-    SLoudness mLoudness{};
+    SLoudness mLoudness {};
     bool mbHasLoudness = false;
     unsigned mnChannels = 0;
     CSampleQuantiser mQuantiser;

@@ -12,8 +12,7 @@
 CBatchRun::CBatchRun(CVantorEngine& engine, const SBatchOptions& options)
     : mEngine(engine)
     , mOptions(options)
-{
-}
+{ }
 
 SJobResult CBatchRun::RunItem(const SBatchItem& item, CProgressBar& progress)
 {
@@ -49,8 +48,7 @@ SJobRequest CBatchRun::Request(const SBatchItem& item) const
     return request;
 }
 
-void CBatchRun::RunAlbum(const std::vector<SBatchItem>& items, CProgressBar& progress,
-                         std::vector<SJobResult>& results)
+void CBatchRun::RunAlbum(const std::vector<SBatchItem>& items, CProgressBar& progress, std::vector<SJobResult>& results)
 {
     std::vector<SJobRequest> requests;
     std::vector<size_t> where;
@@ -77,7 +75,7 @@ int CBatchRun::Run(const std::vector<SBatchItem>& items)
     std::vector<bool> finished(items.size(), false);
     std::mutex printMutex;
     size_t nPrinted = 0;
-    std::atomic<size_t> nNext{0};
+    std::atomic<size_t> nNext { 0 };
     auto Worker = [&]() {
         for (size_t i = nNext++; i < items.size(); i = nNext++) {
             SJobResult result = RunItem(items[i], progress);

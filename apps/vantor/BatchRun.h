@@ -11,12 +11,12 @@
 
 struct SBatchItem {
     std::string sInput;
-    std::string sOutput;                     // "" with --analyze
+    std::string sOutput; // "" with --analyze
     const CProcessSettings* pSettings = nullptr;
-    std::string sLabel;                      // "jobs.csv line 7: " in messages, or ""
-    bool bSkip = false;                      // --skip-existing found a complete output
-    bool bReplace = false;                   // -f, or an incomplete output to redo
-    int nExitCode = 0;                       // refused before running: why
+    std::string sLabel; // "jobs.csv line 7: " in messages, or ""
+    bool bSkip = false; // --skip-existing found a complete output
+    bool bReplace = false; // -f, or an incomplete output to redo
+    int nExitCode = 0; // refused before running: why
     std::string sError;
 };
 
@@ -28,12 +28,12 @@ struct SBatchOptions {
     EBitsRequest eBits = EBitsRequest::Keep;
     double fQuality = -1.0;
     int nJobs = 1;
-    bool bDualMono = true;     // --mono
-    bool bTarget = false;      // --target LUFS
+    bool bDualMono = true; // --mono
+    bool bTarget = false; // --target LUFS
     double fTargetLufs = -14.0;
-    bool bCeiling = false;     // --ceiling dBTP (always with a target)
+    bool bCeiling = false; // --ceiling dBTP (always with a target)
     double fCeilingDbtp = kDefaultCeilingDbtp;
-    bool bAlbum = false;       // one drive for every file of the run
+    bool bAlbum = false; // one drive for every file of the run
     FILE* pReportStream = stdout;
 };
 

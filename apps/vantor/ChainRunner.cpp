@@ -5,7 +5,7 @@
 #include <algorithm>
 
 CChainRunner::CChainRunner(CVantorEngine& engine, const CProcessSettings& settings, unsigned nChannels,
-                           double fSampleRate, bool bDualMono, const std::vector<SParameterOverride>& overrides)
+    double fSampleRate, bool bDualMono, const std::vector<SParameterOverride>& overrides)
     : mnChannels(nChannels)
     , mnProcessChannels(nChannels == 1 && bDualMono ? 2 : nChannels)
     , mPlanar(2 * static_cast<size_t>(kBlockFrames))
@@ -19,7 +19,7 @@ CChainRunner::CChainRunner(CVantorEngine& engine, const CProcessSettings& settin
 
 unsigned CChainRunner::Process(const float* pfIn, unsigned nFrames, float* pfOut)
 {
-    float* ppfChannels[2] = {mPlanar.data(), mPlanar.data() + kBlockFrames};
+    float* ppfChannels[2] = { mPlanar.data(), mPlanar.data() + kBlockFrames };
     for (unsigned i = 0; i < nFrames; ++i) {
         for (unsigned c = 0; c < mnChannels; ++c)
             ppfChannels[c][i] = pfIn[i * mnChannels + c];

@@ -25,7 +25,7 @@ public:
     static constexpr unsigned kBlockFrames = 4096;
 
     CChainRunner(CVantorEngine& engine, const CProcessSettings& settings, unsigned nChannels, double fSampleRate,
-                 bool bDualMono, const std::vector<SParameterOverride>& overrides = {});
+        bool bDualMono, const std::vector<SParameterOverride>& overrides = {});
 
     // Up to kBlockFrames frames in; the output frames that are ready go to
     // pfOut (at most nFrames), their count returned.

@@ -10,7 +10,7 @@ CCommandLine::CCommandLine(const std::vector<std::string>& words, const std::vec
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& sWord = words[i];
         if (bOptionsEnded || sWord == "-" || sWord.size() < 2 || sWord[0] != '-') {
-            mItems.push_back({"", sWord});
+            mItems.push_back({ "", sWord });
             continue;
         }
         if (sWord == "--") {
@@ -21,16 +21,16 @@ CCommandLine::CCommandLine(const std::vector<std::string>& words, const std::vec
             if (!option.bTakesValue) {
                 if (bHasInline)
                     throw UsageError(std::string("--") + option.pszLong + " takes no value");
-                mItems.push_back({option.pszLong, ""});
+                mItems.push_back({ option.pszLong, "" });
                 return;
             }
             if (bHasInline) {
-                mItems.push_back({option.pszLong, sInline});
+                mItems.push_back({ option.pszLong, sInline });
                 return;
             }
             if (i + 1 >= words.size())
                 throw UsageError(std::string("--") + option.pszLong + " needs a value");
-            mItems.push_back({option.pszLong, words[++i]});
+            mItems.push_back({ option.pszLong, words[++i] });
         };
         if (sWord[1] == '-') {
             const size_t nEquals = sWord.find('=');
@@ -43,7 +43,7 @@ CCommandLine::CCommandLine(const std::vector<std::string>& words, const std::vec
             if (pFound == nullptr)
                 throw UsageError("unknown option '--" + sName + "' (see --help)");
             TakeValue(*pFound, nEquals == std::string::npos ? std::string() : sWord.substr(nEquals + 1),
-                      nEquals != std::string::npos);
+                nEquals != std::string::npos);
             continue;
         }
         // Short options, possibly grouped ("-fq") or with the value attached ("-j4").
@@ -79,7 +79,7 @@ int ParseCount(const std::string& sOption, const std::string& sValue, int nMin, 
     char* pszEnd = nullptr;
     const long nValue = std::strtol(sValue.c_str(), &pszEnd, 10);
     if (sValue.empty() || *pszEnd != '\0' || nValue < nMin || nValue > nMax)
-        throw UsageError(sOption + " needs a whole number from " + std::to_string(nMin) + " to " +
-                         std::to_string(nMax) + ", not '" + sValue + "'");
+        throw UsageError(sOption + " needs a whole number from " + std::to_string(nMin) + " to " + std::to_string(nMax)
+            + ", not '" + sValue + "'");
     return static_cast<int>(nValue);
 }

@@ -9,8 +9,8 @@
 class CCommandLine {
 public:
     struct SOption {
-        const char* pszLong;  // without "--"
-        char cShort;          // 0 for none
+        const char* pszLong; // without "--"
+        char cShort; // 0 for none
         bool bTakesValue;
     };
 
@@ -19,7 +19,7 @@ public:
     CCommandLine(const std::vector<std::string>& words, const std::vector<SOption>& options);
 
     struct SItem {
-        std::string sName;  // long name of the option, "" for a positional word
+        std::string sName; // long name of the option, "" for a positional word
         std::string sValue; // the option's value, or the positional word
     };
     const std::vector<SItem>& GetItems() const { return mItems; }

@@ -30,7 +30,6 @@ namespace {
 
 constexpr unsigned kBlockFrames = CChainRunner::kBlockFrames;
 
-
 // Where the search tries its drives before a whole pass: kExcerpts
 // stretches of kMeasuredSeconds spread evenly over the file, each run
 // through the chain from kRunUpSeconds before it so that every detector has
@@ -50,8 +49,8 @@ constexpr double kWholeAimLu = 0.15;
 
 struct SExcerpt {
     long long nRunFrom; // first frame run through the chain
-    long long nFrom;    // first frame measured
-    long long nTo;      // end of the measured frames
+    long long nFrom; // first frame measured
+    long long nTo; // end of the measured frames
 };
 
 std::vector<SExcerpt> PlanExcerpts(long long nFrames, double fRate)
@@ -64,7 +63,7 @@ std::vector<SExcerpt> PlanExcerpts(long long nFrames, double fRate)
     for (int k = 0; k < kExcerpts; ++k) {
         const long long nCentre = static_cast<long long>((k + 0.5) * static_cast<double>(nFrames) / kExcerpts);
         const long long nFrom = std::max(0LL, nCentre - nMeasured / 2);
-        excerpts.push_back({std::max(0LL, nFrom - nRunUp), nFrom, std::min(nFrames, nFrom + nMeasured)});
+        excerpts.push_back({ std::max(0LL, nFrom - nRunUp), nFrom, std::min(nFrames, nFrom + nMeasured) });
     }
     return excerpts;
 }
@@ -72,9 +71,8 @@ std::vector<SExcerpt> PlanExcerpts(long long nFrames, double fRate)
 // Integrated loudness of the measured frames of the excerpts: of the input
 // itself, or of the chain's output with the drive's overrides and the
 // ceiling. The excerpts are shared between two threads.
-double MeasureExcerpts(const CSpoolFile& input, const std::vector<SExcerpt>& excerpts, unsigned nChannels,
-                       double fRate, const std::function<std::unique_ptr<CChainRunner>()>& makeRunner,
-                       bool bCeiling, double fCeilingDbtp)
+double MeasureExcerpts(const CSpoolFile& input, const std::vector<SExcerpt>& excerpts, unsigned nChannels, double fRate,
+    const std::function<std::unique_ptr<CChainRunner>()>& makeRunner, bool bCeiling, double fCeilingDbtp)
 {
     constexpr size_t kThreads = 2;
     ebur128_state* states[kThreads] = {};
@@ -158,13 +156,12 @@ double MeasureExcerpts(const CSpoolFile& input, const std::vector<SExcerpt>& exc
 } // namespace
 
 CDeliveryJob::CDeliveryJob(CVantorEngine& engine, const CProcessSettings& settings, const SJobRequest& request,
-                           std::function<void(long long)> progress)
+    std::function<void(long long)> progress)
     : mEngine(engine)
     , mSettings(settings)
     , mRequest(request)
     , mProgress(std::move(progress))
-{
-}
+{ }
 
 void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobResult& result)
 {
@@ -231,8 +228,8 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
         // One whole pass through the chain with a drive.
         auto WholeTrial = [&](double fOffsetDb) {
             std::unique_ptr<CDeliveryTrial> pTrial = MakeTrial(fOffsetDb);
-            CChainRunner runner(mEngine, mSettings, nChannels, fRate, mRequest.bDualMono,
-                                pDrive->GetOverrides(fOffsetDb));
+            CChainRunner runner(
+                mEngine, mSettings, nChannels, fRate, mRequest.bDualMono, pDrive->GetOverrides(fOffsetDb));
             pInput->Rewind();
             while (const unsigned nFrames = pInput->Read(input.data(), kBlockFrames))
                 pTrial->Add(output.data(), runner.Process(input.data(), nFrames, output.data()));
@@ -242,20 +239,22 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
             return pTrial;
         };
         auto Keep = [&](std::unique_ptr<CDeliveryTrial> pTrial) {
-            if (!pBest || (std::isfinite(pTrial->GetLoudness()) &&
-                           (!std::isfinite(pBest->GetLoudness()) ||
-                            std::fabs(pTrial->GetLoudness() - fTarget) < std::fabs(pBest->GetLoudness() - fTarget))))
+            if (!pBest
+                || (std::isfinite(pTrial->GetLoudness())
+                    && (!std::isfinite(pBest->GetLoudness())
+                        || std::fabs(pTrial->GetLoudness() - fTarget) < std::fabs(pBest->GetLoudness() - fTarget))))
                 pBest = std::move(pTrial);
         };
 
         const std::vector<SExcerpt> excerpts = PlanExcerpts(result.nFrames, fRate);
-        const double fInputExcerpts =
-            excerpts.empty() ? -HUGE_VAL : MeasureExcerpts(*pInput, excerpts, nChannels, fRate, nullptr, false, 0.0);
+        const double fInputExcerpts
+            = excerpts.empty() ? -HUGE_VAL : MeasureExcerpts(*pInput, excerpts, nChannels, fRate, nullptr, false, 0.0);
         if (!std::isfinite(result.before.fIntegratedLufs)) {
             Keep(WholeTrial(0.0));
             result.warnings.push_back("the input has no loudness to measure (silent, or shorter than 0.4 s): "
                                       "written with the settings as "
-                                      "given, no gain for the target of " + DecibelText(fTarget) + " LUFS");
+                                      "given, no gain for the target of "
+                + DecibelText(fTarget) + " LUFS");
             result.nExitCode = kExitWarnings;
         } else {
             // Excerpts first: the chain changes their loudness as it changes
@@ -264,27 +263,28 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
             // the excerpts' target.
             double fStart = 0.0, fSlope = 1.0;
             if (std::isfinite(fInputExcerpts)) {
-                CTargetSearch search(fTarget - (result.before.fIntegratedLufs - fInputExcerpts), fLowest, fHighest,
-                                     0.1);
+                CTargetSearch search(
+                    fTarget - (result.before.fIntegratedLufs - fInputExcerpts), fLowest, fHighest, 0.1);
                 search.SetAim(kExcerptAimLu);
                 double fOffsetDb = 0.0;
                 while (search.Next(fOffsetDb)) {
                     auto MakeRunner = [&]() {
-                        return std::make_unique<CChainRunner>(mEngine, mSettings, nChannels, fRate,
-                                                              mRequest.bDualMono, pDrive->GetOverrides(fOffsetDb));
+                        return std::make_unique<CChainRunner>(
+                            mEngine, mSettings, nChannels, fRate, mRequest.bDualMono, pDrive->GetOverrides(fOffsetDb));
                     };
-                    search.Add(fOffsetDb, MeasureExcerpts(*pInput, excerpts, nChannels, fRate, MakeRunner,
-                                                          mRequest.bCeiling, mRequest.fCeilingDbtp));
+                    search.Add(fOffsetDb,
+                        MeasureExcerpts(
+                            *pInput, excerpts, nChannels, fRate, MakeRunner, mRequest.bCeiling, mRequest.fCeilingDbtp));
                     ++delivery.nExcerptRuns;
                 }
                 fStart = search.GetBestOffsetDb();
                 fSlope = search.GetSlope();
             }
             CTargetSearch search(fTarget, fLowest, fHighest, 0.1,
-                                 std::isfinite(fInputExcerpts) ? kMostWholeTrials : CTargetSearch::kMostTrials);
+                std::isfinite(fInputExcerpts) ? kMostWholeTrials : CTargetSearch::kMostTrials);
             search.SetFirstSlope(fSlope);
             search.SetAim(kWholeAimLu);
-            for (double fOffsetDb = fStart;; ) {
+            for (double fOffsetDb = fStart;;) {
                 std::unique_ptr<CDeliveryTrial> pTrial = WholeTrial(fOffsetDb);
                 search.Add(fOffsetDb, pTrial->GetLoudness());
                 Keep(std::move(pTrial));
@@ -296,10 +296,10 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
                 const double fClosest = pBest->GetLoudness();
                 const double fBound = fClosest < fTarget ? fHighest : fLowest;
                 const bool bAtBound = std::fabs(pBest->GetOffsetDb() - fBound) < 0.05;
-                result.warnings.push_back(
-                    "the target of " + DecibelText(fTarget) + " LUFS was not reached: the closest is " + DecibelText(fClosest) +
-                    " LUFS (" + pDrive->Describe(pBest->GetOffsetDb()) +
-                    (bAtBound ? std::string("; the drive is at the end of its range)") : std::string(")")));
+                result.warnings.push_back("the target of " + DecibelText(fTarget)
+                    + " LUFS was not reached: the closest is " + DecibelText(fClosest) + " LUFS ("
+                    + pDrive->Describe(pBest->GetOffsetDb())
+                    + (bAtBound ? std::string("; the drive is at the end of its range)") : std::string(")")));
                 result.nExitCode = kExitWarnings;
             }
         }
@@ -322,7 +322,7 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
 }
 
 void CDeliveryJob::WriteFile(CDeliveryTrial& trial, const SJobRequest& request, const SOutputFormat& format,
-                             unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result)
+    unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result)
 {
     // The file, measured as written. Where what was written still passes
     // the ceiling (dither, a lossy encoder), the ceiling runs again on the
@@ -332,8 +332,7 @@ void CDeliveryJob::WriteFile(CDeliveryTrial& trial, const SJobRequest& request, 
     double fCeilingDbtp = request.fCeilingDbtp;
     for (int nPass = 1;; ++nPass) {
         CAudioWriter writer;
-        writer.Open(request.sOutput, format, nChannels, nSampleRate, metadata,
-                    request.eDither);
+        writer.Open(request.sOutput, format, nChannels, nSampleRate, metadata, request.eDither);
         CAnalysisWorker after(nChannels, static_cast<double>(nSampleRate));
         writer.SetWrittenSink([&after, nChannels](const float* pf, unsigned n) {
             after.Add(std::vector<float>(pf, pf + static_cast<size_t>(n) * nChannels));
@@ -368,15 +367,15 @@ void CDeliveryJob::WriteFile(CDeliveryTrial& trial, const SJobRequest& request, 
                 fCeilingDbtp -= fExcessDb + kRetryMarginDb;
                 continue;
             }
-            result.warnings.push_back("the output's true peak (" + DecibelText(result.after.fTruePeakDb) +
-                                      " dBTP) passes the ceiling");
+            result.warnings.push_back(
+                "the output's true peak (" + DecibelText(result.after.fTruePeakDb) + " dBTP) passes the ceiling");
             result.nExitCode = kExitWarnings;
         }
         writer.SetLoudness(result.after);
         writer.Publish(request.bReplace);
         if (writer.GetClippedSamples() > 0)
-            result.notes.push_back(std::to_string(writer.GetClippedSamples()) +
-                                   " samples were beyond full scale and clipped in the output");
+            result.notes.push_back(std::to_string(writer.GetClippedSamples())
+                + " samples were beyond full scale and clipped in the output");
         break;
     }
 }

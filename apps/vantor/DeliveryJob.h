@@ -25,7 +25,7 @@ std::string DecibelText(double f);
 class CDeliveryJob {
 public:
     CDeliveryJob(CVantorEngine& engine, const CProcessSettings& settings, const SJobRequest& request,
-                 std::function<void(long long)> progress);
+        std::function<void(long long)> progress);
 
     void Run(CAudioReader& reader, const SOutputFormat& format, SJobResult& result);
 
@@ -33,7 +33,7 @@ public:
     // "after" figures), the ceiling run again lower where what was written
     // still passes it.
     static void WriteFile(CDeliveryTrial& trial, const SJobRequest& request, const SOutputFormat& format,
-                          unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result);
+        unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result);
 
     // Ceiling passes at most, and how far under the excess a retry aims.
     static constexpr int kMostCeilingPasses = 3;

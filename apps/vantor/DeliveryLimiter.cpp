@@ -28,15 +28,14 @@ CDeliveryLimiter::CDeliveryLimiter(unsigned nChannels, double fSampleRate, doubl
     , mAverageRing(mnLookAhead, 1.0)
     , mfAverageSum(mnLookAhead)
     , mnSkip(mnLatency)
-{
-}
+{ }
 
 float CDeliveryLimiter::NextGain(float fRequest)
 {
     const long long t = mnFrame++;
     // At rest (nothing to limit in the window): unity, and nothing to update.
-    if (fRequest == 1.0f && mnBelowOne == 0 && mfReleased == 1.0 && mMinQueue.size() == 1 &&
-        mMinQueue.front().second == 1.0f) {
+    if (fRequest == 1.0f && mnBelowOne == 0 && mfReleased == 1.0 && mMinQueue.size() == 1
+        && mMinQueue.front().second == 1.0f) {
         mMinQueue.front().first = t;
         return 1.0f;
     }
@@ -74,8 +73,7 @@ unsigned CDeliveryLimiter::Process(const float* pfIn, unsigned nFrames, float* p
         history.resize(kHistory + nFrames);
         for (unsigned i = 0; i < nFrames; ++i)
             history[kHistory + i] = pfIn[i * mnChannels + c];
-        CTruePeakMeter::GetCoarsePhases(history.data(),
-                                        nFrames, mCoarse.data() + static_cast<size_t>(c) * 4 * nFrames);
+        CTruePeakMeter::GetCoarsePhases(history.data(), nFrames, mCoarse.data() + static_cast<size_t>(c) * 4 * nFrames);
     }
     const float fFineFrom = kFineRatio * mfCeiling;
     unsigned nOut = 0;
@@ -83,7 +81,7 @@ unsigned CDeliveryLimiter::Process(const float* pfIn, unsigned nFrames, float* p
         float fPeak = 0.0f;
         for (unsigned c = 0; c < mnChannels; ++c) {
             const float* pfCoarse = mCoarse.data() + (static_cast<size_t>(c) * nFrames + i) * 4;
-            fPeak = std::max({fPeak, pfCoarse[0], pfCoarse[1], pfCoarse[2], pfCoarse[3]});
+            fPeak = std::max({ fPeak, pfCoarse[0], pfCoarse[1], pfCoarse[2], pfCoarse[3] });
         }
         if (fPeak > fFineFrom) {
             fPeak = 0.0f;

@@ -42,10 +42,10 @@ private:
 
     unsigned mnChannels;
     float mfCeiling;
-    float mfTarget;        // where a frame over the ceiling is put
-    unsigned mnLookAhead;  // frames
-    unsigned mnLatency;    // look-ahead and the interpolator's delay
-    double mfRelease;      // per-frame recovery towards 1
+    float mfTarget; // where a frame over the ceiling is put
+    unsigned mnLookAhead; // frames
+    unsigned mnLatency; // look-ahead and the interpolator's delay
+    double mfRelease; // per-frame recovery towards 1
     // Per channel: the last kHistory input samples, then the new block.
     std::vector<std::vector<float>> mHistory;
     std::vector<float> mCoarse;
@@ -61,7 +61,7 @@ private:
     size_t mnAverageAt = 0;
     double mfAverageSum;
     unsigned mnBelowOne = 0; // gains under 1 in the ring
-    long long mnSkip;        // output frames still to drop (the latency)
+    long long mnSkip; // output frames still to drop (the latency)
     float mfLowestGain = 1.0f;
     long long mnLimited = 0;
 };

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-CDeliveryTrial::CDeliveryTrial(unsigned nChannels, double fSampleRate, double fOffsetDb, bool bCeiling,
-                               double fCeilingDbtp)
+CDeliveryTrial::CDeliveryTrial(
+    unsigned nChannels, double fSampleRate, double fOffsetDb, bool bCeiling, double fCeilingDbtp)
     : mnChannels(nChannels)
     , mfOffsetDb(fOffsetDb)
     , mSpool(nChannels)

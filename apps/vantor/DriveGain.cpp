@@ -14,11 +14,11 @@ struct SStageName {
 
 // In the order they take the gain.
 const SStageName kStages[] = {
-    {"Limiter Input Drive", 2},
-    {"Compressor Input Drive", 1},
-    {"Clipper Gain", 3},
+    { "Limiter Input Drive", 2 },
+    { "Compressor Input Drive", 1 },
+    { "Clipper Gain", 3 },
 };
-const SStageName kLevelStage = {"EQ Output", 0};
+const SStageName kLevelStage = { "EQ Output", 0 };
 
 } // namespace
 
@@ -36,7 +36,7 @@ CDriveGain::CDriveGain(CVantorEngine& engine, const CProcessSettings& settings)
         const SParameterText& text = parameters.Get(nIndex);
         if (text.nDecimals != 1)
             return; // every drive is in 0.1 dB steps; anything else is not a drive
-        mStages.push_back({nIndex, text.names.front(), pProcess->GetParameter(nIndex), text.nMin, text.nMax});
+        mStages.push_back({ nIndex, text.names.front(), pProcess->GetParameter(nIndex), text.nMin, text.nMax });
     };
     for (const SStageName& name : kStages)
         AddStage(name);
@@ -76,7 +76,7 @@ std::vector<SParameterOverride> CDriveGain::GetOverrides(double fOffsetDb) const
     std::vector<SParameterOverride> overrides;
     for (size_t i = 0; i < mStages.size(); ++i) {
         if (steps[i] != 0)
-            overrides.push_back({mStages[i].nIndex, mStages[i].nStored + steps[i]});
+            overrides.push_back({ mStages[i].nIndex, mStages[i].nStored + steps[i] });
     }
     return overrides;
 }
@@ -89,9 +89,9 @@ std::string CDriveGain::Describe(double fOffsetDb) const
         if (steps[i] == 0)
             continue;
         const SStage& stage = mStages[i];
-        sText += (sText.empty() ? "" : ", ") + stage.sName + " " +
-                 mSettings.GetParameters().Format(stage.nIndex, stage.nStored) + " -> " +
-                 mSettings.GetParameters().Format(stage.nIndex, stage.nStored + steps[i]);
+        sText += (sText.empty() ? "" : ", ") + stage.sName + " "
+            + mSettings.GetParameters().Format(stage.nIndex, stage.nStored) + " -> "
+            + mSettings.GetParameters().Format(stage.nIndex, stage.nStored + steps[i]);
     }
     return sText.empty() ? std::string("the settings as given") : sText;
 }

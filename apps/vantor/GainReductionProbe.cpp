@@ -9,7 +9,7 @@ namespace {
 
 constexpr unsigned kGlobalBypass = 0;
 constexpr unsigned kPatch = 1;
-constexpr unsigned kEnableOf[4] = {2, 22, 30, 43}; // equaliser, compressor, limiter, clipper
+constexpr unsigned kEnableOf[4] = { 2, 22, 30, 43 }; // equaliser, compressor, limiter, clipper
 constexpr int kCompressor = 1;
 constexpr int kLimiter = 2;
 
@@ -20,14 +20,13 @@ double Engineering(vpa::IProcess& process, unsigned nIndex, int nDecimals)
 
 } // namespace
 
-CGainReductionProbe::CGainReductionProbe(CVantorEngine& engine, const CProcessSettings& settings,
-                                         unsigned nChannels, double fSampleRate)
+CGainReductionProbe::CGainReductionProbe(
+    CVantorEngine& engine, const CProcessSettings& settings, unsigned nChannels, double fSampleRate)
     : mEngine(engine)
     , mSettings(settings)
     , mnChannels(nChannels)
     , mfSampleRate(fSampleRate)
-{
-}
+{ }
 
 std::vector<float> CGainReductionProbe::RunPrefix(unsigned nModulesOn, const std::vector<float>& input) const
 {
@@ -36,7 +35,7 @@ std::vector<float> CGainReductionProbe::RunPrefix(unsigned nModulesOn, const std
     std::vector<SParameterOverride> overrides = mOverrides;
     for (int nModule = 0; nModule < 4; ++nModule) {
         if ((nModulesOn & (1u << nModule)) == 0)
-            overrides.push_back({static_cast<int>(kEnableOf[nModule]), 0});
+            overrides.push_back({ static_cast<int>(kEnableOf[nModule]), 0 });
     }
     CChainRunner runner(mEngine, mSettings, mnChannels, mfSampleRate, mbDualMono, overrides);
     const size_t nFrames = input.size() / mnChannels;
@@ -51,8 +50,8 @@ std::vector<float> CGainReductionProbe::RunPrefix(unsigned nModulesOn, const std
     return output;
 }
 
-double CGainReductionProbe::DeepestReduction(const std::vector<float>& in, const std::vector<float>& out,
-                                             long long nFrom, double fStaticGainDb) const
+double CGainReductionProbe::DeepestReduction(
+    const std::vector<float>& in, const std::vector<float>& out, long long nFrom, double fStaticGainDb) const
 {
     const size_t nWindow = std::max<size_t>(1, static_cast<size_t>(mfSampleRate / 100.0));
     const size_t nFrames = in.size() / mnChannels;
@@ -92,7 +91,7 @@ SGainReduction CGainReductionProbe::Measure(CLoudestPassage& passage)
     for (const SParameterOverride& override : mOverrides)
         pProcess->SetParameter(override.nIndex, override.nStored);
     const unsigned nMode = mSettings.GetMode();
-    int order[4] = {0, 1, 2, 3};
+    int order[4] = { 0, 1, 2, 3 };
     if (nMode == kModeChain) {
         const int nRow = std::clamp(pProcess->GetParameter(kPatch), 0, kNrOfChainOrders - 1);
         std::copy(kChainOrders[nRow], kChainOrders[nRow] + 4, order);
@@ -129,11 +128,13 @@ SGainReduction CGainReductionProbe::Measure(CLoudestPassage& passage)
         return DeepestReduction(in, out, nPassageStart, fStaticGainDb);
     };
     if (result.bCompressor)
-        result.fCompressorDb = MeasureModule(kCompressor, Engineering(*pProcess, 28, 1) + Engineering(*pProcess, 29, 1));
+        result.fCompressorDb
+            = MeasureModule(kCompressor, Engineering(*pProcess, 28, 1) + Engineering(*pProcess, 29, 1));
     if (result.bLimiter) {
-        const double fBandGainDb =
-            (Engineering(*pProcess, 38, 1) + Engineering(*pProcess, 40, 1) + Engineering(*pProcess, 42, 1)) / 3.0;
-        result.fLimiterDb = MeasureModule(kLimiter, Engineering(*pProcess, 32, 1) + Engineering(*pProcess, 34, 1) + fBandGainDb);
+        const double fBandGainDb
+            = (Engineering(*pProcess, 38, 1) + Engineering(*pProcess, 40, 1) + Engineering(*pProcess, 42, 1)) / 3.0;
+        result.fLimiterDb
+            = MeasureModule(kLimiter, Engineering(*pProcess, 32, 1) + Engineering(*pProcess, 34, 1) + fBandGainDb);
     }
     return result;
 }

@@ -26,8 +26,8 @@ struct SGainReduction {
 
 class CGainReductionProbe {
 public:
-    CGainReductionProbe(CVantorEngine& engine, const CProcessSettings& settings, unsigned nChannels,
-                        double fSampleRate);
+    CGainReductionProbe(
+        CVantorEngine& engine, const CProcessSettings& settings, unsigned nChannels, double fSampleRate);
 
     static constexpr unsigned kBlockFrames = 4096;
     // Bit m set when module m (0 equaliser .. 3 clipper) runs in this setting.
@@ -41,8 +41,8 @@ public:
 
 private:
     std::vector<float> RunPrefix(unsigned nModulesOn, const std::vector<float>& input) const;
-    double DeepestReduction(const std::vector<float>& in, const std::vector<float>& out, long long nFrom,
-                            double fStaticGainDb) const;
+    double DeepestReduction(
+        const std::vector<float>& in, const std::vector<float>& out, long long nFrom, double fStaticGainDb) const;
 
     CVantorEngine& mEngine;
     const CProcessSettings& mSettings;

@@ -181,8 +181,9 @@ Environment:
   VANTOR_LIBRARY  the Vantor.vpa to load instead of the one installed with
                   the tool (lib/vantor/ beside bin/)
 
-)") + kMaster + "\n" + kParams + "\n" + kPresets + "\n" + kPresetSave + "\n" + kPresetShow +
-                                    R"(
+)") + kMaster
+        + "\n" + kParams + "\n" + kPresets + "\n" + kPresetSave + "\n" + kPresetShow +
+        R"(
 Examples:
   vantor master song.wav song-master.wav
   vantor master --preset "Mastering:Gentle Glue" --bits 16 mix.flac mix-16.flac

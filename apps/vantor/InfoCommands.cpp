@@ -27,7 +27,7 @@ bool WantsHelp(const std::vector<std::string>& words, const char* pszHelp)
 
 unsigned ParseModeOnly(const std::vector<std::string>& words)
 {
-    const CCommandLine line(words, {{"mode", 0, true}});
+    const CCommandLine line(words, { { "mode", 0, true } });
     if (!line.GetPositionals().empty())
         throw UsageError("unexpected '" + line.GetPositionals().front() + "' (see --help)");
     unsigned nMode = kModeChain;
@@ -46,8 +46,8 @@ std::string ShortNames(const SParameterText& parameter)
     return sNames.empty() ? "-" : sNames;
 }
 
-void PrintTree(const std::vector<CPresetStore::SNode>& nodes, const std::string& sPrefix, int nDepth,
-               const char* pszMark = "")
+void PrintTree(
+    const std::vector<CPresetStore::SNode>& nodes, const std::string& sPrefix, int nDepth, const char* pszMark = "")
 {
     for (const CPresetStore::SNode& node : nodes) {
         const std::string sIndent(static_cast<size_t>(2 * nDepth + 2), ' ');
@@ -55,8 +55,8 @@ void PrintTree(const std::vector<CPresetStore::SNode>& nodes, const std::string&
             std::printf("%s%s/\n", sIndent.c_str(), node.sName.c_str());
             PrintTree(node.children, sPrefix + node.sName + ":", nDepth + 1, pszMark);
         } else {
-            std::printf("%s%-32s %s%s%s\n", sIndent.c_str(), node.sName.c_str(), sPrefix.c_str(), node.sName.c_str(),
-                        pszMark);
+            std::printf(
+                "%s%-32s %s%s%s\n", sIndent.c_str(), node.sName.c_str(), sPrefix.c_str(), node.sName.c_str(), pszMark);
         }
     }
 }
@@ -89,12 +89,14 @@ int RunParams(const std::vector<std::string>& words)
             sRange = display.Show(i, parameter.nMin) + " .. " + display.Show(i, parameter.nMax);
             // A fixed text hides the number it stands for: name both.
             if (!parameter.minText.empty())
-                sRange += " (" + parameter.minText + " = " + std::to_string(parameter.nMin) + " " + parameter.unit + ")";
+                sRange
+                    += " (" + parameter.minText + " = " + std::to_string(parameter.nMin) + " " + parameter.unit + ")";
             if (!parameter.maxText.empty())
-                sRange += " (" + parameter.maxText + " = " + std::to_string(parameter.nMax) + " " + parameter.unit + ")";
+                sRange
+                    += " (" + parameter.maxText + " = " + std::to_string(parameter.nMax) + " " + parameter.unit + ")";
         }
         std::printf("%-3d %-34s %-14s %-28s %s\n", i, parameter.names.front().c_str(), ShortNames(parameter).c_str(),
-                    sRange.c_str(), display.Show(i, parameter.nDefault).c_str());
+            sRange.c_str(), display.Show(i, parameter.nDefault).c_str());
     }
     return kExitOk;
 }
@@ -144,13 +146,9 @@ int RunPresetSave(const std::vector<std::string>& words)
 {
     if (WantsHelp(words, GetPresetSaveHelp()))
         return kExitOk;
-    const CCommandLine line(words, {{"mode", 0, true},
-                                    {"preset", 0, true},
-                                    {"set", 0, true},
-                                    {"order", 0, true},
-                                    {"output", 'o', true},
-                                    {"force", 'f', false},
-                                    {"quiet", 'q', false}});
+    const CCommandLine line(words,
+        { { "mode", 0, true }, { "preset", 0, true }, { "set", 0, true }, { "order", 0, true }, { "output", 'o', true },
+            { "force", 'f', false }, { "quiet", 'q', false } });
     SSettingsRequest request;
     std::string sOutput;
     bool bForce = false, bQuiet = false;
@@ -194,7 +192,7 @@ int RunPresetSave(const std::vector<std::string>& words)
     store.Save(sPath, *pProcess, request.nMode, bForce, bInFolder);
     if (!bQuiet) {
         std::printf("Saved %s preset %s\n", GetModeName(request.nMode),
-                    bInFolder ? ("'" + names.front() + "' to " + sPath).c_str() : sPath.c_str());
+            bInFolder ? ("'" + names.front() + "' to " + sPath).c_str() : sPath.c_str());
         if (bInFolder && !store.GetUserFolder().empty() && sPath.rfind(store.GetUserFolder(), 0) == 0)
             std::printf("(in your presets folder: the library's %s cannot be written)\n", store.GetFolder().c_str());
     }

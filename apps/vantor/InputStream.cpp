@@ -68,7 +68,7 @@ std::vector<unsigned char> CInputStream::GetTail() const
 
 SF_VIRTUAL_IO& CInputStream::GetCallbacks()
 {
-    static SF_VIRTUAL_IO callbacks = {&GetLength, &Seek, &Read, &Write, &Tell};
+    static SF_VIRTUAL_IO callbacks = { &GetLength, &Seek, &Read, &Write, &Tell };
     return callbacks;
 }
 
@@ -121,8 +121,8 @@ sf_count_t CInputStream::ReadFile(unsigned char* pBuffer, sf_count_t nCount)
 {
     sf_count_t nDone = 0;
     while (nDone < nCount) {
-        const ssize_t nRead = ::pread(mnDescriptor, pBuffer + nDone, static_cast<size_t>(nCount - nDone),
-                                      mnPosition + nDone);
+        const ssize_t nRead
+            = ::pread(mnDescriptor, pBuffer + nDone, static_cast<size_t>(nCount - nDone), mnPosition + nDone);
         if (nRead < 0 && errno == EINTR)
             continue;
         if (nRead < 0 && mnError == 0)

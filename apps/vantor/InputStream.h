@@ -60,7 +60,7 @@ private:
     bool mbOwned = false;
     bool mbSeekable = false;
     bool mbFolder = false;
-    long long mnLength = 0;   // of a file
+    long long mnLength = 0; // of a file
     long long mnPosition = 0; // where libsndfile reads next
     int mnError = 0;
     // A stream: its first bytes, and a ring of the last kWindowBytes taken in.

@@ -21,7 +21,7 @@ void CLoudestPassage::Add(const float* pfInterleaved, unsigned nFrames)
     for (unsigned i = 0; i < nFrames; ++i) {
         const size_t nAt = static_cast<size_t>((mnFrames + i) % mnRingFrames) * mnChannels;
         std::copy(pfInterleaved + static_cast<size_t>(i) * mnChannels,
-                  pfInterleaved + static_cast<size_t>(i + 1) * mnChannels, mRing.begin() + nAt);
+            pfInterleaved + static_cast<size_t>(i + 1) * mnChannels, mRing.begin() + nAt);
     }
     mnFrames += nFrames;
     mEnergies[mnBlocks % mnPassageBlocks] = fEnergy;
@@ -44,7 +44,7 @@ void CLoudestPassage::Keep(long long nFrom, long long nTo, long long nStart)
     for (long long n = nFrom; n < nTo; ++n) {
         const size_t nAt = static_cast<size_t>(n % mnRingFrames) * mnChannels;
         std::copy(mRing.begin() + nAt, mRing.begin() + nAt + mnChannels,
-                  mBest.begin() + static_cast<size_t>(n - nFrom) * mnChannels);
+            mBest.begin() + static_cast<size_t>(n - nFrom) * mnChannels);
     }
     mnBestStart = nStart;
     mnBestEnd = nTo;

@@ -33,9 +33,9 @@ private:
     double mfSampleRate;
     size_t mnPassageBlocks;
     long long mnRunUpFrames;
-    std::vector<float> mRing;      // the last mnRingFrames frames
+    std::vector<float> mRing; // the last mnRingFrames frames
     long long mnRingFrames;
-    long long mnFrames = 0;        // frames added so far
+    long long mnFrames = 0; // frames added so far
     std::vector<double> mEnergies; // of the last mnPassageBlocks blocks
     size_t mnBlocks = 0;
     double mfBestEnergy = -1.0;

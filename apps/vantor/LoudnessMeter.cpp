@@ -17,8 +17,7 @@ double Decibels(double fLinear)
 
 CLoudnessMeter::CLoudnessMeter(unsigned nChannels, double fSampleRate)
     : mnChannels(nChannels)
-    , mpState(ebur128_init(nChannels, static_cast<unsigned long>(fSampleRate),
-                           EBUR128_MODE_I | EBUR128_MODE_LRA))
+    , mpState(ebur128_init(nChannels, static_cast<unsigned long>(fSampleRate), EBUR128_MODE_I | EBUR128_MODE_LRA))
     , mTruePeak(nChannels)
     , mnStepFrames(std::max(1u, static_cast<unsigned>(std::lround(fSampleRate / 10.0))))
     , mnFramesToStep(mnStepFrames)
@@ -68,7 +67,7 @@ void CLoudnessMeter::Add(const float* pfInterleaved, unsigned nFrames)
 
 SLoudness CLoudnessMeter::GetResult() const
 {
-    SLoudness result{};
+    SLoudness result {};
     if (ebur128_loudness_global(mpState, &result.fIntegratedLufs) != EBUR128_SUCCESS)
         result.fIntegratedLufs = -std::numeric_limits<double>::infinity();
     if (ebur128_loudness_range(mpState, &result.fRangeLu) != EBUR128_SUCCESS)

@@ -16,8 +16,8 @@
 struct SLoudness {
     double fIntegratedLufs; // -inf for silence
     double fRangeLu;
-    double fTruePeakDb;     // -inf for silence
-    double fSamplePeakDb;   // -inf for silence
+    double fTruePeakDb; // -inf for silence
+    double fSamplePeakDb; // -inf for silence
     double fMaxMomentaryLufs = -HUGE_VAL; // -inf for silence
     double fMaxShortTermLufs = -HUGE_VAL;
 };
@@ -37,8 +37,8 @@ private:
     ebur128_state* mpState;
     CTruePeakMeter mTruePeak;
     float mfSamplePeak = 0.0f;
-    unsigned mnStepFrames;        // 100 ms
-    unsigned mnFramesToStep;      // until the next reading
+    unsigned mnStepFrames; // 100 ms
+    unsigned mnFramesToStep; // until the next reading
     double mfMaxMomentary = -HUGE_VAL;
     double mfMaxShortTerm = -HUGE_VAL;
     // Mean-square K-weighted energy of the last 30 steps, newest at mnStep.

@@ -48,8 +48,7 @@ void CManifest::ParsePart(const std::string& sText, int& nPart, int& nParts)
                     return;
             }
         }
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) { }
     throw UsageError("--manifest-part must be K/N with 1 <= K <= N, not '" + sText + "'");
 }
 
@@ -101,8 +100,11 @@ std::vector<SManifestRow> CManifest::Read(const std::string& sPath, int nPart, i
         SplitRecord(sLine, fields);
         for (size_t i = 0; i < fields.size(); ++i) {
             const std::string sName = Lower(fields[i]);
-            int* pnColumn = sName == "input" ? &nInput : sName == "output" ? &nOutput
-                          : sName == "preset" ? &nPreset : sName == "set" ? &nSet : nullptr;
+            int* pnColumn = sName == "input" ? &nInput
+                : sName == "output"          ? &nOutput
+                : sName == "preset"          ? &nPreset
+                : sName == "set"             ? &nSet
+                                             : nullptr;
             if (pnColumn != nullptr)
                 *pnColumn = static_cast<int>(i);
         }
@@ -123,7 +125,7 @@ std::vector<SManifestRow> CManifest::Read(const std::string& sPath, int nPart, i
         row.nLine = nLine;
         auto Field = [&](int nColumn) {
             return nColumn >= 0 && static_cast<size_t>(nColumn) < fields.size() ? fields[static_cast<size_t>(nColumn)]
-                                                                                 : std::string();
+                                                                                : std::string();
         };
         if (!SplitRecord(sLine, fields)) {
             row.sError = "a quoted field does not end on its line";

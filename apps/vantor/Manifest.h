@@ -10,11 +10,11 @@
 #include <vector>
 
 struct SManifestRow {
-    int nLine = 0;              // in the file, for messages
+    int nLine = 0; // in the file, for messages
     std::string sInput, sOutput;
-    std::string sPreset;        // "" for none
+    std::string sPreset; // "" for none
     std::vector<std::string> sets;
-    std::string sError;         // why the row cannot run, or ""
+    std::string sError; // why the row cannot run, or ""
 };
 
 class CManifest {

@@ -34,7 +34,7 @@ struct SMasterOptions {
     bool bHasOutputFolder = false;
     bool bForce = false;
     bool bSkipExisting = false;
-    std::string sFormat;              // --format: "wav", "flac", ... or "" to keep
+    std::string sFormat; // --format: "wav", "flac", ... or "" to keep
     std::string sSuffix;
     std::string sManifest;
     std::string sManifestPart;
@@ -48,8 +48,8 @@ double ParseLevel(const std::string& sOption, const std::string& sValue, double 
     if (sValue.empty() || pszEnd == nullptr || *pszEnd != '\0' || !std::isfinite(f))
         throw UsageError(sOption + " needs a number, not '" + sValue + "'");
     if (f < fLowest || f > fHighest)
-        throw UsageError(sOption + " must lie between " + std::to_string(static_cast<int>(fLowest)) + " and " +
-                         std::to_string(static_cast<int>(fHighest)) + ", not '" + sValue + "'");
+        throw UsageError(sOption + " must lie between " + std::to_string(static_cast<int>(fLowest)) + " and "
+            + std::to_string(static_cast<int>(fHighest)) + ", not '" + sValue + "'");
     return f;
 }
 
@@ -82,7 +82,7 @@ bool IsFolder(const std::string& sPath)
 // ever published whole, so a readable one is complete).
 bool IsCompleteOutput(const std::string& sPath)
 {
-    SF_INFO info{};
+    SF_INFO info {};
     SNDFILE* pFile = sf_open(sPath.c_str(), SFM_READ, &info);
     if (pFile == nullptr)
         return false;
@@ -109,29 +109,13 @@ std::string OutputName(const SMasterOptions& options, const std::string& sInput)
 
 SMasterOptions ParseOptions(const std::vector<std::string>& words)
 {
-    const CCommandLine line(words, {{"output-dir", 'd', true},
-                                    {"mode", 0, true},
-                                    {"preset", 0, true},
-                                    {"set", 0, true},
-                                    {"order", 0, true},
-                                    {"bits", 0, true},
-                                    {"no-dither", 0, false},
-                                    {"quality", 0, true},
-                                    {"dither", 0, true},
-                                    {"target", 0, true},
-                                    {"ceiling", 0, true},
-                                    {"mono", 0, true},
-                                    {"album", 0, false},
-                                    {"report", 0, true},
-                                    {"analyze", 0, false},
-                                    {"jobs", 'j', true},
-                                    {"force", 'f', false},
-                                    {"skip-existing", 0, false},
-                                    {"format", 0, true},
-                                    {"suffix", 0, true},
-                                    {"manifest", 0, true},
-                                    {"manifest-part", 0, true},
-                                    {"quiet", 'q', false}});
+    const CCommandLine line(words,
+        { { "output-dir", 'd', true }, { "mode", 0, true }, { "preset", 0, true }, { "set", 0, true },
+            { "order", 0, true }, { "bits", 0, true }, { "no-dither", 0, false }, { "quality", 0, true },
+            { "dither", 0, true }, { "target", 0, true }, { "ceiling", 0, true }, { "mono", 0, true },
+            { "album", 0, false }, { "report", 0, true }, { "analyze", 0, false }, { "jobs", 'j', true },
+            { "force", 'f', false }, { "skip-existing", 0, false }, { "format", 0, true }, { "suffix", 0, true },
+            { "manifest", 0, true }, { "manifest-part", 0, true }, { "quiet", 'q', false } });
     SMasterOptions options;
     for (const CCommandLine::SItem& item : line.GetItems()) {
         if (item.sName == "output-dir") {
@@ -158,8 +142,10 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
         } else if (item.sName == "quality") {
             char* pszEnd = nullptr;
             options.batch.fQuality = std::strtod(item.sValue.c_str(), &pszEnd);
-            if (item.sValue.empty() || *pszEnd != '\0' || !(options.batch.fQuality >= 0.0 && options.batch.fQuality <= 10.0))
-                throw UsageError("--quality must be a number from 0 to 10 (Ogg) or 0 to 8 (FLAC), not '" + item.sValue + "'");
+            if (item.sValue.empty() || *pszEnd != '\0'
+                || !(options.batch.fQuality >= 0.0 && options.batch.fQuality <= 10.0))
+                throw UsageError(
+                    "--quality must be a number from 0 to 10 (Ogg) or 0 to 8 (FLAC), not '" + item.sValue + "'");
         } else if (item.sName == "no-dither") {
             options.batch.eDither = EDither::None;
         } else if (item.sName == "dither") {
@@ -196,7 +182,7 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
         } else if (item.sName == "skip-existing") {
             options.bSkipExisting = true;
         } else if (item.sName == "format") {
-            static const char* const kFormats[] = {"wav", "flac", "ogg", "aiff"};
+            static const char* const kFormats[] = { "wav", "flac", "ogg", "aiff" };
             for (const char* pszFormat : kFormats)
                 options.sFormat = ::strcasecmp(item.sValue.c_str(), pszFormat) == 0 ? pszFormat : options.sFormat;
             if (options.sFormat.empty())
@@ -249,8 +235,8 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
         if (positionals.size() != 2)
             throw UsageError(positionals.size() < 2 ? "master needs IN and OUT (or -d OUTDIR IN...); see --help"
                                                     : "more than one input needs -d OUTDIR; see --help");
-        options.inputs = {positionals[0]};
-        options.outputs = {positionals[1]};
+        options.inputs = { positionals[0] };
+        options.outputs = { positionals[1] };
     }
     if (options.inputs.empty())
         throw UsageError("no input files; see 'vantor master --help'");
@@ -273,7 +259,7 @@ void CheckPaths(const SMasterOptions& options, std::vector<SBatchItem>& items)
     for (const SBatchItem& item : items) {
         struct stat info;
         if (item.sInput != "-" && ::stat(item.sInput.c_str(), &info) == 0)
-            inputFiles.insert({info.st_dev, info.st_ino});
+            inputFiles.insert({ info.st_dev, info.st_ino });
     }
     std::set<std::string> written;
     for (SBatchItem& item : items) {
@@ -287,7 +273,7 @@ void CheckPaths(const SMasterOptions& options, std::vector<SBatchItem>& items)
         if (item.sOutput.empty() || item.sOutput == "-" || item.nExitCode != 0)
             continue;
         struct stat output;
-        if (::stat(item.sOutput.c_str(), &output) == 0 && inputFiles.count({output.st_dev, output.st_ino}) != 0)
+        if (::stat(item.sOutput.c_str(), &output) == 0 && inputFiles.count({ output.st_dev, output.st_ino }) != 0)
             Refuse("refusing to write '" + item.sOutput + "' over its own input");
         if (!written.insert(Canonical(item.sOutput)).second)
             Refuse("two inputs would both be written to '" + item.sOutput + "'");
@@ -328,8 +314,8 @@ int RunMaster(const std::vector<std::string>& words)
             CManifest::ParsePart(options.sManifestPart, nPart, nParts);
         rows = CManifest::Read(options.sManifest, nPart, nParts);
     }
-    if (options.bHasOutputFolder && !IsFolder(options.sOutputFolder) &&
-        !platform::CreateFolders(options.sOutputFolder + "/"))
+    if (options.bHasOutputFolder && !IsFolder(options.sOutputFolder)
+        && !platform::CreateFolders(options.sOutputFolder + "/"))
         throw FailureError("cannot make the output folder '" + options.sOutputFolder + "': " + std::strerror(errno));
 
     CVantorEngine engine;

@@ -9,14 +9,13 @@
 #include <algorithm>
 #include <memory>
 
-CMasteringJob::CMasteringJob(CVantorEngine& engine, const CProcessSettings& settings, const SJobRequest& request,
-                             CProgressBar& progress)
+CMasteringJob::CMasteringJob(
+    CVantorEngine& engine, const CProcessSettings& settings, const SJobRequest& request, CProgressBar& progress)
     : mEngine(engine)
     , mSettings(settings)
     , mRequest(request)
     , mProgress(progress)
-{
-}
+{ }
 
 SJobResult CMasteringJob::Run()
 {
@@ -50,8 +49,7 @@ public:
     CProgressSlot(CProgressBar& progress, const CAudioReader& reader)
         : mProgress(progress)
         , mnSlot(progress.Begin(reader.GetAnnouncedFrames(), reader.GetSampleRate()))
-    {
-    }
+    { }
     ~CProgressSlot() { mProgress.End(mnSlot); }
     void Add(long long nFrames) { mProgress.Add(mnSlot, nFrames); }
 
@@ -67,8 +65,8 @@ void CMasteringJob::CheckWhole(const CAudioReader& reader, SJobResult& result)
     const std::string sDamage = reader.GetDamage();
     if (sDamage.empty())
         return;
-    result.warnings.push_back(sDamage + (mRequest.bAnalyzeOnly ? std::string("; measured what was read")
-                                                                : "; the output holds what was read"));
+    result.warnings.push_back(sDamage
+        + (mRequest.bAnalyzeOnly ? std::string("; measured what was read") : "; the output holds what was read"));
     result.nExitCode = kExitWarnings;
 }
 
@@ -159,7 +157,7 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
     writer.Publish(mRequest.bReplace);
     result.nDitheredSamples = writer.GetDitheredSamples();
     if (writer.GetClippedSamples() > 0)
-        result.notes.push_back(std::to_string(writer.GetClippedSamples()) +
-                               " samples were beyond full scale and clipped in the output");
+        result.notes.push_back(
+            std::to_string(writer.GetClippedSamples()) + " samples were beyond full scale and clipped in the output");
     CheckWhole(reader, result);
 }

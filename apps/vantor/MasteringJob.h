@@ -19,17 +19,17 @@ constexpr double kDefaultCeilingDbtp = -1.0;
 
 struct SJobRequest {
     std::string sInput;
-    std::string sOutput;      // "" with bAnalyzeOnly
+    std::string sOutput; // "" with bAnalyzeOnly
     bool bAnalyzeOnly = false;
-    bool bMeasure = true;     // loudness and gain reduction (off with -q)
-    bool bReplace = false;    // -f
+    bool bMeasure = true; // loudness and gain reduction (off with -q)
+    bool bReplace = false; // -f
     EDither eDither = EDither::Tpdf;
     EBitsRequest eBits = EBitsRequest::Keep;
-    double fQuality = -1.0;   // --quality, -1 for none
-    bool bDualMono = true;    // --mono dual (native: the process's one-channel path)
-    bool bTarget = false;     // --target
+    double fQuality = -1.0; // --quality, -1 for none
+    bool bDualMono = true; // --mono dual (native: the process's one-channel path)
+    bool bTarget = false; // --target
     double fTargetLufs = -14.0;
-    bool bCeiling = false;    // --ceiling, or a target (at kDefaultCeilingDbtp)
+    bool bCeiling = false; // --ceiling, or a target (at kDefaultCeilingDbtp)
     double fCeilingDbtp = kDefaultCeilingDbtp;
 };
 
@@ -38,13 +38,13 @@ struct SJobRequest {
 struct SDeliveryReport {
     bool bTarget = false;
     double fTargetLufs = 0.0;
-    bool bAlbum = false;       // the target met by the album as a whole
-    double fAlbumLufs = 0.0;   // the album's loudness with the drive chosen
+    bool bAlbum = false; // the target met by the album as a whole
+    double fAlbumLufs = 0.0; // the album's loudness with the drive chosen
     bool bReached = false;
-    double fDriveDb = 0.0;     // the offset chosen, spread over the drives
-    std::string sDrive;        // which parameters it moved, from what to what
-    int nChainRuns = 0;        // passes of the whole file through the chain
-    int nExcerptRuns = 0;      // runs of the search's excerpts through the chain
+    double fDriveDb = 0.0; // the offset chosen, spread over the drives
+    std::string sDrive; // which parameters it moved, from what to what
+    int nChainRuns = 0; // passes of the whole file through the chain
+    int nExcerptRuns = 0; // runs of the search's excerpts through the chain
     bool bCeiling = false;
     double fCeilingDbtp = 0.0;
     double fCeilingReductionDb = 0.0; // deepest gain the ceiling took, 0 if none
@@ -52,16 +52,16 @@ struct SDeliveryReport {
 
 struct SJobResult {
     std::string sInput, sOutput;
-    int nExitCode = 0;        // 0 when the job succeeded, 3 when it finished with warnings
+    int nExitCode = 0; // 0 when the job succeeded, 3 when it finished with warnings
     std::string sError;
     std::vector<std::string> notes;
     std::vector<std::string> warnings; // damage found in the input
-    bool bSkipped = false;    // --skip-existing kept a complete output
+    bool bSkipped = false; // --skip-existing kept a complete output
     int nSampleRate = 0;
     unsigned nChannels = 0;
     long long nFrames = 0;
     bool bMeasured = false;
-    SLoudness before{}, after{};
+    SLoudness before {}, after {};
     SGainReduction gainReduction;
     SDeliveryReport delivery;
     long long nDitheredSamples = 0;
@@ -73,8 +73,8 @@ public:
     static constexpr unsigned kLatencyFrames = 64;
     static constexpr unsigned kBlockFrames = 4096;
 
-    CMasteringJob(CVantorEngine& engine, const CProcessSettings& settings, const SJobRequest& request,
-                  CProgressBar& progress);
+    CMasteringJob(
+        CVantorEngine& engine, const CProcessSettings& settings, const SJobRequest& request, CProgressBar& progress);
 
     // Never throws: failures come back in the result.
     SJobResult Run();

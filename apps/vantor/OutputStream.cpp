@@ -16,8 +16,8 @@ constexpr size_t kHeldBytes = 1 << 16;
 bool WriteAll(int nDescriptor, const unsigned char* pBytes, size_t nCount, long long nOffset, bool bAt)
 {
     while (nCount > 0) {
-        const ssize_t nWritten =
-            bAt ? ::pwrite(nDescriptor, pBytes, nCount, nOffset) : ::write(nDescriptor, pBytes, nCount);
+        const ssize_t nWritten
+            = bAt ? ::pwrite(nDescriptor, pBytes, nCount, nOffset) : ::write(nDescriptor, pBytes, nCount);
         if (nWritten < 0 && errno == EINTR)
             continue;
         if (nWritten < 0)
@@ -73,7 +73,7 @@ void COutputStream::Fail(int nError)
 
 SF_VIRTUAL_IO& COutputStream::GetCallbacks()
 {
-    static SF_VIRTUAL_IO callbacks = {&GetLengthOf, &Seek, &Read, &Write, &Tell};
+    static SF_VIRTUAL_IO callbacks = { &GetLengthOf, &Seek, &Read, &Write, &Tell };
     return callbacks;
 }
 
@@ -103,8 +103,8 @@ sf_count_t COutputStream::Read(void* pBuffer, sf_count_t nCount, void* pUser)
     COutputStream& stream = *static_cast<COutputStream*>(pUser);
     if (!stream.mbSeekable || nCount <= 0)
         return 0;
-    const ssize_t nRead =
-        ::pread(stream.mnDescriptor, pBuffer, static_cast<size_t>(nCount), stream.mnBase + stream.mnPosition);
+    const ssize_t nRead
+        = ::pread(stream.mnDescriptor, pBuffer, static_cast<size_t>(nCount), stream.mnBase + stream.mnPosition);
     if (nRead <= 0)
         return 0;
     stream.mnPosition += nRead;

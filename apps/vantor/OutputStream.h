@@ -56,7 +56,7 @@ private:
     bool mbSeekable = false;
     int mnContainer = 0;
     int mnError = 0;
-    long long mnBase = 0;     // where a file's bytes start
+    long long mnBase = 0; // where a file's bytes start
     long long mnPosition = 0;
     long long mnLength = 0;
     // A pipe: bytes from mnSent on, not yet sent.

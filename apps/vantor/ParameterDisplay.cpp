@@ -6,7 +6,7 @@
 std::string CParameterDisplay::Show(int nIndex, int nStored) const
 {
     if (nIndex == 1 && nStored >= 0 && nStored < kNrOfChainOrders) {
-        static const char* const kModules[4] = {"eq", "comp", "lim", "clip"};
+        static const char* const kModules[4] = { "eq", "comp", "lim", "clip" };
         std::string sOrder;
         for (int nModule : kChainOrders[nStored])
             sOrder += (sOrder.empty() ? "" : ",") + std::string(kModules[nModule]);

@@ -11,8 +11,7 @@ class CParameterDisplay {
 public:
     explicit CParameterDisplay(const CParameterText& parameters)
         : mParameters(parameters)
-    {
-    }
+    { }
 
     // The editor's text for a stored value of parameter nIndex; switches and
     // lists show their value texts, "Patch" its chain order.

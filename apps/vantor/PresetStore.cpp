@@ -27,10 +27,10 @@ constexpr size_t kRecordBytes = 8;
 constexpr std::streamsize kLargestPreset = 1 << 20;
 
 // First parameter and record count of each block, by module id + 1.
-constexpr int kBlockFirst[5] = {0, 2, 22, 30, 43};
-constexpr int kBlockCount[5] = {2, 20, 8, 13, 4};
+constexpr int kBlockFirst[5] = { 0, 2, 22, 30, 43 };
+constexpr int kBlockCount[5] = { 2, 20, 8, 13, 4 };
 
-const char* const kModuleNames[4] = {"equaliser", "compressor", "limiter", "clipper"};
+const char* const kModuleNames[4] = { "equaliser", "compressor", "limiter", "clipper" };
 
 bool EndsWithPresetExtension(const std::string& sName)
 {
@@ -64,15 +64,14 @@ uint32_t ReadWord(const std::vector<unsigned char>& bytes, size_t nAt)
 CPresetStore::CPresetStore(const std::string& sFolder)
     : msFolder(sFolder)
     , msUserFolder(GetUserPresetsFolder())
-{
-}
+{ }
 
 std::vector<CPresetStore::SEntry> CPresetStore::Entries() const
 {
     std::vector<SEntry> entries;
-    for (const bool bUser : {false, true}) {
+    for (const bool bUser : { false, true }) {
         // Folders to walk, with the name prefix their presets get.
-        std::vector<std::pair<std::string, std::string>> folders = {{bUser ? msUserFolder : msFolder, ""}};
+        std::vector<std::pair<std::string, std::string>> folders = { { bUser ? msUserFolder : msFolder, "" } };
         std::vector<SEntry> found;
         while (!folders.empty()) {
             const auto [sFolder, sPrefix] = folders.back();
@@ -86,8 +85,8 @@ std::vector<CPresetStore::SEntry> CPresetStore::Entries() const
                 if (item.bIsFolder)
                     folders.emplace_back(sFolder + item.sName + "/", sPrefix + item.sName + ":");
                 else if (EndsWithPresetExtension(item.sName))
-                    found.push_back({sPrefix + item.sName.substr(0, item.sName.size() - std::strlen(kPresetExtension)),
-                                     sFolder + item.sName, bUser});
+                    found.push_back({ sPrefix + item.sName.substr(0, item.sName.size() - std::strlen(kPresetExtension)),
+                        sFolder + item.sName, bUser });
             }
         }
         std::sort(found.begin(), found.end(), [](const SEntry& a, const SEntry& b) { return a.sName < b.sName; });
@@ -100,8 +99,8 @@ std::string CPresetStore::Resolve(const std::string& sNameOrFile) const
 {
     if (sNameOrFile.empty())
         throw UsageError("--preset needs a preset name or file");
-    const bool bIsPath = sNameOrFile.find('/') != std::string::npos || EndsWithPresetExtension(sNameOrFile) ||
-                         IsRegularFile(sNameOrFile);
+    const bool bIsPath = sNameOrFile.find('/') != std::string::npos || EndsWithPresetExtension(sNameOrFile)
+        || IsRegularFile(sNameOrFile);
     if (bIsPath) {
         if (::access(sNameOrFile.c_str(), R_OK) != 0)
             throw FailureError("cannot read preset '" + sNameOrFile + "': " + std::strerror(errno));
@@ -117,8 +116,8 @@ std::string CPresetStore::Resolve(const std::string& sNameOrFile) const
     std::vector<const SEntry*> matches;
     for (const SEntry& entry : entries) {
         const size_t nLength = sNameOrFile.size();
-        if (entry.sName.size() > nLength && entry.sName[entry.sName.size() - nLength - 1] == ':' &&
-            ::strcasecmp(entry.sName.c_str() + entry.sName.size() - nLength, sNameOrFile.c_str()) == 0)
+        if (entry.sName.size() > nLength && entry.sName[entry.sName.size() - nLength - 1] == ':'
+            && ::strcasecmp(entry.sName.c_str() + entry.sName.size() - nLength, sNameOrFile.c_str()) == 0)
             matches.push_back(&entry);
     }
     if (matches.size() == 1)
@@ -129,12 +128,12 @@ std::string CPresetStore::Resolve(const std::string& sNameOrFile) const
             sCandidates += (sCandidates.empty() ? "" : ", ") + pEntry->sName + (pEntry->bUser ? " (user)" : "");
         throw UsageError("'" + sNameOrFile + "' is in more than one folder: " + sCandidates + "; name the folder");
     }
-    throw UsageError("no preset named '" + sNameOrFile + "' in " + msFolder + " or " + msUserFolder +
-                     " (see 'vantor presets')");
+    throw UsageError(
+        "no preset named '" + sNameOrFile + "' in " + msFolder + " or " + msUserFolder + " (see 'vantor presets')");
 }
 
-std::vector<std::pair<int, int>> CPresetStore::Check(const std::vector<unsigned char>& bytes, const std::string& sPath,
-                                                     int nMode, const CParameterText& parameters)
+std::vector<std::pair<int, int>> CPresetStore::Check(
+    const std::vector<unsigned char>& bytes, const std::string& sPath, int nMode, const CParameterText& parameters)
 {
     std::vector<std::pair<int, int>> records;
     const std::string sWhat = "'" + sPath + "' is not a usable preset: ";
@@ -144,8 +143,8 @@ std::vector<std::pair<int, int>> CPresetStore::Check(const std::vector<unsigned 
         throw FailureError(sWhat + "unknown version " + std::to_string(ReadWord(bytes, 4)));
     const uint64_t nBlocks = ReadWord(bytes, 8);
     if (kHeaderBytes + nBlocks * kDirectoryRecordBytes > bytes.size())
-        throw FailureError(sWhat + "truncated (its directory of " + std::to_string(nBlocks) +
-                           " blocks runs past the end)");
+        throw FailureError(
+            sWhat + "truncated (its directory of " + std::to_string(nBlocks) + " blocks runs past the end)");
     bool bHasMode = nMode == 4 || nMode < 0;
     for (uint64_t nBlock = 0; nBlock < nBlocks; ++nBlock) {
         const size_t nAt = kHeaderBytes + static_cast<size_t>(nBlock) * kDirectoryRecordBytes;
@@ -163,15 +162,14 @@ std::vector<std::pair<int, int>> CPresetStore::Check(const std::vector<unsigned 
             const int32_t nIndex = static_cast<int32_t>(ReadWord(bytes, nRecordAt));
             const int32_t nValue = static_cast<int32_t>(ReadWord(bytes, nRecordAt + 4));
             const int nFirst = kBlockFirst[nModule + 1];
-            if (nIndex < nFirst || nIndex >= nFirst + kBlockCount[nModule + 1] ||
-                static_cast<size_t>(nIndex) >= parameters.GetCount())
-                throw FailureError(sWhat + "damaged (parameter " + std::to_string(nIndex) + " in the " +
-                                   (nModule < 0 ? std::string("global") : kModuleNames[nModule]) + " block)");
+            if (nIndex < nFirst || nIndex >= nFirst + kBlockCount[nModule + 1]
+                || static_cast<size_t>(nIndex) >= parameters.GetCount())
+                throw FailureError(sWhat + "damaged (parameter " + std::to_string(nIndex) + " in the "
+                    + (nModule < 0 ? std::string("global") : kModuleNames[nModule]) + " block)");
             const SParameterText& parameter = parameters.Get(nIndex);
             if (nValue < parameter.nMin || nValue > parameter.nMax)
-                throw FailureError(sWhat + "damaged (" + parameter.names.front() + " holds " +
-                                   std::to_string(nValue) + ", outside " + std::to_string(parameter.nMin) + ".." +
-                                   std::to_string(parameter.nMax) + ")");
+                throw FailureError(sWhat + "damaged (" + parameter.names.front() + " holds " + std::to_string(nValue)
+                    + ", outside " + std::to_string(parameter.nMin) + ".." + std::to_string(parameter.nMax) + ")");
             records.emplace_back(nIndex, nValue);
         }
     }
@@ -202,8 +200,8 @@ std::vector<std::pair<int, int>> CPresetStore::Read(const std::string& sPath, co
     return Check(ReadBytes(sPath), sPath, -1, parameters);
 }
 
-void CPresetStore::Load(const std::string& sPath, vpa::IProcess& process, unsigned nMode,
-                        const CParameterText& parameters) const
+void CPresetStore::Load(
+    const std::string& sPath, vpa::IProcess& process, unsigned nMode, const CParameterText& parameters) const
 {
     Check(ReadBytes(sPath), sPath, static_cast<int>(nMode), parameters);
     CProcessDataManager dataManager(process);
@@ -224,22 +222,23 @@ std::string CPresetStore::PathOfName(const std::string& sName) const
         throw UsageError("'" + sName + "' is not a preset name: " + sWhy + " (use ':' between folders, or -o FILE)");
     }
     // The library's folder when it can take the file, else the user's.
-    const bool bLibraryWritable = ::access(msFolder.c_str(), W_OK) == 0 ||
-                                  (::access(msFolder.c_str(), F_OK) != 0 && platform::CreateFolders(msFolder));
+    const bool bLibraryWritable = ::access(msFolder.c_str(), W_OK) == 0
+        || (::access(msFolder.c_str(), F_OK) != 0 && platform::CreateFolders(msFolder));
     if (!bLibraryWritable && msUserFolder.empty())
-        throw FailureError("the presets folder " + msFolder + " is not writable and there is no home folder for your own"
-                           " presets; save the preset to a file of your own with -o FILE");
+        throw FailureError("the presets folder " + msFolder
+            + " is not writable and there is no home folder for your own"
+              " presets; save the preset to a file of your own with -o FILE");
     return (bLibraryWritable ? msFolder : msUserFolder) + PresetNameToPath(sTidy) + kPresetExtension;
 }
 
-void CPresetStore::Save(const std::string& sPath, vpa::IProcess& process, unsigned nMode, bool bForce,
-                        bool bCreateFolders) const
+void CPresetStore::Save(
+    const std::string& sPath, vpa::IProcess& process, unsigned nMode, bool bForce, bool bCreateFolders) const
 {
     const std::string sFolder = sPath.find('/') == std::string::npos ? "./" : sPath.substr(0, sPath.rfind('/') + 1);
     const std::string& sRoot = !msUserFolder.empty() && sPath.rfind(msUserFolder, 0) == 0 ? msUserFolder : msFolder;
     if (bCreateFolders && !platform::CreateFolders(sFolder)) {
-        throw FailureError("the presets folder " + sRoot + " is not writable (" + std::strerror(errno) +
-                           "); save the preset to a file of your own with -o FILE");
+        throw FailureError("the presets folder " + sRoot + " is not writable (" + std::strerror(errno)
+            + "); save the preset to a file of your own with -o FILE");
     }
     if (!bForce && ::access(sPath.c_str(), F_OK) == 0)
         throw UsageError("'" + sPath + "' exists; add -f to replace it");
@@ -251,8 +250,8 @@ void CPresetStore::Save(const std::string& sPath, vpa::IProcess& process, unsign
         return;
     const int nError = errno != 0 ? errno : EIO;
     if (bCreateFolders)
-        throw FailureError("the presets folder " + sRoot + " is not writable (" + std::strerror(nError) +
-                           "); save the preset to a file of your own with -o FILE");
+        throw FailureError("the presets folder " + sRoot + " is not writable (" + std::strerror(nError)
+            + "); save the preset to a file of your own with -o FILE");
     throw FailureError("cannot write '" + sPath + "' (" + std::strerror(nError) + ")");
 }
 

@@ -51,8 +51,7 @@ public:
     // Checks the whole file against the preset layout and the parameters'
     // ranges, then applies the blocks the mode holds. Throws, changing
     // nothing, when the file is not a sound preset or has nothing for the mode.
-    void Load(const std::string& sPath, vpa::IProcess& process, unsigned nMode,
-              const CParameterText& parameters) const;
+    void Load(const std::string& sPath, vpa::IProcess& process, unsigned nMode, const CParameterText& parameters) const;
 
     // Where "preset save NAME" writes: the library's folder + "Rock/Warm.ryxp"
     // for "Rock:Warm", or the user's folder when the library's cannot be
@@ -63,8 +62,7 @@ public:
     // Writes the process's settings for the mode through a temporary file and
     // a rename. Refuses an existing file unless bForce. Creates the subfolders
     // a name asks for when bCreateFolders.
-    void Save(const std::string& sPath, vpa::IProcess& process, unsigned nMode, bool bForce,
-              bool bCreateFolders) const;
+    void Save(const std::string& sPath, vpa::IProcess& process, unsigned nMode, bool bForce, bool bCreateFolders) const;
 
     // The presets valid in the mode, as a tree: of the library's folder, or
     // of the user's.
@@ -73,8 +71,8 @@ public:
 private:
     // Checks the file's layout and ranges; its records, or throws. nMode -1:
     // any mode.
-    static std::vector<std::pair<int, int>> Check(const std::vector<unsigned char>& bytes, const std::string& sPath,
-                                                  int nMode, const CParameterText& parameters);
+    static std::vector<std::pair<int, int>> Check(
+        const std::vector<unsigned char>& bytes, const std::string& sPath, int nMode, const CParameterText& parameters);
     static std::vector<unsigned char> ReadBytes(const std::string& sPath);
     void Scan(const std::string& sFolder, unsigned nMode, std::vector<SNode>& into) const;
 

@@ -8,7 +8,7 @@ void CProcessDataManager::GetChunkRange(void* data, unsigned first, unsigned cou
     unsigned char* pOut = static_cast<unsigned char*>(data);
     const unsigned nParameters = mProcess.GetNrOfParameters();
     for (unsigned i = first; i < nParameters && i - first < count; ++i, pOut += 8) {
-        const int32_t record[2] = {static_cast<int32_t>(i), mProcess.GetParameter(i)};
+        const int32_t record[2] = { static_cast<int32_t>(i), mProcess.GetParameter(i) };
         std::memcpy(pOut, record, sizeof(record));
     }
 }

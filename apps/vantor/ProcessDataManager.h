@@ -11,8 +11,7 @@ class CProcessDataManager : public adl::IDataManager {
 public:
     explicit CProcessDataManager(vpa::IProcess& process)
         : mProcess(process)
-    {
-    }
+    { }
 
     // Records {int32 index, int32 value} of parameters first .. first + count.
     void GetChunkRange(void* data, unsigned first, unsigned count) override;
@@ -26,16 +25,16 @@ public:
     unsigned GetAppliedCount() const { return mnApplied; }
 
     // Units, keys and listeners belong to the process's own manager.
-    void Destroy() override {}
-    void AddUnit(adl::IDataUnit*) override {}
-    void AddUnits(adl::IDataUnit**, int) override {}
-    void AddKey(int, int) override {}
-    void RemoveKey(int, int) override {}
-    void SetValueByKey(int, int) override {}
+    void Destroy() override { }
+    void AddUnit(adl::IDataUnit*) override { }
+    void AddUnits(adl::IDataUnit**, int) override { }
+    void AddKey(int, int) override { }
+    void RemoveKey(int, int) override { }
+    void SetValueByKey(int, int) override { }
     void SetValueByIndex(unsigned index, int value, int, bool) override;
-    void NotifyAllKeys() override {}
-    void ReapplyAllValues() override {}
-    void NotifyAllUnits() override {}
+    void NotifyAllKeys() override { }
+    void ReapplyAllValues() override { }
+    void NotifyAllUnits() override { }
     int GetIndexOfKey(int) override { return -1; }
 
 private:

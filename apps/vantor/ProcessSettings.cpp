@@ -15,8 +15,15 @@ int ModuleOfName(const std::string& sName)
         const char* pszName;
         int nModule;
     } kNames[] = {
-        {"eq", 0},   {"equaliser", 0},  {"equalizer", 0}, {"comp", 1}, {"compressor", 1},
-        {"lim", 2},  {"limiter", 2},    {"clip", 3},      {"clipper", 3},
+        { "eq", 0 },
+        { "equaliser", 0 },
+        { "equalizer", 0 },
+        { "comp", 1 },
+        { "compressor", 1 },
+        { "lim", 2 },
+        { "limiter", 2 },
+        { "clip", 3 },
+        { "clipper", 3 },
     };
     for (const auto& name : kNames) {
         if (::strcasecmp(name.pszName, sName.c_str()) == 0)
@@ -34,7 +41,8 @@ int CProcessSettings::ParseOrder(const std::string& sOrder)
     size_t nStart = 0;
     while (nStart <= sOrder.size()) {
         const size_t nComma = sOrder.find(',', nStart);
-        const std::string sName = sOrder.substr(nStart, nComma == std::string::npos ? std::string::npos : nComma - nStart);
+        const std::string sName
+            = sOrder.substr(nStart, nComma == std::string::npos ? std::string::npos : nComma - nStart);
         const int nModule = ModuleOfName(sName);
         if (nModule < 0)
             throw UsageError("--order: '" + sName + "' is not a module (eq, comp, lim, clip)");
@@ -67,7 +75,7 @@ void CProcessSettings::Prepare(const SSettingsRequest& request, CVantorEngine& e
         mnOrderRow = ParseOrder(request.sOrder);
     }
     for (const std::string& sSet : request.sets) {
-        SAssignment assignment{};
+        SAssignment assignment {};
         std::string sWarning, sError;
         if (!mParameters.ParseAssignment(sSet, assignment.nIndex, assignment.nValue, sWarning, sError))
             throw UsageError("--set " + sError);

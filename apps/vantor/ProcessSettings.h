@@ -14,9 +14,9 @@
 
 struct SSettingsRequest {
     unsigned nMode = kModeChain;
-    std::string sPreset;              // name or file, "" for none
-    std::vector<std::string> sets;    // "NAME=VALUE" in the order given
-    std::string sOrder;               // "eq,comp,lim,clip", "" to keep
+    std::string sPreset; // name or file, "" for none
+    std::vector<std::string> sets; // "NAME=VALUE" in the order given
+    std::string sOrder; // "eq,comp,lim,clip", "" to keep
 };
 
 class CProcessSettings {

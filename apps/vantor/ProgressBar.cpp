@@ -21,8 +21,7 @@ CProgressBar::CProgressBar(bool bWanted, size_t nFiles)
     : mbEnabled(bWanted && nFiles > 0 && ::isatty(STDERR_FILENO) == 1)
     , mnFiles(nFiles)
     , mStart(std::chrono::steady_clock::now())
-{
-}
+{ }
 
 CProgressBar::~CProgressBar()
 {
@@ -37,7 +36,7 @@ int CProgressBar::Begin(long long nTotalFrames, double fSampleRate)
         ++nSlot;
     if (nSlot == mSlots.size())
         mSlots.emplace_back();
-    mSlots[nSlot] = SSlot{true, std::max(0LL, nTotalFrames), 0, fSampleRate};
+    mSlots[nSlot] = SSlot { true, std::max(0LL, nTotalFrames), 0, fSampleRate };
     return static_cast<int>(nSlot);
 }
 
@@ -77,14 +76,15 @@ void CProgressBar::Draw()
     const double fElapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - mStart).count();
     std::string sLine;
     if (pUnknown != nullptr) {
-        sLine = "elapsed " + Clock(fElapsed) + ", position " +
-                Clock(static_cast<double>(pUnknown->nDone) / std::max(1.0, pUnknown->fSampleRate));
+        sLine = "elapsed " + Clock(fElapsed) + ", position "
+            + Clock(static_cast<double>(pUnknown->nDone) / std::max(1.0, pUnknown->fSampleRate));
     } else {
         constexpr int kWidth = 40;
         const double fShare = std::min(1.0, fFiles / static_cast<double>(std::max<size_t>(1, mnFiles)));
         const int nFilled = static_cast<int>(fShare * kWidth);
-        sLine = "[" + std::string(static_cast<size_t>(nFilled), '#') + std::string(static_cast<size_t>(kWidth - nFilled), '.') +
-                "] " + std::to_string(static_cast<int>(fShare * 100.0)) + "%";
+        sLine = "[" + std::string(static_cast<size_t>(nFilled), '#')
+            + std::string(static_cast<size_t>(kWidth - nFilled), '.') + "] "
+            + std::to_string(static_cast<int>(fShare * 100.0)) + "%";
     }
     if (mnFiles > 1)
         sLine += "  " + std::to_string(mnFinished) + "/" + std::to_string(mnFiles) + " files";

@@ -47,7 +47,7 @@ size_t Utf8Length(const unsigned char* p, size_t n)
         nCode = (nCode << 6) | (p[i] & 0x3F);
     }
     // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    const uint32_t nSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    const uint32_t nSmallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
     if (nCode < nSmallest[nLength] || (nCode >= 0xD800 && nCode <= 0xDFFF) || nCode > 0x10FFFF)
         return 0;
     return nLength;
@@ -118,13 +118,12 @@ std::string Row(const char* pszName, const char* pszUnit, double fBefore, double
 
 std::string JsonLoudness(const SLoudness& loudness)
 {
-    return "{\"integrated_lufs\": " + JsonNumber(loudness.fIntegratedLufs) +
-           ", \"loudness_range_lu\": " + JsonNumber(loudness.fRangeLu) +
-           ", \"true_peak_dbtp\": " + JsonNumber(loudness.fTruePeakDb) +
-           ", \"sample_peak_dbfs\": " + JsonNumber(loudness.fSamplePeakDb) +
-           ", \"max_momentary_lufs\": " + JsonNumber(loudness.fMaxMomentaryLufs) +
-           ", \"max_short_term_lufs\": " + JsonNumber(loudness.fMaxShortTermLufs) +
-           ", \"plr_db\": " + JsonNumber(loudness.fTruePeakDb - loudness.fIntegratedLufs) + "}";
+    return "{\"integrated_lufs\": " + JsonNumber(loudness.fIntegratedLufs) + ", \"loudness_range_lu\": "
+        + JsonNumber(loudness.fRangeLu) + ", \"true_peak_dbtp\": " + JsonNumber(loudness.fTruePeakDb)
+        + ", \"sample_peak_dbfs\": " + JsonNumber(loudness.fSamplePeakDb)
+        + ", \"max_momentary_lufs\": " + JsonNumber(loudness.fMaxMomentaryLufs)
+        + ", \"max_short_term_lufs\": " + JsonNumber(loudness.fMaxShortTermLufs)
+        + ", \"plr_db\": " + JsonNumber(loudness.fTruePeakDb - loudness.fIntegratedLufs) + "}";
 }
 
 } // namespace
@@ -147,8 +146,8 @@ SBatchSummary CReport::Summarise(const std::vector<SJobResult>& results)
 
 std::string CReport::FormatSummary(const SBatchSummary& summary)
 {
-    std::string sText = std::to_string(summary.nFiles) + (summary.nFiles == 1 ? " file: " : " files: ") +
-                        std::to_string(summary.nDone) + " done";
+    std::string sText = std::to_string(summary.nFiles) + (summary.nFiles == 1 ? " file: " : " files: ")
+        + std::to_string(summary.nDone) + " done";
     if (summary.nWithWarnings > 0)
         sText += " (" + std::to_string(summary.nWithWarnings) + " with warnings)";
     return sText + ", " + std::to_string(summary.nSkipped) + " skipped, " + std::to_string(summary.nFailed) + " failed";
@@ -162,8 +161,8 @@ std::string CReport::FormatText(const SJobResult& result)
     std::string sText = (result.sInput == "-" ? std::string("(standard input)") : result.sInput);
     if (bAfter)
         sText += " -> " + (result.sOutput == "-" ? std::string("(standard output)") : result.sOutput);
-    sText += " (" + std::to_string(result.nSampleRate) + " Hz, " + (result.nChannels == 1 ? "mono" : "stereo") +
-             ", " + Duration(result.nFrames, result.nSampleRate) + ")\n";
+    sText += " (" + std::to_string(result.nSampleRate) + " Hz, " + (result.nChannels == 1 ? "mono" : "stereo") + ", "
+        + Duration(result.nFrames, result.nSampleRate) + ")\n";
     for (const std::string& sNote : result.notes)
         sText += "  note: " + sNote + "\n";
     if (!result.bMeasured)
@@ -177,25 +176,25 @@ std::string CReport::FormatText(const SJobResult& result)
     sText += Row("Max short-term", "LUFS", result.before.fMaxShortTermLufs, result.after.fMaxShortTermLufs, bAfter);
     // Peak to loudness ratio: true peak over integrated loudness.
     sText += Row("PLR", "dB", result.before.fTruePeakDb - result.before.fIntegratedLufs,
-                 result.after.fTruePeakDb - result.after.fIntegratedLufs, bAfter);
+        result.after.fTruePeakDb - result.after.fIntegratedLufs, bAfter);
     const SDeliveryReport& delivery = result.delivery;
     if (bAfter && delivery.bTarget) {
-        sText += std::string(delivery.bAlbum ? "  Album target " : "  Target ") + Number("%.1f", delivery.fTargetLufs) +
-                 " LUFS" + (delivery.bAlbum ? " (the album " + Number("%.1f", delivery.fAlbumLufs) + " LUFS)" : "") +
-                 ": " +
-                 (delivery.bReached ? std::string("reached") : std::string("not reached")) + ", drive " + Number("%+.1f", delivery.fDriveDb) +
-                 " dB (" + delivery.sDrive + "); the chain ran " + std::to_string(delivery.nChainRuns) +
-                 (delivery.nChainRuns == 1 ? " time" : " times") + (delivery.bAlbum ? " over the album" : " over the whole file") +
-                 (delivery.nExcerptRuns > 0 ? ", " + std::to_string(delivery.nExcerptRuns) + " over excerpts"
-                                            : std::string()) +
-                 "\n";
+        sText += std::string(delivery.bAlbum ? "  Album target " : "  Target ") + Number("%.1f", delivery.fTargetLufs)
+            + " LUFS" + (delivery.bAlbum ? " (the album " + Number("%.1f", delivery.fAlbumLufs) + " LUFS)" : "") + ": "
+            + (delivery.bReached ? std::string("reached") : std::string("not reached")) + ", drive "
+            + Number("%+.1f", delivery.fDriveDb) + " dB (" + delivery.sDrive + "); the chain ran "
+            + std::to_string(delivery.nChainRuns) + (delivery.nChainRuns == 1 ? " time" : " times")
+            + (delivery.bAlbum ? " over the album" : " over the whole file")
+            + (delivery.nExcerptRuns > 0 ? ", " + std::to_string(delivery.nExcerptRuns) + " over excerpts"
+                                         : std::string())
+            + "\n";
     }
     if (bAfter && delivery.bCeiling) {
-        sText += "  Ceiling " + Number("%.1f", delivery.fCeilingDbtp) + " dBTP: " +
-                 (delivery.fCeilingReductionDb > 0.0
-                      ? "peaks lowered by up to " + Number("%.1f", delivery.fCeilingReductionDb) + " dB"
-                      : std::string("no sample changed")) +
-                 "\n";
+        sText += "  Ceiling " + Number("%.1f", delivery.fCeilingDbtp) + " dBTP: "
+            + (delivery.fCeilingReductionDb > 0.0
+                    ? "peaks lowered by up to " + Number("%.1f", delivery.fCeilingReductionDb) + " dB"
+                    : std::string("no sample changed"))
+            + "\n";
     }
     const SGainReduction& reduction = result.gainReduction;
     if (bAfter && (reduction.bCompressor || reduction.bLimiter)) {
@@ -203,10 +202,10 @@ std::string CReport::FormatText(const SJobResult& result)
         if (reduction.bCompressor)
             sText += " compressor " + Number("%.1f", reduction.fCompressorDb) + " dB";
         if (reduction.bLimiter)
-            sText += std::string(reduction.bCompressor ? "," : "") + " limiter " + Number("%.1f", reduction.fLimiterDb) +
-                     " dB";
-        sText += " (loudest passage, " + Number("%.1f", reduction.fFromSeconds) + "-" +
-                 Number("%.1f", reduction.fToSeconds) + " s)\n";
+            sText += std::string(reduction.bCompressor ? "," : "") + " limiter " + Number("%.1f", reduction.fLimiterDb)
+                + " dB";
+        sText += " (loudest passage, " + Number("%.1f", reduction.fFromSeconds) + "-"
+            + Number("%.1f", reduction.fToSeconds) + " s)\n";
     }
     return sText;
 }
@@ -235,34 +234,32 @@ std::string CReport::FormatJson(const std::vector<SJobResult>& results)
             if (!result.sOutput.empty()) {
                 const SGainReduction& reduction = result.gainReduction;
                 sJson += ", \"after\": " + JsonLoudness(result.after);
-                sJson += ", \"gain_reduction_db\": {\"compressor\": " +
-                         (reduction.bCompressor ? JsonNumber(reduction.fCompressorDb) : std::string("null")) +
-                         ", \"limiter\": " + (reduction.bLimiter ? JsonNumber(reduction.fLimiterDb) : std::string("null")) +
-                         ", \"passage_seconds\": [" + JsonNumber(reduction.fFromSeconds) + ", " +
-                         JsonNumber(reduction.fToSeconds) + "]}";
+                sJson += ", \"gain_reduction_db\": {\"compressor\": "
+                    + (reduction.bCompressor ? JsonNumber(reduction.fCompressorDb) : std::string("null"))
+                    + ", \"limiter\": " + (reduction.bLimiter ? JsonNumber(reduction.fLimiterDb) : std::string("null"))
+                    + ", \"passage_seconds\": [" + JsonNumber(reduction.fFromSeconds) + ", "
+                    + JsonNumber(reduction.fToSeconds) + "]}";
                 const SDeliveryReport& delivery = result.delivery;
                 if (delivery.bTarget)
-                    sJson += ", \"target\": {\"lufs\": " + JsonNumber(delivery.fTargetLufs) +
-                             ", \"reached\": " + (delivery.bReached ? "true" : "false") +
-                             ", \"drive_db\": " + JsonNumber(delivery.fDriveDb) +
-                             ", \"drive\": " + JsonString(delivery.sDrive) +
-                             ", \"chain_passes\": " + std::to_string(delivery.nChainRuns) +
-                             ", \"excerpt_passes\": " + std::to_string(delivery.nExcerptRuns) +
-                             (delivery.bAlbum ? ", \"album\": true, \"album_lufs\": " + JsonNumber(delivery.fAlbumLufs)
-                                              : std::string(", \"album\": false")) +
-                             "}";
+                    sJson += ", \"target\": {\"lufs\": " + JsonNumber(delivery.fTargetLufs) + ", \"reached\": "
+                        + (delivery.bReached ? "true" : "false") + ", \"drive_db\": " + JsonNumber(delivery.fDriveDb)
+                        + ", \"drive\": " + JsonString(delivery.sDrive)
+                        + ", \"chain_passes\": " + std::to_string(delivery.nChainRuns)
+                        + ", \"excerpt_passes\": " + std::to_string(delivery.nExcerptRuns)
+                        + (delivery.bAlbum ? ", \"album\": true, \"album_lufs\": " + JsonNumber(delivery.fAlbumLufs)
+                                           : std::string(", \"album\": false"))
+                        + "}";
                 if (delivery.bCeiling)
-                    sJson += ", \"ceiling\": {\"dbtp\": " + JsonNumber(delivery.fCeilingDbtp) +
-                             ", \"deepest_reduction_db\": " + JsonNumber(delivery.fCeilingReductionDb) + "}";
+                    sJson += ", \"ceiling\": {\"dbtp\": " + JsonNumber(delivery.fCeilingDbtp)
+                        + ", \"deepest_reduction_db\": " + JsonNumber(delivery.fCeilingReductionDb) + "}";
             }
         }
         sJson += ", \"notes\": " + JsonList(result.notes);
         sJson += ", \"warnings\": " + JsonList(result.warnings) + "}";
     }
     const SBatchSummary summary = Summarise(results);
-    sJson += "\n], \"summary\": {\"files\": " + std::to_string(summary.nFiles) +
-             ", \"done\": " + std::to_string(summary.nDone) +
-             ", \"with_warnings\": " + std::to_string(summary.nWithWarnings) +
-             ", \"skipped\": " + std::to_string(summary.nSkipped) + ", \"failed\": " + std::to_string(summary.nFailed);
+    sJson += "\n], \"summary\": {\"files\": " + std::to_string(summary.nFiles) + ", \"done\": "
+        + std::to_string(summary.nDone) + ", \"with_warnings\": " + std::to_string(summary.nWithWarnings)
+        + ", \"skipped\": " + std::to_string(summary.nSkipped) + ", \"failed\": " + std::to_string(summary.nFailed);
     return sJson + "}}\n";
 }

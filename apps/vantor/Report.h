@@ -11,7 +11,7 @@
 // What a batch came to.
 struct SBatchSummary {
     size_t nFiles = 0;
-    size_t nDone = 0;         // written (or measured), warnings or not
+    size_t nDone = 0; // written (or measured), warnings or not
     size_t nWithWarnings = 0;
     size_t nSkipped = 0;
     size_t nFailed = 0;

@@ -33,8 +33,8 @@ bool CSampleQuantiser::IsExact(const float* pfIn, unsigned nCount) const
     constexpr double kNear = 1.0 / 1024.0;
     for (unsigned i = 0; i < nCount; ++i) {
         const double fValue = static_cast<double>(pfIn[i]) * mfScale;
-        if (!(fValue <= mfLargest + kNear && fValue >= mfSmallest - kNear) ||
-            std::fabs(fValue - std::nearbyint(fValue)) > kNear)
+        if (!(fValue <= mfLargest + kNear && fValue >= mfSmallest - kNear)
+            || std::fabs(fValue - std::nearbyint(fValue)) > kNear)
             return false;
     }
     return true;

@@ -34,7 +34,7 @@ public:
     // 44.1 kHz. The noise comes out shaped by 1 - H(z): about 16 dB lower
     // than flat TPDF at low frequencies, higher towards half the rate.
     static constexpr int kShapingTaps = 5;
-    static constexpr double kShaping[kShapingTaps] = {2.033, -2.165, 1.959, -1.590, 0.6149};
+    static constexpr double kShaping[kShapingTaps] = { 2.033, -2.165, 1.959, -1.590, 0.6149 };
     static constexpr unsigned kMostChannels = 2;
 
 private:

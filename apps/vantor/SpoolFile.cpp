@@ -50,8 +50,8 @@ void CSpoolFile::Write(const float* pfInterleaved, unsigned nFrames)
         if (nWritten < 0 && errno == EINTR)
             continue;
         if (nWritten <= 0)
-            throw FailureError(std::string("cannot write a temporary file in '") + Folder() +
-                               "': " + std::strerror(nWritten < 0 ? errno : ENOSPC));
+            throw FailureError(std::string("cannot write a temporary file in '") + Folder()
+                + "': " + std::strerror(nWritten < 0 ? errno : ENOSPC));
         pBytes += nWritten;
         nAt += nWritten;
         nLeft -= static_cast<size_t>(nWritten);
@@ -83,8 +83,8 @@ unsigned CSpoolFile::ReadAt(long long nFrame, float* pfInterleaved, unsigned nFr
         if (nRead < 0 && errno == EINTR)
             continue;
         if (nRead <= 0)
-            throw FailureError(std::string("cannot read back a temporary file: ") +
-                               std::strerror(nRead < 0 ? errno : EIO));
+            throw FailureError(
+                std::string("cannot read back a temporary file: ") + std::strerror(nRead < 0 ? errno : EIO));
         pBytes += nRead;
         nAt += nRead;
         nLeft -= static_cast<size_t>(nRead);

@@ -21,16 +21,16 @@
 namespace {
 
 void AddPicture(STagSet& tags, const std::string& sMimeType, const std::string& sDescription, int nType,
-                const TagLib::ByteVector& data)
+    const TagLib::ByteVector& data)
 {
-    tags.pictures.push_back({sMimeType, sDescription, nType, std::string(data.data(), data.size())});
+    tags.pictures.push_back({ sMimeType, sDescription, nType, std::string(data.data(), data.size()) });
 }
 
 void ReadPictures(const TagLib::List<TagLib::FLAC::Picture*>& pictures, STagSet& tags)
 {
     for (const TagLib::FLAC::Picture* pPicture : pictures)
         AddPicture(tags, pPicture->mimeType().to8Bit(true), pPicture->description().to8Bit(true),
-                   static_cast<int>(pPicture->type()), pPicture->data());
+            static_cast<int>(pPicture->type()), pPicture->data());
 }
 
 void ReadPictures(const TagLib::ID3v2::Tag* pTag, STagSet& tags)
@@ -41,7 +41,7 @@ void ReadPictures(const TagLib::ID3v2::Tag* pTag, STagSet& tags)
         const auto* pPicture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(pFrame);
         if (pPicture != nullptr)
             AddPicture(tags, pPicture->mimeType().to8Bit(true), pPicture->description().to8Bit(true),
-                       static_cast<int>(pPicture->type()), pPicture->picture());
+                static_cast<int>(pPicture->type()), pPicture->picture());
     }
 }
 
@@ -91,7 +91,8 @@ STagSet CTagCopy::Read(const CInputStream& stream, int nContainer)
     std::unique_ptr<TagLib::File> pFile;
     switch (nContainer) {
     case SF_FORMAT_FLAC: {
-        auto pFlac = std::make_unique<TagLib::FLAC::File>(pStream.get(), TagLib::ID3v2::FrameFactory::instance(), false);
+        auto pFlac
+            = std::make_unique<TagLib::FLAC::File>(pStream.get(), TagLib::ID3v2::FrameFactory::instance(), false);
         if (pFlac->isValid())
             ReadPictures(pFlac->pictureList(), tags);
         pFile = std::move(pFlac);
@@ -126,14 +127,14 @@ STagSet CTagCopy::Read(const CInputStream& stream, int nContainer)
         break;
     }
     case SF_FORMAT_MPEG: {
-        auto pMpeg = std::make_unique<TagLib::MPEG::File>(pStream.get(), TagLib::ID3v2::FrameFactory::instance(), false);
+        auto pMpeg
+            = std::make_unique<TagLib::MPEG::File>(pStream.get(), TagLib::ID3v2::FrameFactory::instance(), false);
         if (pMpeg->isValid() && pMpeg->hasID3v2Tag())
             ReadPictures(pMpeg->ID3v2Tag(), tags);
         pFile = std::move(pMpeg);
         break;
     }
-    default:
-        return tags;
+    default: return tags;
     }
     if (!pFile || !pFile->isValid())
         return tags;
@@ -192,8 +193,7 @@ std::string CTagCopy::Write(const std::string& sPath, int nContainer, const STag
         bSaved = file.save();
         break;
     }
-    default:
-        return std::string();
+    default: return std::string();
     }
     return bSaved ? std::string() : "its tags could not be written";
 }

@@ -12,15 +12,13 @@ constexpr double kSteepestSlope = 1.5;
 
 } // namespace
 
-CTargetSearch::CTargetSearch(double fTargetLufs, double fLowestDb, double fHighestDb, double fStepDb,
-                             int nMostTrials)
+CTargetSearch::CTargetSearch(double fTargetLufs, double fLowestDb, double fHighestDb, double fStepDb, int nMostTrials)
     : mfTarget(fTargetLufs)
     , mfLowest(fLowestDb)
     , mfHighest(fHighestDb)
     , mfStep(fStepDb)
     , mnMostTrials(nMostTrials)
-{
-}
+{ }
 
 double CTargetSearch::GetSlope() const
 {
@@ -29,22 +27,22 @@ double CTargetSearch::GetSlope() const
     if (pBest == nullptr)
         return mfFirstSlope;
     for (const STrial& trial : mTrials) {
-        if (std::isfinite(trial.fLoudnessLufs) && trial.fOffsetDb != pBest->fOffsetDb &&
-            (pOther == nullptr ||
-             std::fabs(trial.fOffsetDb - pBest->fOffsetDb) < std::fabs(pOther->fOffsetDb - pBest->fOffsetDb)))
+        if (std::isfinite(trial.fLoudnessLufs) && trial.fOffsetDb != pBest->fOffsetDb
+            && (pOther == nullptr
+                || std::fabs(trial.fOffsetDb - pBest->fOffsetDb) < std::fabs(pOther->fOffsetDb - pBest->fOffsetDb)))
             pOther = &trial;
     }
     if (pOther == nullptr)
         return mfFirstSlope;
     return std::clamp((pBest->fLoudnessLufs - pOther->fLoudnessLufs) / (pBest->fOffsetDb - pOther->fOffsetDb),
-                      kFlattestSlope, kSteepestSlope);
+        kFlattestSlope, kSteepestSlope);
 }
 
 void CTargetSearch::Add(double fOffsetDb, double fLoudnessLufs)
 {
     if (std::isnan(fLoudnessLufs) || fLoudnessLufs == HUGE_VAL)
         mbBroken = true;
-    mTrials.push_back({fOffsetDb, fLoudnessLufs});
+    mTrials.push_back({ fOffsetDb, fLoudnessLufs });
 }
 
 double CTargetSearch::Quantise(double fOffsetDb) const
@@ -90,8 +88,8 @@ bool CTargetSearch::Next(double& fOffsetDb) const
         return true;
     }
     const STrial* pBest = Best();
-    if (mbBroken || pBest == nullptr || static_cast<int>(mTrials.size()) >= mnMostTrials ||
-        std::fabs(pBest->fLoudnessLufs - mfTarget) <= mfAim)
+    if (mbBroken || pBest == nullptr || static_cast<int>(mTrials.size()) >= mnMostTrials
+        || std::fabs(pBest->fLoudnessLufs - mfTarget) <= mfAim)
         return false;
 
     // The nearest trials under and over the target.
@@ -119,14 +117,14 @@ bool CTargetSearch::Next(double& fOffsetDb) const
         double fSlope = mfFirstSlope;
         const STrial* pOther = nullptr;
         for (const STrial& trial : mTrials) {
-            if (&trial != pFrom && std::isfinite(trial.fLoudnessLufs) && trial.fOffsetDb != pFrom->fOffsetDb &&
-                (pOther == nullptr || std::fabs(trial.fOffsetDb - pFrom->fOffsetDb) <
-                                          std::fabs(pOther->fOffsetDb - pFrom->fOffsetDb)))
+            if (&trial != pFrom && std::isfinite(trial.fLoudnessLufs) && trial.fOffsetDb != pFrom->fOffsetDb
+                && (pOther == nullptr
+                    || std::fabs(trial.fOffsetDb - pFrom->fOffsetDb) < std::fabs(pOther->fOffsetDb - pFrom->fOffsetDb)))
                 pOther = &trial;
         }
         if (pOther != nullptr)
             fSlope = std::clamp((pFrom->fLoudnessLufs - pOther->fLoudnessLufs) / (pFrom->fOffsetDb - pOther->fOffsetDb),
-                                kFlattestSlope, kSteepestSlope);
+                kFlattestSlope, kSteepestSlope);
         fNext = Quantise(pFrom->fOffsetDb + (mfTarget - pFrom->fLoudnessLufs) / fSlope);
     }
     for (const STrial& trial : mTrials) {

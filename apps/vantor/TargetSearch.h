@@ -18,8 +18,8 @@ public:
     static constexpr int kMostTrials = 8;
 
     // Offsets from fLowestDb to fHighestDb in steps of fStepDb (0 included).
-    CTargetSearch(double fTargetLufs, double fLowestDb, double fHighestDb, double fStepDb,
-                  int nMostTrials = kMostTrials);
+    CTargetSearch(
+        double fTargetLufs, double fLowestDb, double fHighestDb, double fStepDb, int nMostTrials = kMostTrials);
     // The slope (LU per dB) to extrapolate with while one trial is all
     // there is, as measured elsewhere (on excerpts).
     void SetFirstSlope(double fSlope) { mfFirstSlope = fSlope; }

@@ -14,7 +14,7 @@
 
 namespace {
 
-const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+const int kSignals[] = { SIGINT, SIGTERM, SIGHUP };
 // ".NAME.vantor-XXXXXX" has to fit where NAME fits.
 constexpr size_t kLongestName = NAME_MAX;
 constexpr const char* kSuffix = ".vantor-XXXXXX";
@@ -46,8 +46,7 @@ void WaitForSignals()
 {
     const sigset_t set = SignalSet();
     int nSignal = 0;
-    while (sigwait(&set, &nSignal) != 0) {
-    }
+    while (sigwait(&set, &nSignal) != 0) { }
     // From here a second signal takes its default course at once.
     for (int nOther : kSignals)
         std::signal(nOther, SIG_DFL);

@@ -7,7 +7,7 @@
 
 // Exit codes of every subcommand.
 constexpr int kExitOk = 0;
-constexpr int kExitUsage = 1;   // bad command line, unknown names, refused paths
+constexpr int kExitUsage = 1; // bad command line, unknown names, refused paths
 constexpr int kExitFailure = 2; // input/output or processing failed
 constexpr int kExitWarnings = 3; // finished, with warnings (an input read short)
 
@@ -24,8 +24,7 @@ public:
     CToolError(int nExitCode, const std::string& sMessage)
         : std::runtime_error(sMessage)
         , mnExitCode(nExitCode)
-    {
-    }
+    { }
     int GetExitCode() const { return mnExitCode; }
 
 private:

@@ -31,8 +31,7 @@ double BesselI0(double x)
 // reversed so that a dot product runs forward over the input: phase p,
 // tap k is h[nPhases * (nTapsPerPhase - 1 - k) + p], centred on tap
 // nTapsPerPhase / 2 of phase 0.
-template <int nPhases, int nTapsPerPhase>
-struct SInterpolator {
+template <int nPhases, int nTapsPerPhase> struct SInterpolator {
     float taps[nPhases][nTapsPerPhase];
     explicit SInterpolator(double fBeta)
     {
@@ -79,8 +78,8 @@ constexpr int kShortOffset = CTruePeakMeter::kDelay - CTruePeakMeter::kCoarseTap
 // sample itself, as magnitudes. The taps are unrolled, so the loop over
 // frames vectorises; processors with AVX2 get an eight-wide copy, picked at
 // load time (no fused multiply-add, so every copy rounds alike).
-__attribute__((target_clones("avx2", "default"))) void Coarse(const CShort& interpolator, const float* pfHistory,
-                                                              unsigned nFrames, float* pfCoarse)
+__attribute__((target_clones("avx2", "default"))) void Coarse(
+    const CShort& interpolator, const float* pfHistory, unsigned nFrames, float* pfCoarse)
 {
     const auto& taps = interpolator.taps;
     for (size_t i = 0; i < nFrames; ++i) {
@@ -150,8 +149,7 @@ float CTruePeakMeter::RefinePeak(const float* pfHistory, long long nCoarse, unsi
 CTruePeakMeter::CTruePeakMeter(unsigned nChannels)
     : mnChannels(nChannels)
     , mHistory(nChannels, std::vector<float>(kHistory, 0.0f))
-{
-}
+{ }
 
 void CTruePeakMeter::Add(const float* pfInterleaved, unsigned nFrames)
 {
@@ -189,8 +187,8 @@ float CTruePeakMeter::Measure(const std::vector<float>& history, unsigned nFrame
             const float f = mCoarse[static_cast<size_t>(j)];
             if (!(f >= fThreshold) || f == 0.0f)
                 continue;
-            if ((j > 0 && mCoarse[static_cast<size_t>(j - 1)] > f) ||
-                (j + 1 < nCount && mCoarse[static_cast<size_t>(j + 1)] > f))
+            if ((j > 0 && mCoarse[static_cast<size_t>(j - 1)] > f)
+                || (j + 1 < nCount && mCoarse[static_cast<size_t>(j + 1)] > f))
                 continue;
             fPeak = std::max(fPeak, RefinePeak(history.data(), j, nFrames));
             fThreshold = std::max(fThreshold, 0.9f * fPeak);

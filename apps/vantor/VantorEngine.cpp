@@ -36,10 +36,16 @@ bool ParseModeName(const std::string& sName, unsigned& nMode)
         const char* pszName;
         unsigned nMode;
     } kNames[] = {
-        {"chain", kModeChain},         {"eq", kModeEqualiser},      {"equaliser", kModeEqualiser},
-        {"equalizer", kModeEqualiser}, {"compressor", kModeCompressor}, {"comp", kModeCompressor},
-        {"limiter", kModeLimiter},     {"lim", kModeLimiter},       {"clipper", kModeClipper},
-        {"clip", kModeClipper},
+        { "chain", kModeChain },
+        { "eq", kModeEqualiser },
+        { "equaliser", kModeEqualiser },
+        { "equalizer", kModeEqualiser },
+        { "compressor", kModeCompressor },
+        { "comp", kModeCompressor },
+        { "limiter", kModeLimiter },
+        { "lim", kModeLimiter },
+        { "clipper", kModeClipper },
+        { "clip", kModeClipper },
     };
     for (const auto& name : kNames) {
         if (::strcasecmp(name.pszName, sName.c_str()) == 0) {
@@ -52,7 +58,7 @@ bool ParseModeName(const std::string& sName, unsigned& nMode)
 
 const char* GetModeName(unsigned nMode)
 {
-    static const char* const kNames[] = {"eq", "compressor", "limiter", "clipper", "chain"};
+    static const char* const kNames[] = { "eq", "compressor", "limiter", "clipper", "chain" };
     return nMode <= kModeChain ? kNames[nMode] : "chain";
 }
 
@@ -81,14 +87,14 @@ std::string CVantorEngine::FindLibrary()
     // Installed (bin/vantor, lib/vantor/Vantor.vpa), then the build folder
     // (bin/vantor, bundle/Vantor.vpa), then the bundle this build made.
     for (const std::string& sCandidate :
-         {sHere + "../lib/vantor/Vantor.vpa", sHere + "../bundle/Vantor.vpa", CVpaLibrary::DefaultPath()}) {
+        { sHere + "../lib/vantor/Vantor.vpa", sHere + "../bundle/Vantor.vpa", CVpaLibrary::DefaultPath() }) {
         if (IsFile(sCandidate)) {
             char resolved[PATH_MAX];
             return ::realpath(sCandidate.c_str(), resolved) != nullptr ? std::string(resolved) : sCandidate;
         }
     }
-    throw FailureError("cannot find Vantor.vpa beside the tool (" + sHere +
-                       "../lib/vantor/); set VANTOR_LIBRARY to its path");
+    throw FailureError(
+        "cannot find Vantor.vpa beside the tool (" + sHere + "../lib/vantor/); set VANTOR_LIBRARY to its path");
 }
 
 void CVantorEngine::Load()

@@ -47,7 +47,8 @@ int main(int argc, char** argv)
             words.erase(words.begin());
             return sAction == "save" ? RunPresetSave(words) : RunPresetShow(words);
         }
-        throw UsageError("unknown command '" + sCommand + "' (master, params, presets, preset save, preset show; see --help)");
+        throw UsageError(
+            "unknown command '" + sCommand + "' (master, params, presets, preset save, preset show; see --help)");
     } catch (const CToolError& error) {
         std::fprintf(stderr, "vantor: %s\n", error.what());
         return error.GetExitCode();

@@ -14,7 +14,7 @@ protected:
     // Runs the tool and checks the code, that the message names sWords and is
     // one line, and that no temporary file was left in the folder.
     SToolRun Expect(int nExitCode, const std::vector<std::string>& args, const std::string& sWords,
-                    const SToolOptions& options = SToolOptions())
+        const SToolOptions& options = SToolOptions())
     {
         const SToolRun run = RunTool(mFolder.Root(), args, options);
         EXPECT_EQ(run.nSignal, 0);
@@ -36,46 +36,46 @@ protected:
 
 TEST_F(BadInput, UnreadableInputsAreInputErrors)
 {
-    Expect(2, {"master", Path("missing.wav"), Path("out.wav")}, "No such file");
+    Expect(2, { "master", Path("missing.wav"), Path("out.wav") }, "No such file");
     {
         std::ofstream file(Path("notes.wav"));
         file << "not audio at all, just some words in a file with a sound name\n";
     }
-    Expect(2, {"master", Path("notes.wav"), Path("out.wav")}, "not an audio file");
+    Expect(2, { "master", Path("notes.wav"), Path("out.wav") }, "not an audio file");
     SAudio surround = Noise(1000, 3);
     ASSERT_TRUE(WriteAudio(Path("three.wav"), surround));
-    Expect(2, {"master", Path("three.wav"), Path("out.wav")}, "3 channels");
+    Expect(2, { "master", Path("three.wav"), Path("out.wav") }, "3 channels");
     SAudio empty;
     ASSERT_TRUE(WriteAudio(Path("empty.wav"), empty));
-    Expect(2, {"master", Path("empty.wav"), Path("out.wav")}, "zero length");
-    Expect(2, {"master", mFolder.Root(), Path("out.wav")}, "folder");
+    Expect(2, { "master", Path("empty.wav"), Path("out.wav") }, "zero length");
+    Expect(2, { "master", mFolder.Root(), Path("out.wav") }, "folder");
     EXPECT_FALSE(Exists("out.wav"));
 }
 
 TEST_F(BadInput, UnknownNamesAndValuesAreUsageErrors)
 {
-    Expect(1, {"master", "--set", "Loudness Knob=3", Path("in.wav"), Path("out.wav")}, "unknown parameter");
-    Expect(1, {"master", "--set", "Ratio=lots", Path("in.wav"), Path("out.wav")}, "not a value of Compressor Ratio");
-    Expect(1, {"master", "--set", "Ratio", Path("in.wav"), Path("out.wav")}, "NAME=VALUE");
-    Expect(1, {"master", "--mode", "reverb", Path("in.wav"), Path("out.wav")}, "--mode");
-    Expect(1, {"master", "--order", "eq,comp,lim", Path("in.wav"), Path("out.wav")}, "--order");
-    Expect(1, {"master", "--mode", "eq", "--order", "eq,comp,lim,clip", Path("in.wav"), Path("out.wav")}, "chain");
-    Expect(1, {"master", "--bits", "12", Path("in.wav"), Path("out.wav")}, "--bits");
-    Expect(1, {"master", "--bits", "32f", Path("in.wav"), Path("out.flac")}, "FLAC");
-    Expect(1, {"master", "--wobble", Path("in.wav"), Path("out.wav")}, "unknown option");
-    Expect(1, {"master", Path("in.wav")}, "IN and OUT");
-    Expect(1, {"master", Path("in.wav"), Path("out.mp9")}, "format");
-    Expect(1, {"mastr"}, "unknown command");
+    Expect(1, { "master", "--set", "Loudness Knob=3", Path("in.wav"), Path("out.wav") }, "unknown parameter");
+    Expect(1, { "master", "--set", "Ratio=lots", Path("in.wav"), Path("out.wav") }, "not a value of Compressor Ratio");
+    Expect(1, { "master", "--set", "Ratio", Path("in.wav"), Path("out.wav") }, "NAME=VALUE");
+    Expect(1, { "master", "--mode", "reverb", Path("in.wav"), Path("out.wav") }, "--mode");
+    Expect(1, { "master", "--order", "eq,comp,lim", Path("in.wav"), Path("out.wav") }, "--order");
+    Expect(1, { "master", "--mode", "eq", "--order", "eq,comp,lim,clip", Path("in.wav"), Path("out.wav") }, "chain");
+    Expect(1, { "master", "--bits", "12", Path("in.wav"), Path("out.wav") }, "--bits");
+    Expect(1, { "master", "--bits", "32f", Path("in.wav"), Path("out.flac") }, "FLAC");
+    Expect(1, { "master", "--wobble", Path("in.wav"), Path("out.wav") }, "unknown option");
+    Expect(1, { "master", Path("in.wav") }, "IN and OUT");
+    Expect(1, { "master", Path("in.wav"), Path("out.mp9") }, "format");
+    Expect(1, { "mastr" }, "unknown command");
     EXPECT_FALSE(Exists("out.wav"));
 }
 
 TEST_F(BadInput, ValuesOutsideTheRangeAreClampedWithAWarning)
 {
-    const SToolRun run = Expect(0, {"master", "-q", "--set", "Limiter Input Drive=40", Path("in.wav"), Path("out.wav")},
-                                "");
+    const SToolRun run
+        = Expect(0, { "master", "-q", "--set", "Limiter Input Drive=40", Path("in.wav"), Path("out.wav") }, "");
     EXPECT_TRUE(run.sErr.empty()) << "-q silences warnings: " << run.sErr;
-    const SToolRun loud = RunTool(mFolder.Root(), {"master", "-f", "--set", "Limiter Input Drive=40", Path("in.wav"),
-                                                   Path("out.wav")});
+    const SToolRun loud = RunTool(
+        mFolder.Root(), { "master", "-f", "--set", "Limiter Input Drive=40", Path("in.wav"), Path("out.wav") });
     EXPECT_EQ(loud.nExitCode, 0);
     EXPECT_NE(loud.sErr.find("out of range; using 16.0 dB"), std::string::npos) << loud.sErr;
 }
@@ -83,28 +83,28 @@ TEST_F(BadInput, ValuesOutsideTheRangeAreClampedWithAWarning)
 TEST_F(BadInput, OutputsThatWouldLoseAFileAreRefused)
 {
     const std::string sBefore = ReadText(Path("in.wav"));
-    Expect(1, {"master", Path("in.wav"), Path("in.wav")}, "its own input");
-    Expect(1, {"master", Path("in.wav"), mFolder.Root() + "/./in.wav"}, "its own input");
+    Expect(1, { "master", Path("in.wav"), Path("in.wav") }, "its own input");
+    Expect(1, { "master", Path("in.wav"), mFolder.Root() + "/./in.wav" }, "its own input");
     std::filesystem::create_directory(Path("sub"));
-    Expect(1, {"master", "-d", mFolder.Root(), Path("in.wav")}, "its own input");
+    Expect(1, { "master", "-d", mFolder.Root(), Path("in.wav") }, "its own input");
     EXPECT_EQ(ReadText(Path("in.wav")), sBefore);
 
     {
         std::ofstream file(Path("taken.wav"));
         file << "keep me";
     }
-    Expect(1, {"master", Path("in.wav"), Path("taken.wav")}, "add -f");
+    Expect(1, { "master", Path("in.wav"), Path("taken.wav") }, "add -f");
     EXPECT_EQ(ReadText(Path("taken.wav")), "keep me");
-    Expect(0, {"master", "-q", "-f", Path("in.wav"), Path("taken.wav")}, "");
+    Expect(0, { "master", "-q", "-f", Path("in.wav"), Path("taken.wav") }, "");
     EXPECT_EQ(ReadAudio(Path("taken.wav")).Frames(), 20000);
 }
 
 TEST_F(BadInput, UnwritableOutputFoldersAreOutputErrors)
 {
-    Expect(2, {"master", Path("in.wav"), Path("no/such/folder/out.wav")}, "cannot write");
-    Expect(2, {"master", "-d", Path("in.wav/folder"), Path("in.wav")}, "cannot make the output folder");
+    Expect(2, { "master", Path("in.wav"), Path("no/such/folder/out.wav") }, "cannot write");
+    Expect(2, { "master", "-d", Path("in.wav/folder"), Path("in.wav") }, "cannot make the output folder");
     // A regular file in the middle of the path: no permission bits to beat.
-    Expect(2, {"master", Path("in.wav"), Path("in.wav/out.wav")}, "cannot write");
+    Expect(2, { "master", Path("in.wav"), Path("in.wav/out.wav") }, "cannot write");
 }
 
 TEST_F(BadInput, AFullDiskLeavesNoPartialOutputAndKeepsTheOldFile)
@@ -116,15 +116,15 @@ TEST_F(BadInput, AFullDiskLeavesNoPartialOutputAndKeepsTheOldFile)
     }
     SToolOptions options;
     options.nFileSizeLimit = 1 << 20; // the output needs 3.2 MB
-    Expect(2, {"master", "-f", Path("long.wav"), Path("old.wav")}, "nothing was written", options);
+    Expect(2, { "master", "-f", Path("long.wav"), Path("old.wav") }, "nothing was written", options);
     EXPECT_EQ(ReadText(Path("old.wav")), "the previous master");
-    Expect(2, {"master", Path("long.wav"), Path("new.wav")}, "nothing was written", options);
+    Expect(2, { "master", Path("long.wav"), Path("new.wav") }, "nothing was written", options);
     EXPECT_FALSE(Exists("new.wav"));
 }
 
 TEST_F(BadInput, DamagedPresetsAreRefusedAndNothingIsWritten)
 {
-    ASSERT_EQ(RunTool(mFolder.Root(), {"preset", "save", "-q", "-o", Path("good.ryxp")}).nExitCode, 0);
+    ASSERT_EQ(RunTool(mFolder.Root(), { "preset", "save", "-q", "-o", Path("good.ryxp") }).nExitCode, 0);
     const std::string sGood = ReadText(Path("good.ryxp"));
     ASSERT_EQ(sGood.size(), 448u);
     {
@@ -135,9 +135,9 @@ TEST_F(BadInput, DamagedPresetsAreRefusedAndNothingIsWritten)
         std::ofstream file(Path("noise.ryxp"), std::ios::binary);
         file << "RYXP garbage that is no preset at all";
     }
-    Expect(2, {"master", "--preset", Path("short.ryxp"), Path("in.wav"), Path("out.wav")}, "truncated");
-    Expect(2, {"master", "--preset", Path("noise.ryxp"), Path("in.wav"), Path("out.wav")}, "not a usable preset");
-    Expect(1, {"master", "--preset", "No Such:Preset", Path("in.wav"), Path("out.wav")}, "vantor presets");
+    Expect(2, { "master", "--preset", Path("short.ryxp"), Path("in.wav"), Path("out.wav") }, "truncated");
+    Expect(2, { "master", "--preset", Path("noise.ryxp"), Path("in.wav"), Path("out.wav") }, "not a usable preset");
+    Expect(1, { "master", "--preset", "No Such:Preset", Path("in.wav"), Path("out.wav") }, "vantor presets");
     EXPECT_FALSE(Exists("out.wav"));
 }
 

@@ -30,8 +30,7 @@ double JsonNumber(const std::string& sJson, const std::string& sSection, const s
     return pszEnd == psz ? NAN : f;
 }
 
-SAudio Track(double fSeconds, int nChannels, const std::function<double(double t, int c)>& signal,
-             int nRate = kRate)
+SAudio Track(double fSeconds, int nChannels, const std::function<double(double t, int c)>& signal, int nRate = kRate)
 {
     SAudio audio;
     audio.nRate = nRate;
@@ -61,7 +60,7 @@ std::vector<std::pair<std::string, SAudio>> FiveTracks()
     // A band: saw chord, kick every half second, noise hats.
     tracks.emplace_back("band", Track(12.0, 2, [&](double t, int c) {
         double fChord = 0.0;
-        for (const double f : {110.0, 138.6, 164.8})
+        for (const double f : { 110.0, 138.6, 164.8 })
             for (int h = 1; h <= 8; ++h)
                 fChord += std::sin(2.0 * M_PI * f * h * t + c) / h;
         const double fBeat = std::fmod(t, 0.5);
@@ -77,8 +76,8 @@ std::vector<std::pair<std::string, SAudio>> FiveTracks()
     // A mix already clipped hard at full scale, about -7 LUFS: it has to
     // come down.
     tracks.emplace_back("brickwall", Track(12.0, 2, [&](double t, int c) {
-        const double f = std::sin(2.0 * M_PI * 97.0 * t) + 0.7 * std::sin(2.0 * M_PI * 1234.0 * t + c) +
-                         0.8 * Noise(nState);
+        const double f
+            = std::sin(2.0 * M_PI * 97.0 * t) + 0.7 * std::sin(2.0 * M_PI * 1234.0 * t + c) + 0.8 * Noise(nState);
         return std::clamp(0.9 * f, -1.0, 1.0) * (0.7 + 0.3 * std::sin(t));
     }));
     // Bass and sub only, in mono.
@@ -98,8 +97,8 @@ std::vector<std::pair<std::string, SAudio>> FiveTracks()
 TEST(Delivery, FiveTracksLandOnTheTargetUnderTheCeiling)
 {
     CTestFolder folder;
-    std::vector<std::string> args = {"master", "--target", "-14", "--ceiling", "-1", "--report", "json", "-d",
-                                     folder.Path("out")};
+    std::vector<std::string> args
+        = { "master", "--target", "-14", "--ceiling", "-1", "--report", "json", "-d", folder.Path("out") };
     ASSERT_EQ(::mkdir(folder.Path("out").c_str(), 0755), 0);
     const auto tracks = FiveTracks();
     for (const auto& track : tracks) {
@@ -115,7 +114,7 @@ TEST(Delivery, FiveTracksLandOnTheTargetUnderTheCeiling)
         const double fLoudness = reference::Loudness48k(out.samples, out.nChannels);
         const double fPeak = reference::PeakDb(out.samples, out.nChannels, 3.0);
         std::printf("  %-10s %6.2f LUFS (target -14), true peak %6.2f dBTP (ceiling -1)\n", track.first.c_str(),
-                    fLoudness, fPeak);
+            fLoudness, fPeak);
         EXPECT_NEAR(fLoudness, -14.0, 0.3);
         // The reference's own error at 16 times is about 0.03 dB.
         EXPECT_LE(fPeak, -1.0 + 0.03);
@@ -135,8 +134,9 @@ TEST(Delivery, TargetsOutOfReachAndSilenceFinishWithWarnings)
     // the run ends with status 3.
     const SAudio quiet = Track(8.0, 2, [](double t, int) { return 0.01 * std::sin(2.0 * M_PI * 300.0 * t); });
     ASSERT_TRUE(WriteAudio(folder.Path("quiet.wav"), quiet));
-    SToolRun run = RunTool(folder.Root(), {"master", "--mode", "eq", "--target", "-14", "--report", "json",
-                                           folder.Path("quiet.wav"), folder.Path("loud.wav")});
+    SToolRun run = RunTool(folder.Root(),
+        { "master", "--mode", "eq", "--target", "-14", "--report", "json", folder.Path("quiet.wav"),
+            folder.Path("loud.wav") });
     EXPECT_EQ(run.nExitCode, 3) << run.sErr;
     EXPECT_NE(run.sErr.find("not reached"), std::string::npos) << run.sErr;
     EXPECT_NE(run.sOut.find("\"reached\": false"), std::string::npos);
@@ -152,7 +152,7 @@ TEST(Delivery, TargetsOutOfReachAndSilenceFinishWithWarnings)
     SAudio silence = Track(3.0, 2, [](double, int) { return 0.0; });
     silence.nFormat = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     ASSERT_TRUE(WriteAudio(folder.Path("silence.wav"), silence));
-    run = RunTool(folder.Root(), {"master", "--target", "-14", folder.Path("silence.wav"), folder.Path("still.wav")});
+    run = RunTool(folder.Root(), { "master", "--target", "-14", folder.Path("silence.wav"), folder.Path("still.wav") });
     EXPECT_EQ(run.nExitCode, 3);
     EXPECT_NE(run.sErr.find("no loudness to measure"), std::string::npos) << run.sErr;
     EXPECT_EQ(ReadAudio(folder.Path("still.wav")).samples, silence.samples);
@@ -166,8 +166,8 @@ TEST(Delivery, TargetsOutOfReachAndSilenceFinishWithWarnings)
     wild.samples[9000] = -INFINITY;
     wild.samples[20000] = 3e38f;
     ASSERT_TRUE(WriteAudio(folder.Path("wild.wav"), wild));
-    run = RunTool(folder.Root(), {"master", "--target", "-14", "--report", "json", folder.Path("wild.wav"),
-                                  folder.Path("tame.wav")});
+    run = RunTool(folder.Root(),
+        { "master", "--target", "-14", "--report", "json", folder.Path("wild.wav"), folder.Path("tame.wav") });
     EXPECT_TRUE(run.nExitCode == 0 || run.nExitCode == 3) << run.sErr;
     const SAudio tame = ReadAudio(folder.Path("tame.wav"));
     ASSERT_EQ(tame.samples.size(), wild.samples.size());
@@ -185,9 +185,9 @@ TEST(Delivery, TheCeilingHoldsInEveryFormatAndLeavesQuietAudioAlone)
         return Track(
             1.0, 2,
             [&](double t, int c) {
-                const double f = std::sin(2.0 * M_PI * 0.2512 * nRate * t + c) +
-                                 0.8 * std::sin(2.0 * M_PI * 0.4413 * nRate * t) +
-                                 0.6 * std::sin(2.0 * M_PI * 0.0731 * nRate * t + 1.0);
+                const double f = std::sin(2.0 * M_PI * 0.2512 * nRate * t + c)
+                    + 0.8 * std::sin(2.0 * M_PI * 0.4413 * nRate * t)
+                    + 0.6 * std::sin(2.0 * M_PI * 0.0731 * nRate * t + 1.0);
                 return 0.9 * f * (0.8 + 0.2 * std::sin(2.0 * M_PI * 3.0 * t));
             },
             nRate);
@@ -196,12 +196,12 @@ TEST(Delivery, TheCeilingHoldsInEveryFormatAndLeavesQuietAudioAlone)
         const char* pszName;
         int nRate;
         const char* pszBits; // nullptr: the container's default
-    } kCases[] = {{"a.wav", 44100, "16"}, {"b.wav", 96000, "24"}, {"c.flac", 48000, "16"},
-                  {"d.wav", 192000, "32f"}, {"e.ogg", 44100, nullptr}};
+    } kCases[] = { { "a.wav", 44100, "16" }, { "b.wav", 96000, "24" }, { "c.flac", 48000, "16" },
+        { "d.wav", 192000, "32f" }, { "e.ogg", 44100, nullptr } };
     for (const auto& test : kCases) {
         SCOPED_TRACE(test.pszName);
         ASSERT_TRUE(WriteAudio(folder.Path("in.wav"), Hot(test.nRate)));
-        std::vector<std::string> args = {"master", "-f", "--ceiling", "-1.5", "--set", "Global Bypass=on"};
+        std::vector<std::string> args = { "master", "-f", "--ceiling", "-1.5", "--set", "Global Bypass=on" };
         if (test.pszBits != nullptr) {
             args.push_back("--bits");
             args.push_back(test.pszBits);
@@ -221,12 +221,12 @@ TEST(Delivery, TheCeilingHoldsInEveryFormatAndLeavesQuietAudioAlone)
     // Under the ceiling already: not one sample changes.
     const SAudio calm = Track(3.0, 2, [](double t, int c) { return 0.3 * std::sin(2.0 * M_PI * (200.0 + c) * t); });
     ASSERT_TRUE(WriteAudio(folder.Path("calm.wav"), calm));
-    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", folder.Path("calm.wav"), folder.Path("plain.wav")}).nExitCode,
-              0);
-    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", "--ceiling", "-1", folder.Path("calm.wav"),
-                                      folder.Path("ceiling.wav")})
+    ASSERT_EQ(
+        RunTool(folder.Root(), { "master", "-q", folder.Path("calm.wav"), folder.Path("plain.wav") }).nExitCode, 0);
+    ASSERT_EQ(RunTool(folder.Root(),
+                  { "master", "-q", "--ceiling", "-1", folder.Path("calm.wav"), folder.Path("ceiling.wav") })
                   .nExitCode,
-              0);
+        0);
     EXPECT_EQ(ReadAudio(folder.Path("ceiling.wav")).samples, ReadAudio(folder.Path("plain.wav")).samples);
 }
 
@@ -246,11 +246,12 @@ TEST(Delivery, MonoSoundsAsTheSameAudioInStereoUnlessAskedForTheNativePath)
     }
     ASSERT_TRUE(WriteAudio(folder.Path("mono.wav"), mono));
     ASSERT_TRUE(WriteAudio(folder.Path("stereo.wav"), stereo));
-    for (const char* pszName : {"mono", "stereo"})
-        ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", "--set", "Compressor Input Drive=12", folder.Path(std::string(pszName) + ".wav"),
-                                          folder.Path(std::string(pszName) + "-out.wav")})
+    for (const char* pszName : { "mono", "stereo" })
+        ASSERT_EQ(RunTool(folder.Root(),
+                      { "master", "-q", "--set", "Compressor Input Drive=12",
+                          folder.Path(std::string(pszName) + ".wav"), folder.Path(std::string(pszName) + "-out.wav") })
                       .nExitCode,
-                  0);
+            0);
     const SAudio monoOut = ReadAudio(folder.Path("mono-out.wav"));
     const SAudio stereoOut = ReadAudio(folder.Path("stereo-out.wav"));
     ASSERT_EQ(monoOut.nChannels, 1);
@@ -259,10 +260,11 @@ TEST(Delivery, MonoSoundsAsTheSameAudioInStereoUnlessAskedForTheNativePath)
         ASSERT_EQ(monoOut.samples[i], stereoOut.samples[2 * i]) << i;
 
     // The process's own one-channel path is there on request, and differs.
-    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", "--mono", "native", "--set", "Compressor Input Drive=12",
-                                      folder.Path("mono.wav"), folder.Path("native.wav")})
+    ASSERT_EQ(RunTool(folder.Root(),
+                  { "master", "-q", "--mono", "native", "--set", "Compressor Input Drive=12", folder.Path("mono.wav"),
+                      folder.Path("native.wav") })
                   .nExitCode,
-              0);
+        0);
     EXPECT_NE(ReadAudio(folder.Path("native.wav")).samples, monoOut.samples);
 }
 
@@ -273,16 +275,17 @@ TEST(Delivery, SilenceStaysSilentAndDitherIsOnlyWhereItIsNeeded)
     // plays and digital silence elsewhere.
     SAudio in = Track(3.0, 2, [](double t, int) { return t < 1.0 ? 0.0 : 0.2 * std::sin(2.0 * M_PI * 440.0 * t); });
     ASSERT_TRUE(WriteAudio(folder.Path("in.wav"), in));
-    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", "--bits", "16", "--dither", "shaped", folder.Path("in.wav"),
-                                      folder.Path("out.wav")})
-                  .nExitCode,
-              0);
+    ASSERT_EQ(
+        RunTool(folder.Root(),
+            { "master", "-q", "--bits", "16", "--dither", "shaped", folder.Path("in.wav"), folder.Path("out.wav") })
+            .nExitCode,
+        0);
     const SAudio out = ReadAudio(folder.Path("out.wav"));
     for (size_t i = 0; i < static_cast<size_t>(0.9 * kRate) * 2; ++i)
         ASSERT_EQ(out.samples[i], 0.0f) << i;
-    EXPECT_EQ(RunTool(folder.Root(), {"master", "--dither", "loud", folder.Path("in.wav"), folder.Path("x.wav")})
-                  .nExitCode,
-              1);
+    EXPECT_EQ(
+        RunTool(folder.Root(), { "master", "--dither", "loud", folder.Path("in.wav"), folder.Path("x.wav") }).nExitCode,
+        1);
 }
 
 TEST(Delivery, AnAlbumMeetsTheTargetAsAWholeAndKeepsItsBalance)
@@ -296,24 +299,24 @@ TEST(Delivery, AnAlbumMeetsTheTargetAsAWholeAndKeepsItsBalance)
         f *= static_cast<float>(std::pow(10.0, -8.0 / 20.0));
     ASSERT_TRUE(WriteAudio(folder.Path("song.wav"), song));
     ASSERT_TRUE(WriteAudio(folder.Path("interlude.wav"), interlude));
-    const SToolRun run = RunTool(folder.Root(), {"master", "--album", "--target", "-16", "--report", "json", "-d",
-                                                 folder.Path("out"), folder.Path("song.wav"),
-                                                 folder.Path("interlude.wav")});
+    const SToolRun run = RunTool(folder.Root(),
+        { "master", "--album", "--target", "-16", "--report", "json", "-d", folder.Path("out"), folder.Path("song.wav"),
+            folder.Path("interlude.wav") });
     ASSERT_EQ(run.nExitCode, 0) << run.sErr;
     const SAudio songOut = ReadAudio(folder.Path("out/song.wav"));
     const SAudio interludeOut = ReadAudio(folder.Path("out/interlude.wav"));
     std::vector<float> both = songOut.samples;
     both.insert(both.end(), interludeOut.samples.begin(), interludeOut.samples.end());
     EXPECT_NEAR(reference::Loudness48k(both, 2), -16.0, 0.3);
-    const double fBalance =
-        reference::Loudness48k(songOut.samples, 2) - reference::Loudness48k(interludeOut.samples, 2);
+    const double fBalance
+        = reference::Loudness48k(songOut.samples, 2) - reference::Loudness48k(interludeOut.samples, 2);
     EXPECT_GT(fBalance, 4.0);
     EXPECT_LE(fBalance, 8.5);
     EXPECT_NE(run.sOut.find("\"album\": true"), std::string::npos);
 
-    EXPECT_EQ(RunTool(folder.Root(), {"master", "--album", "-d", folder.Path("out"), folder.Path("song.wav")})
-                  .nExitCode,
-              1);
+    EXPECT_EQ(
+        RunTool(folder.Root(), { "master", "--album", "-d", folder.Path("out"), folder.Path("song.wav") }).nExitCode,
+        1);
 }
 
 TEST(Analysis, LoudestMomentsAndPeakToLoudnessRatio)
@@ -326,7 +329,7 @@ TEST(Analysis, LoudestMomentsAndPeakToLoudnessRatio)
         return fLevel * std::sin(2.0 * M_PI * (500.0 + 300.0 * c) * t);
     });
     ASSERT_TRUE(WriteAudio(folder.Path("burst.wav"), burst));
-    SToolRun run = RunTool(folder.Root(), {"master", "--analyze", "--report", "json", folder.Path("burst.wav")});
+    SToolRun run = RunTool(folder.Root(), { "master", "--analyze", "--report", "json", folder.Path("burst.wav") });
     ASSERT_EQ(run.nExitCode, 0) << run.sErr;
     const double fMomentary = reference::MaxWindow48k(burst.samples, 2, 4);
     const double fShortTerm = reference::MaxWindow48k(burst.samples, 2, 30);
@@ -338,10 +341,10 @@ TEST(Analysis, LoudestMomentsAndPeakToLoudnessRatio)
 
     // Silence: -inf in the text, null in JSON.
     ASSERT_TRUE(WriteAudio(folder.Path("silence.wav"), Track(2.0, 2, [](double, int) { return 0.0; })));
-    run = RunTool(folder.Root(), {"master", "--analyze", folder.Path("silence.wav")});
+    run = RunTool(folder.Root(), { "master", "--analyze", folder.Path("silence.wav") });
     EXPECT_NE(run.sOut.find("Max momentary           -inf"), std::string::npos) << run.sOut;
     EXPECT_NE(run.sOut.find("PLR                     -inf"), std::string::npos) << run.sOut;
-    run = RunTool(folder.Root(), {"master", "--analyze", "--report", "json", folder.Path("silence.wav")});
+    run = RunTool(folder.Root(), { "master", "--analyze", "--report", "json", folder.Path("silence.wav") });
     EXPECT_NE(run.sOut.find("\"max_short_term_lufs\": null, \"plr_db\": null"), std::string::npos) << run.sOut;
 }
 

@@ -17,14 +17,14 @@
 
 namespace {
 
-const char* const kFormats[] = {"wav", "aiff", "flac", "ogg"};
+const char* const kFormats[] = { "wav", "aiff", "flac", "ogg" };
 
 int ContainerOf(const std::string& sExtension)
 {
     return sExtension == "wav" ? SF_FORMAT_WAV | SF_FORMAT_FLOAT
-           : sExtension == "aiff" ? SF_FORMAT_AIFF | SF_FORMAT_PCM_24
-           : sExtension == "flac" ? SF_FORMAT_FLAC | SF_FORMAT_PCM_24
-                                  : SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        : sExtension == "aiff" ? SF_FORMAT_AIFF | SF_FORMAT_PCM_24
+        : sExtension == "flac" ? SF_FORMAT_FLAC | SF_FORMAT_PCM_24
+                               : SF_FORMAT_OGG | SF_FORMAT_VORBIS;
 }
 
 // Three seconds of music-like noise in the given format.
@@ -58,7 +58,7 @@ std::vector<std::string> TemporaryFilesIn(const std::string& sFolder)
 {
     std::vector<std::string> copies(args);
     std::string sTool = VANTOR_BIN_DIR "/vantor";
-    std::vector<char*> argv{sTool.data()};
+    std::vector<char*> argv { sTool.data() };
     for (std::string& sArg : copies)
         argv.push_back(sArg.data());
     argv.push_back(nullptr);
@@ -70,14 +70,14 @@ std::vector<std::string> TemporaryFilesIn(const std::string& sFolder)
 // holds, and an extra descriptor as fd 3 when asked.
 struct SBackgroundTool {
     pid_t nPid = -1;
-    int nStdin = -1;  // the test's end, -1 when not a pipe
+    int nStdin = -1; // the test's end, -1 when not a pipe
     int nStdout = -1; // the test's end, -1 when not a pipe
 };
 
-SBackgroundTool StartTool(const std::string& sFolder, const std::vector<std::string>& args, bool bPipeIn,
-                          bool bPipeOut, int nExtra = -1)
+SBackgroundTool StartTool(
+    const std::string& sFolder, const std::vector<std::string>& args, bool bPipeIn, bool bPipeOut, int nExtra = -1)
 {
-    int in[2] = {-1, -1}, out[2] = {-1, -1};
+    int in[2] = { -1, -1 }, out[2] = { -1, -1 };
     if (bPipeIn) {
         EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
     }
@@ -111,9 +111,8 @@ SBackgroundTool StartTool(const std::string& sFolder, const std::vector<std::str
 int WaitForTool(const SBackgroundTool& tool, long* pnPeakKiB = nullptr)
 {
     int nStatus = 0;
-    rusage usage{};
-    while (::wait4(tool.nPid, &nStatus, 0, &usage) < 0 && errno == EINTR) {
-    }
+    rusage usage {};
+    while (::wait4(tool.nPid, &nStatus, 0, &usage) < 0 && errno == EINTR) { }
     if (pnPeakKiB != nullptr)
         *pnPeakKiB = usage.ru_maxrss;
     return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 1000 + WTERMSIG(nStatus);
@@ -155,15 +154,15 @@ TEST_F(Faults, AFullDiskFailsEveryFormatAndKeepsThePreviousOutput)
         SCOPED_TRACE(pszFormat);
         const std::string sInput = MakeInput(mFolder, "wav");
         const std::string sOutput = Path(std::string("out.") + pszFormat);
-        ASSERT_EQ(RunTool(mFolder.Root(), {"master", "-q", "-f", sInput, sOutput}).nExitCode, 0);
+        ASSERT_EQ(RunTool(mFolder.Root(), { "master", "-q", "-f", sInput, sOutput }).nExitCode, 0);
         const long long nSize = static_cast<long long>(std::filesystem::file_size(sOutput));
         // Half way through the audio, and in the encoder's last writes.
-        for (const long long nLimit : {nSize / 2, nSize - 1500, nSize - 1}) {
+        for (const long long nLimit : { nSize / 2, nSize - 1500, nSize - 1 }) {
             SCOPED_TRACE(nLimit);
             WriteText(sOutput, "the previous master");
             SToolOptions options;
             options.nFileSizeLimit = nLimit;
-            const SToolRun run = RunTool(mFolder.Root(), {"master", "-q", "-f", sInput, sOutput}, options);
+            const SToolRun run = RunTool(mFolder.Root(), { "master", "-q", "-f", sInput, sOutput }, options);
             EXPECT_EQ(run.nExitCode, 2) << run.sErr;
             EXPECT_NE(run.sErr.find("File too large"), std::string::npos) << run.sErr;
             EXPECT_EQ(ReadText(sOutput), "the previous master");
@@ -182,7 +181,7 @@ TEST_F(Faults, AFullFileSystemFailsInTheLastPageAndKeepsThePreviousOutput)
         SCOPED_TRACE(pszFormat);
         const std::string sInput = MakeInput(mFolder, "wav");
         const std::string sOutput = sMount + "/out." + pszFormat;
-        ASSERT_EQ(RunTool(mFolder.Root(), {"master", "-q", "-f", sInput, sOutput}).nExitCode, 0);
+        ASSERT_EQ(RunTool(mFolder.Root(), { "master", "-q", "-f", sInput, sOutput }).nExitCode, 0);
         const long long nPages = (static_cast<long long>(std::filesystem::file_size(sOutput)) + 4095) / 4096;
         WriteText(sOutput, "the previous master");
         // Leave room for all but the output's last page.
@@ -190,7 +189,7 @@ TEST_F(Faults, AFullFileSystemFailsInTheLastPageAndKeepsThePreviousOutput)
         ASSERT_EQ(::statvfs(sMount.c_str(), &info), 0);
         const long long nFree = static_cast<long long>(info.f_bavail) * static_cast<long long>(info.f_bsize);
         WriteText(sMount + "/filler", std::string(static_cast<size_t>(nFree - (nPages - 1) * 4096), 'x'));
-        const SToolRun run = RunTool(mFolder.Root(), {"master", "-q", "-f", sInput, sOutput});
+        const SToolRun run = RunTool(mFolder.Root(), { "master", "-q", "-f", sInput, sOutput });
         EXPECT_EQ(run.nExitCode, 2) << run.sErr;
         EXPECT_NE(run.sErr.find("No space left on device"), std::string::npos) << run.sErr;
         EXPECT_EQ(ReadText(sOutput), "the previous master");
@@ -205,11 +204,12 @@ TEST_F(Faults, SignalsRemoveEveryTemporaryFileAndExitWith128PlusTheSignal)
     const std::string sInput = MakeInput(mFolder, "wav", 20 * 44100);
     const std::string sBytes = ReadText(sInput);
     std::filesystem::create_directory(Path("out"));
-    for (const int nSignal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int nSignal : { SIGINT, SIGTERM, SIGHUP }) {
         SCOPED_TRACE(nSignal);
         // One file from standard input, held half way.
         WriteText(Path("out/single.wav"), "keep me");
-        SBackgroundTool single = StartTool(mFolder.Root(), {"master", "-q", "-f", "-", Path("out/single.wav")}, true, false);
+        SBackgroundTool single
+            = StartTool(mFolder.Root(), { "master", "-q", "-f", "-", Path("out/single.wav") }, true, false);
         ASSERT_TRUE(WriteAllTo(single.nStdin, sBytes.substr(0, sBytes.size() / 2)));
         EXPECT_TRUE(WaitFor([&] { return !TemporaryFilesIn(Path("out")).empty(); }));
         ::kill(single.nPid, nSignal);
@@ -219,17 +219,16 @@ TEST_F(Faults, SignalsRemoveEveryTemporaryFileAndExitWith128PlusTheSignal)
         EXPECT_EQ(ReadText(Path("out/single.wav")), "keep me");
 
         // A batch of two workers, each reading a named pipe held half way.
-        std::vector<std::string> pipes = {Path("a.wav"), Path("b.wav")};
+        std::vector<std::string> pipes = { Path("a.wav"), Path("b.wav") };
         for (const std::string& sPipe : pipes) {
             std::filesystem::remove(sPipe);
             ASSERT_EQ(::mkfifo(sPipe.c_str(), 0600), 0);
         }
         WriteText(Path("out/a.wav"), "keep me");
-        SBackgroundTool batch =
-            StartTool(mFolder.Root(), {"master", "-q", "-f", "-j", "2", "-d", Path("out"), pipes[0], pipes[1]}, false,
-                      false);
+        SBackgroundTool batch = StartTool(
+            mFolder.Root(), { "master", "-q", "-f", "-j", "2", "-d", Path("out"), pipes[0], pipes[1] }, false, false);
         std::vector<std::thread> feeders;
-        std::atomic<int> nFed{0};
+        std::atomic<int> nFed { 0 };
         for (const std::string& sPipe : pipes) {
             feeders.emplace_back([&, sPipe] {
                 const int nDescriptor = ::open(sPipe.c_str(), O_WRONLY);
@@ -253,12 +252,12 @@ TEST_F(Faults, SignalsRemoveEveryTemporaryFileAndExitWith128PlusTheSignal)
 
 TEST_F(Faults, NamedPipesProcessSubstitutionAndStandardInputAreReadOnce)
 {
-    for (const char* pszFormat : {"flac", "wav", "ogg"}) {
+    for (const char* pszFormat : { "flac", "wav", "ogg" }) {
         SCOPED_TRACE(pszFormat);
         const std::string sInput = MakeInput(mFolder, pszFormat);
         const std::string sBytes = ReadText(sInput);
         const std::string sExpected = Path("expected.wav");
-        ASSERT_EQ(RunTool(mFolder.Root(), {"master", "-q", "-f", sInput, sExpected}).nExitCode, 0);
+        ASSERT_EQ(RunTool(mFolder.Root(), { "master", "-q", "-f", sInput, sExpected }).nExitCode, 0);
         const SAudio expected = ReadAudio(sExpected);
 
         // A named pipe.
@@ -270,7 +269,7 @@ TEST_F(Faults, NamedPipesProcessSubstitutionAndStandardInputAreReadOnce)
             WriteAllTo(nDescriptor, sBytes);
             ::close(nDescriptor);
         });
-        const SToolRun named = RunTool(mFolder.Root(), {"master", "-q", "-f", sPipe, Path("named.wav")});
+        const SToolRun named = RunTool(mFolder.Root(), { "master", "-q", "-f", sPipe, Path("named.wav") });
         feeder.join();
         EXPECT_EQ(named.nExitCode, 0) << named.sErr;
 
@@ -279,8 +278,8 @@ TEST_F(Faults, NamedPipesProcessSubstitutionAndStandardInputAreReadOnce)
         ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
         const int nReadEnd = ::fcntl(fds[0], F_DUPFD, 10); // without close-on-exec
         ::close(fds[0]);
-        SBackgroundTool substituted =
-            StartTool(mFolder.Root(), {"master", "-q", "-f", "/dev/fd/3", Path("substituted.wav")}, false, false, nReadEnd);
+        SBackgroundTool substituted = StartTool(
+            mFolder.Root(), { "master", "-q", "-f", "/dev/fd/3", Path("substituted.wav") }, false, false, nReadEnd);
         ::close(nReadEnd);
         EXPECT_TRUE(WriteAllTo(fds[1], sBytes));
         ::close(fds[1]);
@@ -289,10 +288,10 @@ TEST_F(Faults, NamedPipesProcessSubstitutionAndStandardInputAreReadOnce)
         // Standard input.
         SToolOptions options;
         options.sStdin = sInput;
-        const SToolRun piped = RunTool(mFolder.Root(), {"master", "-q", "-f", "-", Path("stdin.wav")}, options);
+        const SToolRun piped = RunTool(mFolder.Root(), { "master", "-q", "-f", "-", Path("stdin.wav") }, options);
         EXPECT_EQ(piped.nExitCode, 0) << piped.sErr;
 
-        for (const char* pszName : {"named.wav", "substituted.wav", "stdin.wav"})
+        for (const char* pszName : { "named.wav", "substituted.wav", "stdin.wav" })
             EXPECT_EQ(ReadAudio(Path(pszName)).samples, expected.samples) << pszName;
     }
 }
@@ -319,8 +318,8 @@ TEST_F(Faults, TenMinutesStreamThroughPipesInBoundedMemory)
     std::memcpy(&sHeader[36], "data", 4);
     Put(40, static_cast<uint32_t>(kFrames * 4), 4);
 
-    SBackgroundTool tool = StartTool(mFolder.Root(), {"master", "-", "-"}, true, true);
-    std::atomic<long long> nReceived{0};
+    SBackgroundTool tool = StartTool(mFolder.Root(), { "master", "-", "-" }, true, true);
+    std::atomic<long long> nReceived { 0 };
     std::thread reader([&] {
         char buffer[1 << 16];
         ssize_t n;
@@ -342,7 +341,8 @@ TEST_F(Faults, TenMinutesStreamThroughPipesInBoundedMemory)
                 const int16_t nSample = static_cast<int16_t>(static_cast<int32_t>(nState >> 16) / 4 - 4096);
                 std::memcpy(&sBlock[i], &nSample, 2);
             }
-            const size_t nTake = static_cast<size_t>(std::min<long long>(static_cast<long long>(sBlock.size()), nBytes - nDone));
+            const size_t nTake
+                = static_cast<size_t>(std::min<long long>(static_cast<long long>(sBlock.size()), nBytes - nDone));
             ASSERT_TRUE(WriteAllTo(tool.nStdin, sBlock.substr(0, nTake)));
         }
         ::close(tool.nStdin);
@@ -365,23 +365,27 @@ TEST_F(Faults, DamagedInputsAreMasteredWithAWarningAndExit3)
 {
     struct SCase {
         std::string sFormat;
-        bool bCut;        // else a stretch in the middle is lost
+        bool bCut; // else a stretch in the middle is lost
         bool bThroughStdin;
         std::string sWords;
     };
     const SCase cases[] = {
-        {"wav", true, false, "promises 132300 frames"},  {"wav", true, true, "promises 132300 frames"},
-        {"aiff", true, false, "promises 132300 frames"}, {"flac", true, false, "promises 132300 frames"},
-        {"flac", false, false, "promises 132300 frames"}, {"ogg", true, false, "stops before its last page"},
+        { "wav", true, false, "promises 132300 frames" },
+        { "wav", true, true, "promises 132300 frames" },
+        { "aiff", true, false, "promises 132300 frames" },
+        { "flac", true, false, "promises 132300 frames" },
+        { "flac", false, false, "promises 132300 frames" },
+        { "ogg", true, false, "stops before its last page" },
     };
     for (const SCase& test : cases) {
-        SCOPED_TRACE(test.sFormat + (test.bCut ? " cut" : " with a lost stretch") + (test.bThroughStdin ? " on stdin" : ""));
+        SCOPED_TRACE(
+            test.sFormat + (test.bCut ? " cut" : " with a lost stretch") + (test.bThroughStdin ? " on stdin" : ""));
         std::string sBytes = ReadText(MakeInput(mFolder, test.sFormat));
         if (test.bCut)
             sBytes.resize(sBytes.size() / 2);
         else
             std::fill(sBytes.begin() + static_cast<long>(sBytes.size() / 2),
-                      sBytes.begin() + static_cast<long>(sBytes.size() / 2 + 3000), '\0');
+                sBytes.begin() + static_cast<long>(sBytes.size() / 2 + 3000), '\0');
         const std::string sDamaged = Path("damaged." + test.sFormat);
         WriteText(sDamaged, sBytes);
         SToolOptions options;
@@ -389,8 +393,7 @@ TEST_F(Faults, DamagedInputsAreMasteredWithAWarningAndExit3)
             options.sStdin = sDamaged;
         const std::string sOutput = Path("out.wav");
         const SToolRun run = RunTool(mFolder.Root(),
-                                     {"master", "-f", "--report", "json", test.bThroughStdin ? "-" : sDamaged, sOutput},
-                                     options);
+            { "master", "-f", "--report", "json", test.bThroughStdin ? "-" : sDamaged, sOutput }, options);
         EXPECT_EQ(run.nExitCode, 3) << run.sErr;
         EXPECT_NE(run.sErr.find(test.sWords), std::string::npos) << run.sErr;
         // The warning names what was read, and the output holds exactly that.
@@ -399,11 +402,12 @@ TEST_F(Faults, DamagedInputsAreMasteredWithAWarningAndExit3)
         EXPECT_LT(nFrames, 132300);
         EXPECT_NE(run.sErr.find(std::to_string(nFrames) + " "), std::string::npos) << run.sErr;
         EXPECT_NE(run.sOut.find("\"warnings\": [\"" + (test.bThroughStdin ? std::string("standard input") : "'")),
-                  std::string::npos)
+            std::string::npos)
             << run.sOut;
     }
     // A whole file gives no warning.
-    const SToolRun whole = RunTool(mFolder.Root(), {"master", "-q", "-f", MakeInput(mFolder, "ogg"), Path("out.wav")});
+    const SToolRun whole
+        = RunTool(mFolder.Root(), { "master", "-q", "-f", MakeInput(mFolder, "ogg"), Path("out.wav") });
     EXPECT_EQ(whole.nExitCode, 0) << whole.sErr;
 }
 
@@ -412,41 +416,42 @@ TEST_F(Faults, NamesAndMessagesComeOutRight)
     const std::string sInput = MakeInput(mFolder, "wav");
     // The longest name a folder takes still works as an output.
     const std::string sLong = Path(std::string(250, 'n') + ".wav");
-    const SToolRun longName = RunTool(mFolder.Root(), {"master", "-q", sInput, sLong});
+    const SToolRun longName = RunTool(mFolder.Root(), { "master", "-q", sInput, sLong });
     EXPECT_EQ(longName.nExitCode, 0) << longName.sErr;
     EXPECT_TRUE(std::filesystem::exists(sLong));
 
     // A name that is not UTF-8 leaves the report valid JSON, and Python gets the bytes back.
     const std::string sLatin1 = Path("caf\xe9.wav");
     std::filesystem::copy_file(sInput, sLatin1);
-    const SToolRun json = RunTool(mFolder.Root(), {"master", "--analyze", "--report", "json", sLatin1});
+    const SToolRun json = RunTool(mFolder.Root(), { "master", "--analyze", "--report", "json", sLatin1 });
     ASSERT_EQ(json.nExitCode, 0) << json.sErr;
     WriteText(Path("report.json"), json.sOut);
-    WriteText(Path("check.py"), "import json, os, sys\n"
-                                "name = json.load(open(sys.argv[1], encoding='utf-8'))['files'][0]['input']\n"
-                                "sys.exit(0 if os.fsencode(name).endswith(b'caf\\xe9.wav') else 1)\n");
+    WriteText(Path("check.py"),
+        "import json, os, sys\n"
+        "name = json.load(open(sys.argv[1], encoding='utf-8'))['files'][0]['input']\n"
+        "sys.exit(0 if os.fsencode(name).endswith(b'caf\\xe9.wav') else 1)\n");
     EXPECT_EQ(std::system(("python3 " + Path("check.py") + " " + Path("report.json")).c_str()), 0) << json.sOut;
 
     // The input is checked before the output.
     WriteText(Path("taken.wav"), "keep me");
-    const SToolRun missing = RunTool(mFolder.Root(), {"master", Path("missing.wav"), Path("taken.wav")});
+    const SToolRun missing = RunTool(mFolder.Root(), { "master", Path("missing.wav"), Path("taken.wav") });
     EXPECT_EQ(missing.nExitCode, 2);
     EXPECT_NE(missing.sErr.find("No such file"), std::string::npos) << missing.sErr;
 
     // A failed preset save says why.
     SToolOptions small;
     small.nFileSizeLimit = 100;
-    const SToolRun preset = RunTool(mFolder.Root(), {"preset", "save", "-o", Path("p.ryxp")}, small);
+    const SToolRun preset = RunTool(mFolder.Root(), { "preset", "save", "-o", Path("p.ryxp") }, small);
     EXPECT_EQ(preset.nExitCode, 2);
     EXPECT_NE(preset.sErr.find("File too large"), std::string::npos) << preset.sErr;
 
     // Audio on standard output follows what is there already, even in a
     // file opened for appending.
     const std::string sCombined = Path("combined.bin");
-    ASSERT_EQ(std::system(("{ printf HEAD; " VANTOR_BIN_DIR "/vantor master -q '" + sInput + "' -; printf TAIL; } > '" +
-                           sCombined + "' && " VANTOR_BIN_DIR "/vantor master -q '" + sInput + "' - >> '" + sCombined + "'")
+    ASSERT_EQ(std::system(("{ printf HEAD; " VANTOR_BIN_DIR "/vantor master -q '" + sInput + "' -; printf TAIL; } > '"
+                  + sCombined + "' && " VANTOR_BIN_DIR "/vantor master -q '" + sInput + "' - >> '" + sCombined + "'")
                               .c_str()),
-              0);
+        0);
     const std::string sBytes = ReadText(sCombined);
     const size_t nOne = (sBytes.size() - 8) / 2;
     EXPECT_EQ(sBytes.substr(0, 4), "HEAD");
@@ -460,9 +465,9 @@ TEST_F(Faults, NamesAndMessagesComeOutRight)
     // The editor's exit codes mean what the tool's do.
     SToolOptions editor;
     editor.sProgram = "vantor-editor";
-    editor.env = {{"DISPLAY", ""}};
-    EXPECT_EQ(RunTool(mFolder.Root(), {"--wobble"}, editor).nExitCode, 1);
-    EXPECT_EQ(RunTool(mFolder.Root(), {"--after", "0"}, editor).nExitCode, 2);
+    editor.env = { { "DISPLAY", "" } };
+    EXPECT_EQ(RunTool(mFolder.Root(), { "--wobble" }, editor).nExitCode, 1);
+    EXPECT_EQ(RunTool(mFolder.Root(), { "--after", "0" }, editor).nExitCode, 2);
 }
 
 } // namespace
@@ -511,11 +516,11 @@ TEST_F(Faults, TheProgressDisplayTakesItsTotalFromTheOpenInputOrShowsThePosition
 {
     const std::string sBytes = ReadText(MakeInput(mFolder, "wav", 20 * 44100));
     // A WAV header says how long it is: a bar with a share.
-    const std::string sBar = ProgressOnATerminal({"master", "-f", "-", Path("out.wav")}, sBytes);
+    const std::string sBar = ProgressOnATerminal({ "master", "-f", "-", Path("out.wav") }, sBytes);
     EXPECT_NE(sBar.find("%"), std::string::npos) << sBar;
     // A stream that does not say (an Ogg from a pipe): time and position.
     const std::string sOgg = ReadText(MakeInput(mFolder, "ogg", 20 * 44100));
-    const std::string sClock = ProgressOnATerminal({"master", "-f", "-", Path("out.ogg")}, sOgg);
+    const std::string sClock = ProgressOnATerminal({ "master", "-f", "-", Path("out.ogg") }, sOgg);
     EXPECT_NE(sClock.find("elapsed 0:0"), std::string::npos) << sClock;
     EXPECT_NE(sClock.find(", position 0:"), std::string::npos) << sClock;
 }

@@ -56,7 +56,7 @@ TEST(Quantiser, SixteenBitValuesComeBackExactlyWithoutDither)
         ASSERT_EQ(out[i] >> 16, static_cast<int>(std::lround(in[i] * 32768.0))) << i;
     EXPECT_EQ(quantiser.GetClippedSamples(), 0);
 
-    const float over[3] = {1.5f, -1.5f, 1.0f};
+    const float over[3] = { 1.5f, -1.5f, 1.0f };
     int clipped[3];
     quantiser.Convert(over, clipped, 3);
     EXPECT_EQ(clipped[0] >> 16, 32767);
@@ -127,10 +127,10 @@ TEST(Quantiser, ShapedDitherMovesTheNoiseUpAndLeavesExactBlocksAlone)
         return error;
     };
     const std::vector<double> flat = Error(EDither::Tpdf), shaped = Error(EDither::Shaped);
-    const double fLowDb = 10.0 * std::log10(BandPower(shaped, 44100.0, 50.0, 4000.0) /
-                                            BandPower(flat, 44100.0, 50.0, 4000.0));
-    const double fHighDb = 10.0 * std::log10(BandPower(shaped, 44100.0, 16000.0, 22000.0) /
-                                             BandPower(flat, 44100.0, 16000.0, 22000.0));
+    const double fLowDb
+        = 10.0 * std::log10(BandPower(shaped, 44100.0, 50.0, 4000.0) / BandPower(flat, 44100.0, 50.0, 4000.0));
+    const double fHighDb
+        = 10.0 * std::log10(BandPower(shaped, 44100.0, 16000.0, 22000.0) / BandPower(flat, 44100.0, 16000.0, 22000.0));
     EXPECT_LT(fLowDb, -8.0);
     EXPECT_GT(fHighDb, 6.0);
     // The shaping keeps the signal: the error stays bounded.

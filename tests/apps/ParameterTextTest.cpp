@@ -123,7 +123,8 @@ TEST_F(ParameterTextTest, EveryTextTheParameterListShowsReadsBack)
         const SParameterText& parameter = mText.Get(i);
         if (!parameter.bActive || i == 1)
             continue;
-        for (const int nValue : {parameter.nMin, parameter.nDefault, parameter.nMax, (parameter.nMin + parameter.nMax) / 2}) {
+        for (const int nValue :
+            { parameter.nMin, parameter.nDefault, parameter.nMax, (parameter.nMin + parameter.nMax) / 2 }) {
             const std::string sShown = display.Show(i, nValue);
             int nIndex = -1, nRead = 0;
             std::string sWarning, sError;
@@ -136,7 +137,8 @@ TEST_F(ParameterTextTest, EveryTextTheParameterListShowsReadsBack)
 
 TEST_F(ParameterTextTest, AmbiguousAndMistypedNamesSayWhatWasMeant)
 {
-    EXPECT_EQ(mText.DescribeUnknown("CEnable"), "'CEnable' could be Compressor Enable or Clipper Enable; use the full name");
+    EXPECT_EQ(
+        mText.DescribeUnknown("CEnable"), "'CEnable' could be Compressor Enable or Clipper Enable; use the full name");
     EXPECT_NE(mText.DescribeUnknown("Compresor Ratio").find("did you mean Compressor Ratio?"), std::string::npos);
     EXPECT_NE(mText.DescribeUnknown("Limiter Input Driv").find("Limiter Input Drive"), std::string::npos);
     EXPECT_NE(mText.DescribeUnknown("Loudness Knob").find("unknown parameter"), std::string::npos);

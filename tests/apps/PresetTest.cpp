@@ -32,8 +32,9 @@ std::string PrivateLibrary(const CTestFolder& folder)
 TEST(Preset, SavedFilesHaveTheDocumentedLayout)
 {
     CTestFolder folder;
-    const SToolRun run = RunTool(folder.Root(), {"preset", "save", "--mode", "compressor", "--set", "Ratio=2.5",
-                                                 "--set", "CRelease=100", "-o", folder.Path("comp.ryxp")});
+    const SToolRun run = RunTool(folder.Root(),
+        { "preset", "save", "--mode", "compressor", "--set", "Ratio=2.5", "--set", "CRelease=100", "-o",
+            folder.Path("comp.ryxp") });
     ASSERT_EQ(run.nExitCode, 0) << run.sErr;
     const std::string sBytes = ReadText(folder.Path("comp.ryxp"));
     ASSERT_EQ(sBytes.size(), 116u);
@@ -47,49 +48,48 @@ TEST(Preset, SavedFilesHaveTheDocumentedLayout)
     EXPECT_EQ(Word(sBytes, 24), 1);
     EXPECT_EQ(Word(sBytes, 28), 52);
     EXPECT_EQ(Word(sBytes, 32), 8);
-    const int kUnits[10] = {0, 1, 22, 23, 24, 25, 26, 27, 28, 29};
+    const int kUnits[10] = { 0, 1, 22, 23, 24, 25, 26, 27, 28, 29 };
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(Word(sBytes, 36 + 8 * static_cast<size_t>(i)), kUnits[i]);
-    EXPECT_EQ(Word(sBytes, 36 + 8 * 6 + 4), 250);  // Compressor Ratio, hundredths
+    EXPECT_EQ(Word(sBytes, 36 + 8 * 6 + 4), 250); // Compressor Ratio, hundredths
     EXPECT_EQ(Word(sBytes, 36 + 8 * 5 + 4), 1000); // Compressor Release, tenths of a ms
 
-    ASSERT_EQ(RunTool(folder.Root(), {"preset", "save", "-q", "-o", folder.Path("chain.ryxp")}).nExitCode, 0);
+    ASSERT_EQ(RunTool(folder.Root(), { "preset", "save", "-q", "-o", folder.Path("chain.ryxp") }).nExitCode, 0);
     const std::string sChain = ReadText(folder.Path("chain.ryxp"));
     ASSERT_EQ(sChain.size(), 448u);
     EXPECT_EQ(Word(sChain, 12 + 4 * 12), 3);
     EXPECT_EQ(Word(sChain, 16 + 4 * 12), 416);
     EXPECT_EQ(Word(sChain, 20 + 4 * 12), 4);
     // An existing preset is replaced only with -f.
-    EXPECT_EQ(RunTool(folder.Root(), {"preset", "save", "-o", folder.Path("chain.ryxp")}).nExitCode, 1);
+    EXPECT_EQ(RunTool(folder.Root(), { "preset", "save", "-o", folder.Path("chain.ryxp") }).nExitCode, 1);
 }
 
 TEST(Preset, APresetReproducesTheAudioOfItsSettingsBitForBit)
 {
     CTestFolder folder;
     SToolOptions options;
-    options.env = {{"VANTOR_LIBRARY", PrivateLibrary(folder)}};
+    options.env = { { "VANTOR_LIBRARY", PrivateLibrary(folder) } };
     ASSERT_TRUE(WriteAudio(folder.Path("in.wav"), Noise(60000, 2, 11)));
-    const std::vector<std::string> sets = {"--set", "Limiter Input Drive=4.5", "--set", "LSG=3.5", "--set", "LMQ=high q",
-                                           "--set", "Ratio=2.2", "--order", "comp,eq,clip,lim"};
-    std::vector<std::string> direct = {"master", "-q", folder.Path("in.wav"), folder.Path("direct.wav")};
+    const std::vector<std::string> sets = { "--set", "Limiter Input Drive=4.5", "--set", "LSG=3.5", "--set",
+        "LMQ=high q", "--set", "Ratio=2.2", "--order", "comp,eq,clip,lim" };
+    std::vector<std::string> direct = { "master", "-q", folder.Path("in.wav"), folder.Path("direct.wav") };
     direct.insert(direct.end(), sets.begin(), sets.end());
     ASSERT_EQ(RunTool(folder.Root(), direct, options).nExitCode, 0);
 
-    std::vector<std::string> save = {"preset", "save", "Mine:Loud"};
+    std::vector<std::string> save = { "preset", "save", "Mine:Loud" };
     save.insert(save.end(), sets.begin(), sets.end());
     const SToolRun saved = RunTool(folder.Root(), save, options);
     ASSERT_EQ(saved.nExitCode, 0) << saved.sErr;
     EXPECT_TRUE(std::filesystem::exists(folder.Path("lib/Vantor Presets/Mine/Loud.ryxp")));
-    const SToolRun listed = RunTool(folder.Root(), {"presets"}, options);
+    const SToolRun listed = RunTool(folder.Root(), { "presets" }, options);
     EXPECT_NE(listed.sOut.find("Mine:Loud"), std::string::npos) << listed.sOut;
-    EXPECT_NE(RunTool(folder.Root(), {"presets", "--mode", "eq"}, options).sOut.find("Mine:Loud"),
-              std::string::npos);
+    EXPECT_NE(RunTool(folder.Root(), { "presets", "--mode", "eq" }, options).sOut.find("Mine:Loud"), std::string::npos);
 
-    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", "--preset", "Mine:Loud", folder.Path("in.wav"),
-                                      folder.Path("preset.wav")},
-                      options)
-                  .nExitCode,
-              0);
+    ASSERT_EQ(
+        RunTool(folder.Root(),
+            { "master", "-q", "--preset", "Mine:Loud", folder.Path("in.wav"), folder.Path("preset.wav") }, options)
+            .nExitCode,
+        0);
     const SAudio direct_ = ReadAudio(folder.Path("direct.wav"));
     const SAudio preset = ReadAudio(folder.Path("preset.wav"));
     ASSERT_EQ(direct_.samples.size(), preset.samples.size());
@@ -102,19 +102,19 @@ TEST(Preset, ALibraryFolderThatCannotTakePresetsSendsThemToTheUsersFolder)
 {
     CTestFolder folder;
     SToolOptions options;
-    options.env = {{"VANTOR_LIBRARY", PrivateLibrary(folder)}, {"XDG_DATA_HOME", folder.Path("data")}};
+    options.env = { { "VANTOR_LIBRARY", PrivateLibrary(folder) }, { "XDG_DATA_HOME", folder.Path("data") } };
     // A file where the presets folder should be; permissions would not stop root.
     {
         std::ofstream file(folder.Path("lib/Vantor Presets"));
         file << "not a folder";
     }
-    const SToolRun saved = RunTool(folder.Root(), {"preset", "save", "--set", "Ratio=2.5", "Mine:Glue"}, options);
+    const SToolRun saved = RunTool(folder.Root(), { "preset", "save", "--set", "Ratio=2.5", "Mine:Glue" }, options);
     ASSERT_EQ(saved.nExitCode, 0) << saved.sErr;
     EXPECT_NE(saved.sOut.find("in your presets folder"), std::string::npos) << saved.sOut;
     EXPECT_TRUE(std::filesystem::exists(folder.Path("data/vantor/presets/Mine/Glue.ryxp")));
-    const SToolRun listed = RunTool(folder.Root(), {"presets"}, options);
+    const SToolRun listed = RunTool(folder.Root(), { "presets" }, options);
     EXPECT_NE(listed.sOut.find("Mine:Glue  (user)"), std::string::npos) << listed.sOut;
-    const SToolRun shown = RunTool(folder.Root(), {"preset", "show", "glue"}, options);
+    const SToolRun shown = RunTool(folder.Root(), { "preset", "show", "glue" }, options);
     EXPECT_NE(shown.sOut.find("Compressor Ratio=2.50\n"), std::string::npos) << shown.sOut;
 
     // Neither folder can take it: the way out is named.
@@ -123,19 +123,19 @@ TEST(Preset, ALibraryFolderThatCannotTakePresetsSendsThemToTheUsersFolder)
         file << "not a folder either";
     }
     options.env.back().second = folder.Path("blocked");
-    const SToolRun refused = RunTool(folder.Root(), {"preset", "save", "Anything"}, options);
+    const SToolRun refused = RunTool(folder.Root(), { "preset", "save", "Anything" }, options);
     EXPECT_EQ(refused.nExitCode, 2);
     EXPECT_NE(refused.sErr.find("not writable"), std::string::npos) << refused.sErr;
     EXPECT_NE(refused.sErr.find("-o FILE"), std::string::npos) << refused.sErr;
-    EXPECT_EQ(RunTool(folder.Root(), {"preset", "save", "../escape"}, options).nExitCode, 1);
+    EXPECT_EQ(RunTool(folder.Root(), { "preset", "save", "../escape" }, options).nExitCode, 1);
 }
 
 TEST(Preset, NamesAreFoundInAnyCaseAndWithoutTheirFolderUnlessTwoHoldThem)
 {
     CTestFolder folder;
     SToolOptions options;
-    options.env = {{"XDG_DATA_HOME", folder.Path("data")}};
-    auto Show = [&](const std::string& sName) { return RunTool(folder.Root(), {"preset", "show", sName}, options); };
+    options.env = { { "XDG_DATA_HOME", folder.Path("data") } };
+    auto Show = [&](const std::string& sName) { return RunTool(folder.Root(), { "preset", "show", sName }, options); };
     const SToolRun exact = Show("Mastering:Loud Modern Master");
     ASSERT_EQ(exact.nExitCode, 0) << exact.sErr;
     EXPECT_EQ(Show("mastering:LOUD modern master").sOut, exact.sOut);
@@ -143,11 +143,12 @@ TEST(Preset, NamesAreFoundInAnyCaseAndWithoutTheirFolderUnlessTwoHoldThem)
 
     // A user preset of the same name makes the short name ambiguous.
     std::filesystem::create_directories(folder.Path("data/vantor/presets/Rock"));
-    ASSERT_EQ(RunTool(folder.Root(), {"preset", "save", "-q", "--set", "Ratio=4", "-o",
-                                      folder.Path("data/vantor/presets/Rock/Loud Modern Master.ryxp")},
-                      options)
+    ASSERT_EQ(RunTool(folder.Root(),
+                  { "preset", "save", "-q", "--set", "Ratio=4", "-o",
+                      folder.Path("data/vantor/presets/Rock/Loud Modern Master.ryxp") },
+                  options)
                   .nExitCode,
-              0);
+        0);
     const SToolRun ambiguous = Show("Loud Modern Master");
     EXPECT_EQ(ambiguous.nExitCode, 1);
     EXPECT_NE(ambiguous.sErr.find("Mastering:Loud Modern Master, Rock:Loud Modern Master (user)"), std::string::npos)
@@ -160,9 +161,9 @@ TEST(Preset, ShowPrintsLinesThatSetGivesBackBitForBit)
 {
     CTestFolder folder;
     ASSERT_TRUE(WriteAudio(folder.Path("in.wav"), Noise(30000)));
-    const SToolRun shown = RunTool(folder.Root(), {"preset", "show", "Mastering:Loud Modern Master"});
+    const SToolRun shown = RunTool(folder.Root(), { "preset", "show", "Mastering:Loud Modern Master" });
     ASSERT_EQ(shown.nExitCode, 0) << shown.sErr;
-    std::vector<std::string> args = {"master", "-q"};
+    std::vector<std::string> args = { "master", "-q" };
     std::istringstream lines(shown.sOut);
     for (std::string sLine; std::getline(lines, sLine);) {
         args.push_back("--set");
@@ -173,10 +174,11 @@ TEST(Preset, ShowPrintsLinesThatSetGivesBackBitForBit)
     args.push_back(folder.Path("set.wav"));
     const SToolRun set = RunTool(folder.Root(), args);
     ASSERT_EQ(set.nExitCode, 0) << set.sErr;
-    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", "--preset", "Mastering:Loud Modern Master", folder.Path("in.wav"),
-                                      folder.Path("preset.wav")})
+    ASSERT_EQ(RunTool(folder.Root(),
+                  { "master", "-q", "--preset", "Mastering:Loud Modern Master", folder.Path("in.wav"),
+                      folder.Path("preset.wav") })
                   .nExitCode,
-              0);
+        0);
     EXPECT_EQ(ReadText(folder.Path("set.wav")), ReadText(folder.Path("preset.wav")));
     EXPECT_NE(ReadText(folder.Path("set.wav")), ReadText(folder.Path("in.wav")));
 }
@@ -214,7 +216,7 @@ protected:
     CVantorEngine mEngine;
     ProcessPtr mpProcess;
     CParameterText mParameters;
-    CPresetStore mStore{"/nonexistent/"};
+    CPresetStore mStore { "/nonexistent/" };
     std::string msGood;
 };
 

@@ -29,8 +29,8 @@ inline const std::vector<std::vector<double>>& Kernel()
                 const double d = static_cast<double>(k) / kFactor + (m - kHalfWidth + 1);
                 const double fSinc = d == 0.0 ? 1.0 : std::sin(M_PI * d) / (M_PI * d);
                 const double w = 2.0 * M_PI * (d + kHalfWidth) / (2.0 * kHalfWidth);
-                const double fWindow =
-                    0.35875 - 0.48829 * std::cos(w) + 0.14128 * std::cos(2.0 * w) - 0.01168 * std::cos(3.0 * w);
+                const double fWindow
+                    = 0.35875 - 0.48829 * std::cos(w) + 0.14128 * std::cos(2.0 * w) - 0.01168 * std::cos(3.0 * w);
                 table[static_cast<size_t>(k)][static_cast<size_t>(m)] = fSinc * fWindow;
             }
         }
@@ -89,10 +89,10 @@ inline std::vector<double> StepEnergies48k(const std::vector<float>& audio, int 
 {
     // BS.1770-4 Table 1 (the shelving pre-filter) and Table 2 (the RLB
     // high-pass), both at 48 kHz.
-    const double b1[3] = {1.53512485958697, -2.69169618940638, 1.19839281085285};
-    const double a1[3] = {1.0, -1.69065929318241, 0.73248077421585};
-    const double b2[3] = {1.0, -2.0, 1.0};
-    const double a2[3] = {1.0, -1.99004745483398, 0.99007225036621};
+    const double b1[3] = { 1.53512485958697, -2.69169618940638, 1.19839281085285 };
+    const double a1[3] = { 1.0, -1.69065929318241, 0.73248077421585 };
+    const double b2[3] = { 1.0, -2.0, 1.0 };
+    const double a2[3] = { 1.0, -1.99004745483398, 0.99007225036621 };
     const long long n = static_cast<long long>(audio.size()) / nChannels;
     constexpr long long kStep = 4800; // 100 ms
     const long long nSteps = n / kStep;

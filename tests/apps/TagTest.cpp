@@ -33,17 +33,17 @@ TEST(Tags, EveryTagAndTheCoverComeThroughOnEveryFormat)
     }
     const std::string sInput = "'" + folder.Path("in.flac") + "'";
     ASSERT_EQ(std::system(("metaflac --set-tag=TITLE=Song --set-tag=ISRC=GBAYE0000001 --set-tag='LABEL=Tiny Records' "
-                           "--set-tag='MY_NOTE=mastered twice' --import-picture-from='3|image/jpeg|Front|1x1x24|" +
-                           folder.Path("cover.jpg") + "' " + sInput)
+                           "--set-tag='MY_NOTE=mastered twice' --import-picture-from='3|image/jpeg|Front|1x1x24|"
+                  + folder.Path("cover.jpg") + "' " + sInput)
                               .c_str()),
-              0);
-    const char* const kTags[] = {"TITLE=Song", "ISRC=GBAYE0000001", "LABEL=Tiny Records", "MY_NOTE=mastered twice"};
+        0);
+    const char* const kTags[] = { "TITLE=Song", "ISRC=GBAYE0000001", "LABEL=Tiny Records", "MY_NOTE=mastered twice" };
 
     SToolOptions fromPipe;
     fromPipe.sStdin = folder.Path("in.flac");
-    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", folder.Path("in.flac"), folder.Path("out.flac")}).nExitCode, 0);
-    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", "-", folder.Path("piped.flac")}, fromPipe).nExitCode, 0);
-    for (const char* pszName : {"out.flac", "piped.flac"}) {
+    ASSERT_EQ(RunTool(folder.Root(), { "master", "-q", folder.Path("in.flac"), folder.Path("out.flac") }).nExitCode, 0);
+    ASSERT_EQ(RunTool(folder.Root(), { "master", "-q", "-", folder.Path("piped.flac") }, fromPipe).nExitCode, 0);
+    for (const char* pszName : { "out.flac", "piped.flac" }) {
         const std::string sPath = "'" + folder.Path(pszName) + "'";
         const std::string sTags = Shell("metaflac --export-tags-to=- " + sPath);
         for (const char* pszTag : kTags)
@@ -53,15 +53,16 @@ TEST(Tags, EveryTagAndTheCoverComeThroughOnEveryFormat)
         EXPECT_NE(sPictures.find("description: Front"), std::string::npos) << sPictures;
     }
 
-    ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", folder.Path("in.flac"), folder.Path("out.ogg")}).nExitCode, 0);
+    ASSERT_EQ(RunTool(folder.Root(), { "master", "-q", folder.Path("in.flac"), folder.Path("out.ogg") }).nExitCode, 0);
     const std::string sComments = Shell("vorbiscomment -l '" + folder.Path("out.ogg") + "'");
     for (const char* pszTag : kTags)
         EXPECT_NE(sComments.find(pszTag), std::string::npos) << sComments;
     EXPECT_NE(sComments.find("METADATA_BLOCK_PICTURE="), std::string::npos);
 
     // WAV and AIFF carry the texts (RIFF INFO and ID3); the audio still reads whole.
-    for (const char* pszName : {"out.wav", "out.aiff"}) {
-        ASSERT_EQ(RunTool(folder.Root(), {"master", "-q", folder.Path("in.flac"), folder.Path(pszName)}).nExitCode, 0);
+    for (const char* pszName : { "out.wav", "out.aiff" }) {
+        ASSERT_EQ(
+            RunTool(folder.Root(), { "master", "-q", folder.Path("in.flac"), folder.Path(pszName) }).nExitCode, 0);
         const std::string sBytes = ReadText(folder.Path(pszName));
         EXPECT_NE(sBytes.find("GBAYE0000001"), std::string::npos) << pszName;
         EXPECT_NE(sBytes.find("Tiny Records"), std::string::npos) << pszName;
@@ -76,13 +77,13 @@ namespace {
 TEST(Tags, ABroadcastWaveGetsTheLoudnessOfWhatWasWritten)
 {
     CTestFolder folder;
-    SF_INFO info{};
+    SF_INFO info {};
     info.samplerate = 48000;
     info.channels = 2;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
     SNDFILE* pFile = sf_open(folder.Path("in.wav").c_str(), SFM_WRITE, &info);
     ASSERT_NE(pFile, nullptr);
-    SF_BROADCAST_INFO broadcast{};
+    SF_BROADCAST_INFO broadcast {};
     std::snprintf(broadcast.description, sizeof(broadcast.description), "%s", "Final mix");
     std::snprintf(broadcast.originator, sizeof(broadcast.originator), "%s", "Studio B");
     ASSERT_EQ(sf_command(pFile, SFC_SET_BROADCAST_INFO, &broadcast, sizeof(broadcast)), SF_TRUE);
@@ -90,7 +91,8 @@ TEST(Tags, ABroadcastWaveGetsTheLoudnessOfWhatWasWritten)
     sf_writef_float(pFile, noise.samples.data(), noise.Frames());
     sf_close(pFile);
 
-    const SToolRun run = RunTool(folder.Root(), {"master", "--report", "json", folder.Path("in.wav"), folder.Path("out.wav")});
+    const SToolRun run
+        = RunTool(folder.Root(), { "master", "--report", "json", folder.Path("in.wav"), folder.Path("out.wav") });
     ASSERT_EQ(run.nExitCode, 0) << run.sErr;
     // The "after" figures of the report, in hundredths, in the bext chunk's
     // loudness fields (read here from the bytes, by the published layout).
@@ -98,8 +100,8 @@ TEST(Tags, ABroadcastWaveGetsTheLoudnessOfWhatWasWritten)
     const size_t nBext = sBytes.find("bext");
     ASSERT_NE(nBext, std::string::npos);
     auto Field = [&](size_t nOffset) {
-        return static_cast<int16_t>(static_cast<unsigned char>(sBytes[nBext + 8 + nOffset]) |
-                                    static_cast<unsigned char>(sBytes[nBext + 9 + nOffset]) << 8);
+        return static_cast<int16_t>(static_cast<unsigned char>(sBytes[nBext + 8 + nOffset])
+            | static_cast<unsigned char>(sBytes[nBext + 9 + nOffset]) << 8);
     };
     EXPECT_EQ(sBytes.substr(nBext + 8, 9), "Final mix");
     EXPECT_EQ(Field(346), 2) << "version 2: the loudness fields are valid";

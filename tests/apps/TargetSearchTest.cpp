@@ -17,8 +17,8 @@ struct SOutcome {
     bool bReached;
 };
 
-SOutcome Search(double fTarget, const std::function<double(double)>& loudness, double fLowest = -24.0,
-                double fHighest = 31.0)
+SOutcome Search(
+    double fTarget, const std::function<double(double)>& loudness, double fLowest = -24.0, double fHighest = 31.0)
 {
     CTargetSearch search(fTarget, fLowest, fHighest, 0.1);
     double fOffset = 0.0;
@@ -26,7 +26,7 @@ SOutcome Search(double fTarget, const std::function<double(double)>& loudness, d
     while (search.Next(fOffset) && ++nGuard < 100)
         search.Add(fOffset, loudness(fOffset));
     EXPECT_LT(nGuard, 100);
-    return {search.GetBestOffsetDb(), search.GetBestLoudnessLufs(), search.GetTrials(), search.IsReached()};
+    return { search.GetBestOffsetDb(), search.GetBestLoudnessLufs(), search.GetTrials(), search.IsReached() };
 }
 
 // A limiter's curve: 1 LU per dB while the peaks are free, then flattening
@@ -39,8 +39,8 @@ double Limited(double fOffset, double fStart, double fWall)
 
 TEST(TargetSearch, LimiterCurvesAreHitWithinTheAimInAFewTrials)
 {
-    for (const double fStart : {-30.0, -20.0, -12.0, -6.0}) {
-        for (const double fTarget : {-23.0, -16.0, -14.0, -9.0}) {
+    for (const double fStart : { -30.0, -20.0, -12.0, -6.0 }) {
+        for (const double fTarget : { -23.0, -16.0, -14.0, -9.0 }) {
             const SOutcome outcome = Search(fTarget, [&](double g) { return Limited(g, fStart, -5.0); });
             SCOPED_TRACE(testing::Message() << "from " << fStart << " to " << fTarget);
             EXPECT_TRUE(outcome.bReached);
@@ -55,12 +55,14 @@ TEST(TargetSearch, LimiterCurvesAreHitWithinTheAimInAFewTrials)
 TEST(TargetSearch, OutOfReachStopsAtTheEndOfTheRange)
 {
     // The wall at -8 LUFS: -3 cannot be had; the loudest end is the answer.
-    SOutcome outcome = Search(-3.0, [](double g) { return Limited(g, -20.0, -8.0); }, -9.0, 16.0);
+    SOutcome outcome = Search(
+        -3.0, [](double g) { return Limited(g, -20.0, -8.0); }, -9.0, 16.0);
     EXPECT_FALSE(outcome.bReached);
     EXPECT_DOUBLE_EQ(outcome.fOffset, 16.0);
     EXPECT_LE(outcome.nTrials, 8);
     // Too loud even at the bottom of the range.
-    outcome = Search(-40.0, [](double g) { return -10.0 + 0.5 * g; }, -9.0, 16.0);
+    outcome = Search(
+        -40.0, [](double g) { return -10.0 + 0.5 * g; }, -9.0, 16.0);
     EXPECT_FALSE(outcome.bReached);
     EXPECT_DOUBLE_EQ(outcome.fOffset, -9.0);
 }

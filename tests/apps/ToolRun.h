@@ -18,16 +18,16 @@
 #include <vector>
 
 struct SToolRun {
-    int nExitCode = -1;  // -1 when the tool died of a signal
+    int nExitCode = -1; // -1 when the tool died of a signal
     int nSignal = 0;
     std::string sOut, sErr;
 };
 
 struct SToolOptions {
-    std::string sStdin;                                // a file for standard input, or ""
+    std::string sStdin; // a file for standard input, or ""
     std::vector<std::pair<std::string, std::string>> env; // extra environment
-    long long nFileSizeLimit = 0;                      // bytes; 0 for none
-    std::string sProgram = "vantor";                   // or "vantor-editor"
+    long long nFileSizeLimit = 0; // bytes; 0 for none
+    std::string sProgram = "vantor"; // or "vantor-editor"
 };
 
 inline std::string ReadText(const std::string& sPath)
@@ -39,8 +39,8 @@ inline std::string ReadText(const std::string& sPath)
 }
 
 // vantor ARGS..., in sFolder (which holds the captured output afterwards).
-inline SToolRun RunTool(const std::string& sFolder, const std::vector<std::string>& args,
-                        const SToolOptions& options = SToolOptions())
+inline SToolRun RunTool(
+    const std::string& sFolder, const std::vector<std::string>& args, const SToolOptions& options = SToolOptions())
 {
     const std::string sOut = sFolder + "/.stdout", sErr = sFolder + "/.stderr";
     const pid_t nChild = ::fork();
@@ -56,8 +56,8 @@ inline SToolRun RunTool(const std::string& sFolder, const std::vector<std::strin
         if (options.nFileSizeLimit > 0) {
             // Writes past the limit fail with EFBIG, as on a full disk.
             ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit = {static_cast<rlim_t>(options.nFileSizeLimit),
-                                  static_cast<rlim_t>(options.nFileSizeLimit)};
+            const rlimit limit
+                = { static_cast<rlim_t>(options.nFileSizeLimit), static_cast<rlim_t>(options.nFileSizeLimit) };
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
         std::vector<char*> argv;
@@ -72,8 +72,7 @@ inline SToolRun RunTool(const std::string& sFolder, const std::vector<std::strin
     }
     SToolRun run;
     int nStatus = 0;
-    while (::waitpid(nChild, &nStatus, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(nChild, &nStatus, 0) < 0 && errno == EINTR) { }
     if (WIFEXITED(nStatus))
         run.nExitCode = WEXITSTATUS(nStatus);
     else if (WIFSIGNALED(nStatus))
@@ -95,7 +94,7 @@ struct SAudio {
 
 inline bool WriteAudio(const std::string& sPath, const SAudio& audio, const char* pszTitle = nullptr)
 {
-    SF_INFO info{};
+    SF_INFO info {};
     info.samplerate = audio.nRate;
     info.channels = audio.nChannels;
     info.format = audio.nFormat;
@@ -111,7 +110,7 @@ inline bool WriteAudio(const std::string& sPath, const SAudio& audio, const char
 inline SAudio ReadAudio(const std::string& sPath, std::string* psTitle = nullptr)
 {
     SAudio audio;
-    SF_INFO info{};
+    SF_INFO info {};
     SNDFILE* pFile = sf_open(sPath.c_str(), SFM_READ, &info);
     if (pFile == nullptr)
         return audio;

@@ -41,9 +41,9 @@ std::vector<float> Tone(double fCycles, double fPhase, double fAmplitude, int nF
     std::vector<float> x(static_cast<size_t>(nFrames));
     for (int i = 0; i < nFrames; ++i) {
         // A short fade in and out keeps the edges from ringing above the tone.
-        const double fFade = std::min({1.0, i / 64.0, (nFrames - 1 - i) / 64.0});
-        x[static_cast<size_t>(i)] =
-            static_cast<float>(fAmplitude * fFade * std::cos(2.0 * M_PI * fCycles * i + fPhase));
+        const double fFade = std::min({ 1.0, i / 64.0, (nFrames - 1 - i) / 64.0 });
+        x[static_cast<size_t>(i)]
+            = static_cast<float>(fAmplitude * fFade * std::cos(2.0 * M_PI * fCycles * i + fPhase));
     }
     return x;
 }
@@ -52,7 +52,7 @@ TEST(TruePeak, TonesReadTheirAmplitudeAtEveryPhaseUpToNearlyHalfTheRate)
 {
     // Frequencies as fractions of the sample rate: a quarter, near 0.45
     // (19.8 kHz at 44.1 kHz, 43 kHz at 96 kHz), 20 kHz at 48 and 192 kHz.
-    const double fCycles[] = {0.25, 0.2512, 0.449, 0.4479, 20000.0 / 48000.0, 20000.0 / 192000.0, 997.0 / 44100.0};
+    const double fCycles[] = { 0.25, 0.2512, 0.449, 0.4479, 20000.0 / 48000.0, 20000.0 / 192000.0, 997.0 / 44100.0 };
     for (const double f : fCycles) {
         for (int nPhase = 0; nPhase < 16; ++nPhase) {
             const double fPhase = nPhase * M_PI / 8.0 + 0.1;
@@ -74,7 +74,7 @@ TEST(TruePeak, SquareWavesAndClippedMixesAgreeWithTheReference)
     // of 4k samples: an odd half period puts a harmonic exactly at half the
     // sample rate, where no interpolator can say what the peak is (the
     // reference's sinc passes it whole, ours at half).
-    for (const int nHalfPeriod : {2, 4, 20, 50}) {
+    for (const int nHalfPeriod : { 2, 4, 20, 50 }) {
         std::vector<float> x(3000);
         for (size_t i = 0; i < x.size(); ++i)
             x[i] = (i / static_cast<size_t>(nHalfPeriod)) % 2 == 0 ? 0.5f : -0.5f;
@@ -87,7 +87,8 @@ TEST(TruePeak, SquareWavesAndClippedMixesAgreeWithTheReference)
     std::vector<float> mix(6000);
     for (size_t i = 0; i < mix.size(); ++i) {
         const double t = static_cast<double>(i);
-        const double f = std::sin(0.031 * t) + 0.6 * std::sin(0.77 * t + 1.0) + 0.4 * std::sin(2.51 * t) + noise(random);
+        const double f
+            = std::sin(0.031 * t) + 0.6 * std::sin(0.77 * t + 1.0) + 0.4 * std::sin(2.51 * t) + noise(random);
         mix[i] = static_cast<float>(std::clamp(4.0 * f, -1.0, 1.0));
     }
     signals.push_back(mix);

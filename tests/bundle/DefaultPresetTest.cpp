@@ -30,16 +30,16 @@ TEST(DefaultPresets, ANewProcessLoadsTheDefaultsBesideItsLibrary)
     fs::create_directories(folder.Path("Vantor Presets/Defaults"));
     // A clipper default written by hand: gain -2.0 dB, curve -3.0 dB.
     WriteWords(folder.Path("Vantor Presets/Defaults/Clipper.ryxp"),
-               {0, 2, -1, 36, 2, 3, 52, 4, 0, 1, 1, 5, 43, 1, 44, -20, 45, -30, 46, 0});
+        { 0, 2, -1, 36, 2, 3, 52, 4, 0, 1, 1, 5, 43, 1, 44, -20, 45, -30, 46, 0 });
     // A damaged equaliser default: ignored, the table's values stay.
-    WriteWords(folder.Path("Vantor Presets/Defaults/EQ.ryxp"), {0, 2, -1, 36, 2, 0, 52, 20}, "RYXQ");
+    WriteWords(folder.Path("Vantor Presets/Defaults/EQ.ryxp"), { 0, 2, -1, 36, 2, 0, 52, 20 }, "RYXQ");
 
     CVpaLibrary library;
     ASSERT_TRUE(library.Load(folder.Path("Vantor.vpa"))) << library.GetError();
     CVpaHost host;
     vpa::IPlugIn* pPlugIn = library.CreatePlugIn(&host, nullptr);
     ASSERT_NE(pPlugIn, nullptr);
-    for (unsigned nType : {3u, 4u}) {
+    for (unsigned nType : { 3u, 4u }) {
         vpa::IProcess* pProcess = pPlugIn->CreateProcess(nType);
         ASSERT_NE(pProcess, nullptr);
         EXPECT_EQ(pProcess->GetParameter(44), -20) << "clipper gain from the default file, type " << nType;
@@ -62,7 +62,7 @@ TEST(DefaultPresets, ALibraryOpenedByARelativePathStillFindsItsFolderAfterAChang
     fs::create_directories(folder.Path("bundle/Vantor Presets/Defaults"));
     fs::copy_file(bundle / "Vantor.vpa", folder.Path("bundle/Vantor.vpa"));
     WriteWords(folder.Path("bundle/Vantor Presets/Defaults/Clipper.ryxp"),
-               {0, 2, -1, 36, 2, 3, 52, 4, 0, 1, 1, 5, 43, 1, 44, -20, 45, -30, 46, 0});
+        { 0, 2, -1, 36, 2, 3, 52, 4, 0, 1, 1, 5, 43, 1, 44, -20, 45, -30, 46, 0 });
 
     const fs::path home = fs::current_path();
     fs::current_path(folder.Path(""));
@@ -85,7 +85,7 @@ TEST(DefaultPresets, TheBuiltBundleShipsItsDefaultsAndFactoryPresets)
 {
     namespace fs = std::filesystem;
     const fs::path presets = fs::path(CVpaLibrary::DefaultPath()).parent_path() / "Vantor Presets";
-    for (const char* pszName : {"EQ.ryxp", "Compressor.ryxp", "Limiter.ryxp", "Clipper.ryxp"})
+    for (const char* pszName : { "EQ.ryxp", "Compressor.ryxp", "Limiter.ryxp", "Clipper.ryxp" })
         EXPECT_TRUE(fs::is_regular_file(presets / "Defaults" / pszName)) << pszName;
     EXPECT_EQ(fs::file_size(presets / "Defaults" / "EQ.ryxp"), 212u);
     EXPECT_EQ(fs::file_size(presets / "Defaults" / "Clipper.ryxp"), 84u);

@@ -8,7 +8,7 @@ namespace {
 
 TEST(Entry, HostsUpToVersionFiveGetAPlugInAndLearnVersionFive)
 {
-    for (unsigned nHostVersion : {0u, 1u, 4u, 5u}) {
+    for (unsigned nHostVersion : { 0u, 1u, 4u, 5u }) {
         CVpaHost host(nHostVersion);
         unsigned nVersion = 12345;
         vpa::IPlugIn* pPlugIn = LoadedLibrary().CreatePlugIn(&host, &nVersion);
@@ -21,7 +21,7 @@ TEST(Entry, HostsUpToVersionFiveGetAPlugInAndLearnVersionFive)
 
 TEST(Entry, LaterOrMissingHostsAreRefusedAndTheirVersionWordIsLeftAlone)
 {
-    for (unsigned nHostVersion : {6u, 7u, 0xFFFFFFFFu}) {
+    for (unsigned nHostVersion : { 6u, 7u, 0xFFFFFFFFu }) {
         CVpaHost host(nHostVersion);
         unsigned nVersion = 12345;
         EXPECT_EQ(LoadedLibrary().CreatePlugIn(&host, &nVersion), nullptr);
@@ -39,8 +39,7 @@ TEST(Entry, LaterOrMissingHostsAreRefusedAndTheirVersionWordIsLeftAlone)
 
 TEST(Entry, PlugInObjectsAreCountedAcrossTheLibrary)
 {
-    const auto* pnCount = static_cast<const int*>(
-        LoadedLibrary().FindSymbol("_ZN3vpa7CPlugIn15miNrOfInstancesE"));
+    const auto* pnCount = static_cast<const int*>(LoadedLibrary().FindSymbol("_ZN3vpa7CPlugIn15miNrOfInstancesE"));
     ASSERT_NE(pnCount, nullptr) << "the instance count is exported by name";
     ASSERT_EQ(*pnCount, 0);
 

@@ -35,9 +35,9 @@ bool IsContractSymbol(const std::string& sName)
 {
     if (sName == "vpaMain")
         return true;
-    for (const char* pszPrefix : {"vpa::", "vtable for vpa::", "VTT for vpa::", "typeinfo for vpa::",
-                                  "typeinfo name for vpa::", "construction vtable for vpa::", "virtual thunk to vpa::",
-                                  "non-virtual thunk to vpa::"}) {
+    for (const char* pszPrefix :
+        { "vpa::", "vtable for vpa::", "VTT for vpa::", "typeinfo for vpa::", "typeinfo name for vpa::",
+            "construction vtable for vpa::", "virtual thunk to vpa::", "non-virtual thunk to vpa::" }) {
         if (sName.rfind(pszPrefix, 0) == 0)
             return true;
     }
@@ -52,12 +52,11 @@ TEST(Exports, TheLibraryExportsOnlyTheEntryAndTheHostContractClasses)
     for (const std::string& sName : symbols)
         EXPECT_TRUE(IsContractSymbol(sName)) << "unexpected export: " << sName;
 
-    for (const char* pszRequired :
-         {"vpaMain", "vpa::CPlugIn::miNrOfInstances", "vtable for vpa::CObject", "vtable for vpa::IPlugIn",
-          "vtable for vpa::CPlugIn", "vtable for vpa::IProcess", "vtable for vpa::CProcess",
-          "vtable for vpa::IGUI", "vtable for vpa::CGUI", "vtable for vpa::SParameterInfo",
-          "vpa::CObject::DestroySelf()", "vpa::CProcess::CProcess()", "vpa::CGUI::CGUI()",
-          "vpa::CProcess::ProcessInPlace(float**, unsigned int, int*)"}) {
+    for (const char* pszRequired : { "vpaMain", "vpa::CPlugIn::miNrOfInstances", "vtable for vpa::CObject",
+             "vtable for vpa::IPlugIn", "vtable for vpa::CPlugIn", "vtable for vpa::IProcess",
+             "vtable for vpa::CProcess", "vtable for vpa::IGUI", "vtable for vpa::CGUI",
+             "vtable for vpa::SParameterInfo", "vpa::CObject::DestroySelf()", "vpa::CProcess::CProcess()",
+             "vpa::CGUI::CGUI()", "vpa::CProcess::ProcessInPlace(float**, unsigned int, int*)" }) {
         EXPECT_EQ(symbols.count(pszRequired), 1u) << "missing export: " << pszRequired;
     }
 }

@@ -53,7 +53,7 @@ std::vector<float> Noise(size_t nSamples, uint32_t nSeed)
 
 void ProcessBlock(vpa::IProcess* pProcess, std::vector<float>& audio, unsigned nFrames)
 {
-    float* pp[2] = {audio.data(), audio.data() + nFrames};
+    float* pp[2] = { audio.data(), audio.data() + nFrames };
     int nFlag = 0;
     pProcess->ProcessInPlace(pp, nFrames, &nFlag);
 }
@@ -61,7 +61,7 @@ void ProcessBlock(vpa::IProcess* pProcess, std::vector<float>& audio, unsigned n
 TEST(ProcessHost, EveryProcessTypeIsCreatedWithItsParameters)
 {
     SHost host;
-    for (unsigned nType : {0u, 1u, 2u, 3u, 4u, 9u}) {
+    for (unsigned nType : { 0u, 1u, 2u, 3u, 4u, 9u }) {
         vpa::IProcess* pProcess = host.NewProcess(nType);
         ASSERT_NE(pProcess, nullptr) << nType;
         EXPECT_EQ(pProcess->GetNrOfParameters(), 47u);
@@ -108,7 +108,7 @@ TEST(ProcessHost, ChunksMoveWholeRecordsBetweenProcesses)
     vpa::IProcess* pFirst = host.NewProcess(4);
     vpa::IProcess* pSecond = host.NewProcess(4);
     ASSERT_TRUE(pFirst != nullptr && pSecond != nullptr);
-    const int32_t records[5] = {21, 35, 46, -20, 1};
+    const int32_t records[5] = { 21, 35, 46, -20, 1 };
     pFirst->SetChunk(records, 20);
     EXPECT_EQ(pFirst->GetParameter(21), 35);
     EXPECT_EQ(pFirst->GetParameter(46), -20);

@@ -24,8 +24,8 @@ constexpr double kPi = 3.14159265358979323846;
 inline double AnalogMagnitude(const SPrototype2& p, double w)
 {
     const std::complex<double> s(0.0, w);
-    return std::abs((double(p.b2) * s * s + double(p.b1) * s + double(p.b0)) /
-                    (double(p.a2) * s * s + double(p.a1) * s + double(p.a0)));
+    return std::abs((double(p.b2) * s * s + double(p.b1) * s + double(p.b0))
+        / (double(p.a2) * s * s + double(p.a1) * s + double(p.a0)));
 }
 
 inline double AnalogMagnitude(const SPrototype1& p, double w)
@@ -38,8 +38,8 @@ inline double AnalogMagnitude(const SPrototype1& p, double w)
 inline double DigitalMagnitude(const SBiquad& s, double f, double fs)
 {
     const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * f / fs);
-    return std::abs((double(s.B0) + double(s.B1) * z1 + double(s.B2) * z1 * z1) /
-                    (1.0 - double(s.A1) * z1 - double(s.A2) * z1 * z1));
+    return std::abs((double(s.B0) + double(s.B1) * z1 + double(s.B2) * z1 * z1)
+        / (1.0 - double(s.A1) * z1 - double(s.A2) * z1 * z1));
 }
 
 // A block processor: fills out[ch] (64 samples) from in[ch].
@@ -49,7 +49,7 @@ using BlockFunction = std::function<void(float** ppOut, float** ppIn)>;
 // returns the gain of channel 0 at f after settling: the output's component
 // at f (by quadrature over a whole number of periods) over the input's.
 inline double MeasureSineGain(const BlockFunction& process, double f, double fs, int nChannels = 1,
-                              double fAmplitude = 0.25, int nSettleBlocks = 0)
+    double fAmplitude = 0.25, int nSettleBlocks = 0)
 {
     if (nSettleBlocks == 0)
         nSettleBlocks = static_cast<int>(std::ceil(fs * 0.5 / kBlockSize)) + 8; // half a second
@@ -57,8 +57,8 @@ inline double MeasureSineGain(const BlockFunction& process, double f, double fs,
     const double fCycles = std::ceil(0.25 * f) + 4.0; // at least a quarter second
     const long nLength = std::lround(fCycles * fs / f);
     std::vector<float> in(2 * kBlockSize), out(2 * kBlockSize);
-    float* ppIn[2] = {in.data(), in.data() + kBlockSize};
-    float* ppOut[2] = {out.data(), out.data() + kBlockSize};
+    float* ppIn[2] = { in.data(), in.data() + kBlockSize };
+    float* ppOut[2] = { out.data(), out.data() + kBlockSize };
     std::complex<double> inSum, outSum;
     for (long nSample = 0; nSample < nStart + nLength;) {
         std::vector<float> input(kBlockSize);
@@ -100,8 +100,7 @@ class CBlock {
 public:
     explicit CBlock(size_t nFloats = kBlockSize)
         : mpData(AllocBlock(nFloats))
-    {
-    }
+    { }
     ~CBlock() { FreeBlock(mpData); }
     CBlock(const CBlock&) = delete;
     CBlock& operator=(const CBlock&) = delete;

@@ -21,8 +21,8 @@ TEST(Framework, BlockKernelsGiveTheSameBitsInScalarAndSSE)
     std::uniform_real_distribution<float> value(-4.0f, 4.0f);
     // Guard words around each block catch writes past its 64 samples.
     constexpr int kGuard = 8;
-    CBlock a(64 + 2 * kGuard), b(64 + 2 * kGuard), s1(64 + 2 * kGuard), d1(64 + 2 * kGuard),
-        s2(64 + 2 * kGuard), d2(64 + 2 * kGuard);
+    CBlock a(64 + 2 * kGuard), b(64 + 2 * kGuard), s1(64 + 2 * kGuard), d1(64 + 2 * kGuard), s2(64 + 2 * kGuard),
+        d2(64 + 2 * kGuard);
     for (int nTrial = 0; nTrial < 50; ++nTrial) {
         for (int i = 0; i < 64 + 2 * kGuard; ++i) {
             a[i] = value(random);
@@ -48,7 +48,7 @@ TEST(Framework, TheNoiseBlockIsTinyAndTheGeneratorIsShared)
 {
     class CKernel : public HostDSP {
     public:
-        void Process(float**, float**, float**, int, int) override {}
+        void Process(float**, float**, float**, int, int) override { }
     };
     dsp::ResetNoiseGenerator();
     CKernel first;
@@ -70,20 +70,19 @@ TEST(Framework, TheNoiseBlockIsTinyAndTheGeneratorIsShared)
 TEST(Framework, BilinearBiquadMatchesItsAnalogPrototypeWellBelowNyquist)
 {
     // A resonant low-pass at 1 kHz and a band-pass, at 44.1 and 96 kHz.
-    for (float fs : {44100.0f, 96000.0f}) {
+    for (float fs : { 44100.0f, 96000.0f }) {
         const double w0 = 2.0 * kPi * 1000.0;
-        const SPrototype2 lowPass{fs, 0.0f, 0.0f, float(w0 * w0), 1.0f, float(w0 / 0.7), float(w0 * w0)};
-        const SPrototype2 bandPass{fs, 0.0f, float(w0), 0.0f, 1.0f, float(w0), float(w0 * w0)};
-        for (const SPrototype2& prototype : {lowPass, bandPass}) {
+        const SPrototype2 lowPass { fs, 0.0f, 0.0f, float(w0 * w0), 1.0f, float(w0 / 0.7), float(w0 * w0) };
+        const SPrototype2 bandPass { fs, 0.0f, float(w0), 0.0f, 1.0f, float(w0), float(w0 * w0) };
+        for (const SPrototype2& prototype : { lowPass, bandPass }) {
             SBiquad sections[2] = {};
             ASSERT_TRUE(dsp::Bilinear(prototype, sections, 2));
             EXPECT_EQ(0, std::memcmp(&sections[0].B0, &sections[1].B0, 5 * sizeof(float)));
-            for (double f : {50.0, 300.0, 1000.0, 3000.0}) {
+            for (double f : { 50.0, 300.0, 1000.0, 3000.0 }) {
                 // Without prewarp the digital response at f is the analog one at
                 // (2 fs) tan(pi f / fs); compare at that frequency exactly...
                 const double wWarped = 2.0 * fs * std::tan(kPi * f / fs);
-                EXPECT_NEAR(ToDb(DigitalMagnitude(sections[0], f, fs)), ToDb(AnalogMagnitude(prototype, wWarped)),
-                            0.01)
+                EXPECT_NEAR(ToDb(DigitalMagnitude(sections[0], f, fs)), ToDb(AnalogMagnitude(prototype, wWarped)), 0.01)
                     << "f " << f << " fs " << fs;
                 // ... and by measurement through the block update.
                 SBiquad section = sections[0];
@@ -98,22 +97,22 @@ TEST(Framework, BilinearBiquadMatchesItsAnalogPrototypeWellBelowNyquist)
 TEST(Framework, AnImpossibleDesignKeepsThePreviousCoefficients)
 {
     SBiquad section = {};
-    const SPrototype2 good{48000.0f, 0.0f, 0.0f, 1e6f, 1.0f, 1400.0f, 1e6f};
+    const SPrototype2 good { 48000.0f, 0.0f, 0.0f, 1e6f, 1.0f, 1400.0f, 1e6f };
     ASSERT_TRUE(dsp::Bilinear(good, &section, 1));
     const SBiquad before = section;
-    const SPrototype2 zeroRate{0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    const SPrototype2 zeroRate { 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f };
     EXPECT_FALSE(dsp::Bilinear(zeroRate, &section, 1));
     EXPECT_EQ(0, std::memcmp(&before, &section, sizeof(section)));
 
     SFirstOrder first = {};
-    EXPECT_FALSE(dsp::Bilinear(SPrototype1{0.0f, 0.0f, 0.0f, 0.0f, 0.0f}, &first, 1));
+    EXPECT_FALSE(dsp::Bilinear(SPrototype1 { 0.0f, 0.0f, 0.0f, 0.0f, 0.0f }, &first, 1));
     EXPECT_EQ(first.B0, 0.0f);
 }
 
 TEST(Framework, BiquadHistoryCarriesTheLastTwoSamplesAcrossBlocks)
 {
     SBiquad section = {};
-    ASSERT_TRUE(dsp::Bilinear(SPrototype2{44100.0f, 0.0f, 0.0f, 4e7f, 1.0f, 9000.0f, 4e7f}, &section, 1));
+    ASSERT_TRUE(dsp::Bilinear(SPrototype2 { 44100.0f, 0.0f, 0.0f, 4e7f, 1.0f, 9000.0f, 4e7f }, &section, 1));
     CBlock zeros, out;
     dsp::RunBiquad(section, zeros.get(), out.get());
     for (int n = 0; n < kBlockSize; ++n)
@@ -135,9 +134,8 @@ TEST(Framework, BiquadHistoryCarriesTheLastTwoSamplesAcrossBlocks)
     dsp::RunBiquad(blockwise, in2.get(), out2.get());
     double x1 = in1[63], x2 = in1[62], y1 = out1[63], y2 = out1[62];
     for (int n = 0; n < kBlockSize; ++n) {
-        const float y = static_cast<float>(double(section.B0) * in2[n] + double(section.B1) * x1 +
-                                           double(section.B2) * x2 + double(section.A1) * y1 +
-                                           double(section.A2) * y2);
+        const float y = static_cast<float>(double(section.B0) * in2[n] + double(section.B1) * x1
+            + double(section.B2) * x2 + double(section.A1) * y1 + double(section.A2) * y2);
         EXPECT_EQ(out2[n], y);
         x2 = x1;
         x1 = in2[n];
@@ -151,7 +149,7 @@ TEST(Framework, StereoBiquadInSSELanesGivesTheSameBitsAsTwoScalarRuns)
     std::mt19937 random(TestSeed());
     std::uniform_real_distribution<float> value(-1.0f, 1.0f);
     SBiquad simd[2] = {}, scalar[2] = {};
-    ASSERT_TRUE(dsp::Bilinear(SPrototype2{44100.0f, 1.0f, 2000.0f, 1e7f, 1.0f, 900.0f, 1e7f}, simd, 2));
+    ASSERT_TRUE(dsp::Bilinear(SPrototype2 { 44100.0f, 1.0f, 2000.0f, 1e7f, 1.0f, 900.0f, 1e7f }, simd, 2));
     scalar[0] = simd[0];
     scalar[1] = simd[1];
     CBlock l, r, l1, r1, l2, r2;
@@ -220,7 +218,7 @@ TEST(Framework, ClippersMapTheirKneesAndEndsExactly)
 
 TEST(Framework, StepTablesFollowTheirRunsAndClampOutOfRangeSteps)
 {
-    const CStepTable table({{0, 20, 1000, 50}, {21, 50, 2100, 100}, {51, 127, 5200, 200}});
+    const CStepTable table({ { 0, 20, 1000, 50 }, { 21, 50, 2100, 100 }, { 51, 127, 5200, 200 } });
     EXPECT_EQ(table[0], 1000.0f);
     EXPECT_EQ(table[20], 2000.0f);
     EXPECT_EQ(table[21], 2100.0f);

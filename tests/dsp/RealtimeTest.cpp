@@ -34,18 +34,18 @@ TEST(Realtime, ProcessingAllocatesNothingAtAnyBlockSize)
     std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
     for (float& f : in)
         f = noise(random);
-    float* ppIn[2] = {in.data(), in.data() + 16320};
-    float* ppOut[2] = {out.data(), out.data() + 16320};
-    float* ppTraces[2] = {traces.data(), traces.data() + 16320};
-    for (int nFrames : {0, 1, 17, 64, 65, 2027, 8192, 16320}) {
+    float* ppIn[2] = { in.data(), in.data() + 16320 };
+    float* ppOut[2] = { out.data(), out.data() + 16320 };
+    float* ppTraces[2] = { traces.data(), traces.data() + 16320 };
+    for (int nFrames : { 0, 1, 17, 64, 65, 2027, 8192, 16320 }) {
         EXPECT_EQ(AllocationsDuring([&] { chain.Process(ppOut, ppIn, nFrames, ppTraces); }), 0) << nFrames;
     }
     EXPECT_EQ(AllocationsDuring([&] {
-                  chain.GetMeter(0);
-                  chain.GetMeter(2);
-                  chain.GetMeter(3);
-              }),
-              0);
+        chain.GetMeter(0);
+        chain.GetMeter(2);
+        chain.GetMeter(3);
+    }),
+        0);
 }
 
 } // namespace

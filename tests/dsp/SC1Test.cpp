@@ -11,8 +11,7 @@
 
 using namespace dsptest;
 
-namespace
-{
+namespace {
 
 constexpr float kRate = 44100.0f;
 
@@ -29,9 +28,9 @@ public:
     SC1HostDSP& Kernel() { return *static_cast<SC1HostDSP*>(mpModule->GetHostDSP()); }
     void Run()
     {
-        float* ppIn[2] = {in[0].get(), in[1].get()};
-        float* ppOut[2] = {out[0].get(), out[1].get()};
-        float* ppAux[1] = {trace.get()};
+        float* ppIn[2] = { in[0].get(), in[1].get() };
+        float* ppOut[2] = { out[0].get(), out[1].get() };
+        float* ppAux[1] = { trace.get() };
         mpModule->GetHostDSP()->Process(ppOut, ppIn, ppAux, 0, 0);
     }
     // nBlocks of a sine (amplitude, Hz) on channel 0 and 1 (same signal),
@@ -42,8 +41,8 @@ public:
         long nCount = 0;
         for (int b = 0; b < nBlocks; ++b) {
             for (int n = 0; n < kBlockSize; ++n, ++mnSample)
-                in[0][n] = in[1][n] =
-                    static_cast<float>(f == 0.0 ? fAmplitude : fAmplitude * std::sin(2.0 * kPi * f * mnSample / kRate));
+                in[0][n] = in[1][n] = static_cast<float>(
+                    f == 0.0 ? fAmplitude : fAmplitude * std::sin(2.0 * kPi * f * mnSample / kRate));
             Run();
             if (b >= nBlocks - static_cast<int>(kRate / kBlockSize)) {
                 for (int n = 0; n < kBlockSize; ++n, ++nCount)
@@ -85,7 +84,7 @@ double SideChainGain(double f, double fc)
 
 TEST(SC1, SilenceReturnsTheGainToExactlyOneWithoutDenormals)
 {
-    for (int nChannels : {1, 2}) {
+    for (int nChannels : { 1, 2 }) {
         CRig rig(nChannels);
         rig.Module().SetParameter(SC1::kRelease, 0.3f);
         rig.RunTone(0.8, 440.0, Seconds(1.0));
@@ -98,8 +97,8 @@ TEST(SC1, SilenceReturnsTheGainToExactlyOneWithoutDenormals)
             EXPECT_GT(std::fabs(rig.out[0][n]), 0.0f);
         }
         for (const SC1Detector& d : rig.Kernel().mDetectors) {
-            for (double f : {d.Aout, d.Bout, d.xA1, d.yA1, d.xB1, d.yB1, d.branchA.x1, d.branchB.x1, d.sideChain.x1,
-                     d.sideChain.y1}) {
+            for (double f : { d.Aout, d.Bout, d.xA1, d.yA1, d.xB1, d.yB1, d.branchA.x1, d.branchB.x1, d.sideChain.x1,
+                     d.sideChain.y1 }) {
                 EXPECT_LT(std::fabs(f), 1e-30);
                 EXPECT_TRUE(f == 0.0 || std::fabs(f) >= DBL_MIN) << "denormal " << f;
             }
@@ -127,10 +126,10 @@ TEST(SC1, StereoIsRebuiltFromMidAndSideWithoutHalving)
 
     // The enhancer raises pure side content by its value in dB against pure
     // mid content (0.2 of it through the side drive, 0.8 through the level).
-    for (float fEnhancer : {-5.0f, 2.5f, 5.0f}) {
+    for (float fEnhancer : { -5.0f, 2.5f, 5.0f }) {
         rig.Module().SetParameter(SC1::kEnhancer, fEnhancer);
         float fOut[2];
-        for (int nSide : {0, 1}) {
+        for (int nSide : { 0, 1 }) {
             rig.Module().Reset();
             rig.in[0][0] = 0.01f;
             rig.in[1][0] = nSide ? -0.01f : 0.01f;
@@ -146,20 +145,21 @@ TEST(SC1, SteadyLevelsSettleOnTheStaticFeedbackCurve)
     // A constant input keeps the network charging; the envelope settles at
     // the network's gain times the rectified side-chain level, so with
     // L = c H(0) drive x the gain is G = 1 / (1 + k L), k = ratio - 0.5.
-    struct SCase{
+    struct SCase {
         float fRatio, fDrive, fSideChain, fAttack;
         double fK, fInput;
     };
-    for (const SCase& c : {SCase{1.5f, 0.0f, 110.0f, 0.02f, 1.0, 0.3}, SCase{4.675f, 0.0f, 110.0f, 0.02f, 4.175, 0.3},
-             SCase{4.675f, 12.0f, 32.0f, 0.011f, 4.175, 0.5}, SCase{3.0f, 6.0f, 218.0f, 0.081f, 2.5, 1.0}}) {
+    for (const SCase& c :
+        { SCase { 1.5f, 0.0f, 110.0f, 0.02f, 1.0, 0.3 }, SCase { 4.675f, 0.0f, 110.0f, 0.02f, 4.175, 0.3 },
+            SCase { 4.675f, 12.0f, 32.0f, 0.011f, 4.175, 0.5 }, SCase { 3.0f, 6.0f, 218.0f, 0.081f, 2.5, 1.0 } }) {
         CRig rig(1);
         rig.Module().SetParameter(SC1::kRatio, c.fRatio);
         rig.Module().SetParameter(SC1::kDrive, c.fDrive);
         rig.Module().SetParameter(SC1::kSideChain, c.fSideChain);
         rig.Module().SetParameter(SC1::kAttack, c.fAttack);
         rig.RunTone(c.fInput, 0.0, Seconds(8.0));
-        const double fLevel =
-            NetworkGain(c.fAttack, 3.0) * SideChainGain(0.0, c.fSideChain) * std::pow(10.0, c.fDrive / 20.0) * c.fInput;
+        const double fLevel = NetworkGain(c.fAttack, 3.0) * SideChainGain(0.0, c.fSideChain)
+            * std::pow(10.0, c.fDrive / 20.0) * c.fInput;
         EXPECT_NEAR(rig.trace[63], 1.0 / (1.0 + c.fK * fLevel), 2e-6) << "ratio " << c.fRatio;
     }
 
@@ -168,8 +168,8 @@ TEST(SC1, SteadyLevelsSettleOnTheStaticFeedbackCurve)
     // the same law holds, so (1/G - 1) / (k A |H|) stays put across level
     // and ratio.
     double fFirst = 0.0;
-    for (float fRatio : {1.5f, 4.675f}) {
-        for (double fAmplitude : {0.05, 0.3}) {
+    for (float fRatio : { 1.5f, 4.675f }) {
+        for (double fAmplitude : { 0.05, 0.3 }) {
             CRig rig(1);
             rig.Module().SetParameter(SC1::kRatio, fRatio);
             rig.Module().SetParameter(SC1::kDrive, 0.0f);
@@ -204,7 +204,7 @@ TEST(SC1, ControlsShapeTheCompressionTheWayTheirUnitsSay)
 
     // Release: once branch A (1250 dB/s) has gone, 1 - G = k E follows
     // branch B, which falls 40 dB per release time.
-    for (float fRelease : {0.3f, 1.0f, 3.0f}) {
+    for (float fRelease : { 0.3f, 1.0f, 3.0f }) {
         CRig rig(1);
         rig.Module().SetParameter(SC1::kRelease, fRelease);
         rig.RunTone(0.5, 1000.0, Seconds(4.0));
@@ -232,14 +232,14 @@ double NetworkStepResponse(double fAttack, double fRelease, double t)
     const double a = 1.0 / (R1 * 1.6e-6) + 1.0 / (R1 * 4.7e-6);
     const double b = 1.0 / (P * 7.52e-12) + 1.0 / (R1 * 1.504e-7);
     // Residues of (a s + b) / (s (s + pA) (s + pB)).
-    return b / (pA * pB) + (b - a * pA) / (pA * (pA - pB)) * std::exp(-pA * t) +
-           (b - a * pB) / (pB * (pB - pA)) * std::exp(-pB * t);
+    return b / (pA * pB) + (b - a * pA) / (pA * (pA - pB)) * std::exp(-pA * t)
+        + (b - a * pB) / (pB * (pB - pA)) * std::exp(-pB * t);
 }
 
 TEST(SC1, TheNetworkChargesLikeItsCircuitAndTheFastBranchFalls1250DbPerSecond)
 {
-    for (float fAttack : {0.011f, 0.02f, 0.081f}) {
-        for (float fRelease : {0.3f, 3.0f}) {
+    for (float fAttack : { 0.011f, 0.02f, 0.081f }) {
+        for (float fRelease : { 0.3f, 3.0f }) {
             CRig rig(1);
             rig.Module().SetParameter(SC1::kAttack, fAttack);
             rig.Module().SetParameter(SC1::kRelease, fRelease);
@@ -281,7 +281,7 @@ TEST(SC1, MeterHoldsTheDeepestBlockEndReductionUntilRead)
     EXPECT_EQ(rig.Module().GetMeter(0), -60.0f) << "no block since the last read";
 
     float fDeepest = 1.0f;
-    for (double fAmplitude : {0.1, 0.4, 0.2}) {
+    for (double fAmplitude : { 0.1, 0.4, 0.2 }) {
         for (int b = 0; b < 20; ++b) {
             rig.RunTone(fAmplitude, 300.0, 1);
             fDeepest = std::min(fDeepest, rig.trace[63]);
@@ -318,7 +318,7 @@ TEST(SC1, ImpossibleSettingsAndNonFiniteInputDoNoLastingHarm)
     }
 
     // Non-finite input is reported; Reset then behaves like a new module.
-    for (float fBad : {NAN, INFINITY, -INFINITY}) {
+    for (float fBad : { NAN, INFINITY, -INFINITY }) {
         CRig bad(2), fresh(2);
         bad.RunTone(0.3, 500.0, 10);
         bad.in[0][17] = fBad;
@@ -356,7 +356,7 @@ TEST(SC1, ScalarAndSSEKernelsGiveTheSameBits)
             }
             // Quiet, normal, hot and silent stretches exercise the flush, the
             // gain floor and both branches.
-            const float fScale = std::array<float, 5>{0.0f, 0.01f, 0.5f, 4.0f, 300.0f}[(b / 25 + nTrial) % 5];
+            const float fScale = std::array<float, 5> { 0.0f, 0.01f, 0.5f, 4.0f, 300.0f }[(b / 25 + nTrial) % 5];
             for (int n = 0; n < kBlockSize; ++n) {
                 scalar.in[0][n] = simd.in[0][n] = fScale * unit(random);
                 scalar.in[1][n] = simd.in[1][n] = fScale * unit(random);
@@ -381,8 +381,8 @@ TEST(SC1, StepTablesCoverTheirRangesAndOnlyTheCompressorsIndices)
     const struct {
         int nIndex, nStep;
         float fValue;
-    } kSteps[] = {{13, 114, 0.068f}, {13, 127, 0.081f}, {14, 127, 13.0f}, {15, 1, -18.0f}, {15, 109, 9.0f},
-        {19, 127, 18.0f}, {16, 39, -1.25f}, {16, 127, 5.0f}, {17, 127, 4.675f}, {18, 69, 102.0f}};
+    } kSteps[] = { { 13, 114, 0.068f }, { 13, 127, 0.081f }, { 14, 127, 13.0f }, { 15, 1, -18.0f }, { 15, 109, 9.0f },
+        { 19, 127, 18.0f }, { 16, 39, -1.25f }, { 16, 127, 5.0f }, { 17, 127, 4.675f }, { 18, 69, 102.0f } };
     for (const auto& s : kSteps)
         EXPECT_NEAR(m.LookupStep(s.nIndex, s.nStep), s.fValue, 1e-5 * std::fabs(s.fValue))
             << s.nIndex << " step " << s.nStep;

@@ -22,7 +22,6 @@ std::unique_ptr<VnSystem> FreshChain(float fSampleRate, int nChannels)
     return std::make_unique<VnSystem>(fSampleRate, nChannels);
 }
 
-
 // A test signal: noise with level changes and a few peaks near full scale.
 std::vector<float> TestSignal(size_t nFrames, int nChannels, uint32_t nSeed, float fLevel = 0.5f)
 {
@@ -38,14 +37,14 @@ std::vector<float> TestSignal(size_t nFrames, int nChannels, uint32_t nSeed, flo
 }
 
 struct SRun {
-    std::vector<float> out;    // channels one after the other
+    std::vector<float> out; // channels one after the other
     std::vector<float> traces; // trace 0 then trace 1
 };
 
 // Streams a planar signal through the chain in host blocks whose sizes the
 // function gives.
-SRun Stream(VnSystem& chain, const std::vector<float>& signal, int nChannels,
-            const std::function<int(size_t nDone)>& blockSize)
+SRun Stream(
+    VnSystem& chain, const std::vector<float>& signal, int nChannels, const std::function<int(size_t nDone)>& blockSize)
 {
     const size_t nFrames = signal.size() / nChannels;
     SRun run;
@@ -54,9 +53,9 @@ SRun Stream(VnSystem& chain, const std::vector<float>& signal, int nChannels,
     std::vector<float> in(signal);
     for (size_t nDone = 0; nDone < nFrames;) {
         const int nBlock = static_cast<int>(std::min<size_t>(blockSize(nDone), nFrames - nDone));
-        float* ppIn[2] = {in.data() + nDone, in.data() + (nChannels > 1 ? nFrames : 0) + nDone};
-        float* ppOut[2] = {run.out.data() + nDone, run.out.data() + (nChannels > 1 ? nFrames : 0) + nDone};
-        float* ppTraces[2] = {run.traces.data() + nDone, run.traces.data() + nFrames + nDone};
+        float* ppIn[2] = { in.data() + nDone, in.data() + (nChannels > 1 ? nFrames : 0) + nDone };
+        float* ppOut[2] = { run.out.data() + nDone, run.out.data() + (nChannels > 1 ? nFrames : 0) + nDone };
+        float* ppTraces[2] = { run.traces.data() + nDone, run.traces.data() + nFrames + nDone };
         chain.Process(ppOut, ppIn, nBlock, ppTraces);
         nDone += nBlock;
     }
@@ -83,7 +82,7 @@ TEST(Chain, EveryHostBlockSizeGivesTheSameStreamAndTraces)
         return Stream(*pChain, signal, 2, blockSize);
     };
     const SRun reference = runWith(Fixed(64));
-    for (int nSize : {1, 63, 65, 1000, 16320, 40000}) {
+    for (int nSize : { 1, 63, 65, 1000, 16320, 40000 }) {
         const SRun run = runWith(Fixed(nSize));
         EXPECT_EQ(0, std::memcmp(run.out.data(), reference.out.data(), run.out.size() * sizeof(float)))
             << "block size " << nSize;
@@ -98,7 +97,7 @@ TEST(Chain, EveryHostBlockSizeGivesTheSameStreamAndTraces)
     const SRun run = Stream(chain, signal, 2, [&](size_t) {
         const int nPick = static_cast<int>(random() % 100);
         if (nPick < 5) {
-            float* ppNone[2] = {nullptr, nullptr};
+            float* ppNone[2] = { nullptr, nullptr };
             chain.Process(ppNone, ppNone, 0, nullptr);
         }
         return nPick < 20 ? 1 : 2 + static_cast<int>(random() % 2047);
@@ -114,13 +113,13 @@ TEST(Chain, EveryHostBlockSizeGivesTheSameStreamAndTraces)
 TEST(Chain, AChainThatAdoptsAnotherChainsDesignSoundsExactlyLikeIt)
 {
     const size_t nFrames = 3 * 8192;
-    const int kOrder[kNrOfModules] = {kOutputClipper, kLimiter, kEqualiser, kCompressor};
-    for (int nChannels : {1, 2}) {
+    const int kOrder[kNrOfModules] = { kOutputClipper, kLimiter, kEqualiser, kCompressor };
+    for (int nChannels : { 1, 2 }) {
         const std::vector<float> signal = TestSignal(nFrames, nChannels, TestSeed(), 0.9f);
         auto pDesigner = FreshChain(48000.0f, 2);
         SetEverythingWorking(*pDesigner);
         pDesigner->SetOrder(kOrder);
-        SChainSnapshot snapshot{};
+        SChainSnapshot snapshot {};
         pDesigner->CaptureSettings(snapshot, nChannels);
         pDesigner->Setup(48000.0f, nChannels, -1);
         const SRun reference = Stream(*pDesigner, signal, nChannels, Fixed(500));
@@ -140,8 +139,8 @@ TEST(Chain, AChainThatAdoptsAnotherChainsDesignSoundsExactlyLikeIt)
             std::vector<float> first(nHalf * nChannels), second((nFrames - nHalf) * nChannels);
             for (int ch = 0; ch < nChannels; ++ch) {
                 std::copy_n(signal.begin() + ch * nFrames, nHalf, first.begin() + ch * nHalf);
-                std::copy_n(signal.begin() + ch * nFrames + nHalf, nFrames - nHalf,
-                            second.begin() + ch * (nFrames - nHalf));
+                std::copy_n(
+                    signal.begin() + ch * nFrames + nHalf, nFrames - nHalf, second.begin() + ch * (nFrames - nHalf));
             }
             Stream(chain, first, nChannels, Fixed(256));
             change();
@@ -161,12 +160,12 @@ TEST(Chain, AChainThatAdoptsAnotherChainsDesignSoundsExactlyLikeIt)
 
 TEST(Chain, AnImpulseLeavesExactly64SamplesLater)
 {
-    for (bool bBypassed : {true, false}) {
-        for (int nSize : {1, 63, 64, 65, 4096}) {
-            for (size_t nOffset : {size_t(0), size_t(1), size_t(63), size_t(64), size_t(100), size_t(4095)}) {
+    for (bool bBypassed : { true, false }) {
+        for (int nSize : { 1, 63, 64, 65, 4096 }) {
+            for (size_t nOffset : { size_t(0), size_t(1), size_t(63), size_t(64), size_t(100), size_t(4095) }) {
                 VnSystem chain(48000.0f, 2);
                 if (bBypassed) {
-                    const int bypass[4] = {1, 1, 1, 1};
+                    const int bypass[4] = { 1, 1, 1, 1 };
                     chain.SetBypass(bypass);
                 }
                 std::vector<float> signal(2 * 8192, 0.0f);
@@ -174,7 +173,7 @@ TEST(Chain, AnImpulseLeavesExactly64SamplesLater)
                 signal[8192 + nOffset] = -0.5f;
                 const SRun run = Stream(chain, signal, 2, Fixed(nSize));
                 const auto peak = std::max_element(run.out.begin(), run.out.begin() + 8192,
-                                                   [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+                    [](float a, float b) { return std::fabs(a) < std::fabs(b); });
                 EXPECT_EQ(static_cast<size_t>(peak - run.out.begin()), nOffset + 64)
                     << "block " << nSize << " offset " << nOffset << (bBypassed ? " bypassed" : " active");
             }
@@ -188,7 +187,7 @@ TEST(Chain, WithEverySlotBypassedTheOutputIsTheInputDelayed)
     const std::vector<float> signal = TestSignal(nFrames, 2, TestSeed());
     VnSystem chain(44100.0f, 2);
     SetEverythingWorking(chain);
-    const int bypass[4] = {1, 1, 1, 1};
+    const int bypass[4] = { 1, 1, 1, 1 };
     chain.SetBypass(bypass);
     const SRun run = Stream(chain, signal, 2, Fixed(333));
     for (int ch = 0; ch < 2; ++ch) {
@@ -217,7 +216,7 @@ TEST(Chain, ABypassedCompressorOrLimiterKeepsRunningAndEveryBlockGetsTheGuardNoi
     chain.GetMeter(0);
     chain.GetMeter(2);
 
-    const int bypass[4] = {0, 1, 1, 0};
+    const int bypass[4] = { 0, 1, 1, 0 };
     chain.SetBypass(bypass);
     // Three seconds of the same loud input: the two detectors hear only
     // silence and let go (release 1 s and 0.5 s).
@@ -226,7 +225,7 @@ TEST(Chain, ABypassedCompressorOrLimiterKeepsRunningAndEveryBlockGetsTheGuardNoi
     EXPECT_NEAR(run.traces[44100 - 1], 1.0f, 1e-4f) << "the compressor's gain is back at 1";
     // Band 1 of the limiter rests on its floor: a few hundredths of a dB.
     EXPECT_NEAR(run.traces[2 * 44100 - 1], 1.0f, 0.01f) << "the limiter's bands are back near full gain";
-    for (int nMeter : {0, 2}) {
+    for (int nMeter : { 0, 2 }) {
         chain.GetMeter(nMeter);
         Stream(chain, std::vector<float>(2 * 64, 0.5f), 2, Fixed(64));
         const float fReduction = chain.GetMeter(nMeter);
@@ -236,7 +235,7 @@ TEST(Chain, ABypassedCompressorOrLimiterKeepsRunningAndEveryBlockGetsTheGuardNoi
 
     // Silence through a chain with every module bypassed: the guard noise of
     // each 64-sample block, the same 64 values every block.
-    const int all[4] = {1, 1, 1, 1};
+    const int all[4] = { 1, 1, 1, 1 };
     VnSystem quiet(44100.0f, 2);
     quiet.SetBypass(all);
     const size_t nFrames = 64 * 20;
@@ -257,8 +256,8 @@ TEST(Chain, BypassFlagsFollowTheirModuleInEveryOrder)
     const size_t nFrames = 3000;
     const std::vector<float> signal = TestSignal(nFrames, 2, TestSeed(), 0.8f);
     for (int nActive = 0; nActive < kNrOfModules; ++nActive) {
-        std::array<int, 4> order = {0, 1, 2, 3};
-        int bypass[4] = {1, 1, 1, 1};
+        std::array<int, 4> order = { 0, 1, 2, 3 };
+        int bypass[4] = { 1, 1, 1, 1 };
         bypass[nActive] = 0;
         std::vector<float> reference;
         do {
@@ -279,7 +278,7 @@ TEST(Chain, TheOrderOfActiveModulesMatters)
 {
     const size_t nFrames = 8192;
     const std::vector<float> signal = TestSignal(nFrames, 2, TestSeed(), 0.9f);
-    std::array<int, 4> order = {0, 1, 2, 3};
+    std::array<int, 4> order = { 0, 1, 2, 3 };
     std::vector<std::vector<float>> outputs;
     do {
         VnSystem chain(44100.0f, 2);
@@ -298,7 +297,7 @@ TEST(Chain, TheOrderOfActiveModulesMatters)
 TEST(Chain, ScalarAndSSEChainsGiveTheSameBits)
 {
     const size_t nFrames = 20000;
-    for (int nChannels : {1, 2}) {
+    for (int nChannels : { 1, 2 }) {
         const std::vector<float> signal = TestSignal(nFrames, nChannels, TestSeed(), 1.2f);
         dsp::SetSIMDAllowed(false);
         auto scalar = FreshChain(44100.0f, nChannels);
@@ -374,11 +373,11 @@ TEST(Chain, NonFiniteInputRecoversWithinTwoBlocks)
         std::vector<std::pair<float, float>> samples; // left, right
     };
     const SBad bad[] = {
-        {"one NaN", {{fNaN, 0.1f}}},
-        {"+inf", {{fInf, fInf}}},
-        {"-inf", {{-fInf, 0.0f}}},
-        {"NaN burst", std::vector<std::pair<float, float>>(64, {fNaN, fNaN})},
-        {"FLT_MAX", {{FLT_MAX, -FLT_MAX}, {-FLT_MAX, FLT_MAX}}},
+        { "one NaN", { { fNaN, 0.1f } } },
+        { "+inf", { { fInf, fInf } } },
+        { "-inf", { { -fInf, 0.0f } } },
+        { "NaN burst", std::vector<std::pair<float, float>>(64, { fNaN, fNaN }) },
+        { "FLT_MAX", { { FLT_MAX, -FLT_MAX }, { -FLT_MAX, FLT_MAX } } },
     };
     const size_t nFrames = 10 * 44100;
     const std::vector<float> noise = TestSignal(nFrames, 2, TestSeed(), 0.5f);
@@ -411,7 +410,7 @@ TEST(Chain, NonFiniteInputRecoversWithinTwoBlocks)
 
 TEST(Chain, TinyInputsAndLongSilenceLeaveNoSubnormals)
 {
-    for (float fs : {44100.0f, 96000.0f}) {
+    for (float fs : { 44100.0f, 96000.0f }) {
         VnSystem chain(fs, 2);
         SetEverythingWorking(chain);
         std::vector<float> burst = TestSignal(static_cast<size_t>(fs), 2, TestSeed(), 1.0f);
@@ -458,7 +457,7 @@ TEST(Chain, ExtremeValuesAndRatesStayFinite)
 {
     std::mt19937 random(TestSeed());
     std::uniform_real_distribution<float> wild(-1e6f, 1e6f);
-    for (float fs : {8000.0f, 32000.0f, 45678.901f, 384000.0f}) {
+    for (float fs : { 8000.0f, 32000.0f, 45678.901f, 384000.0f }) {
         VnSystem chain(fs, 2);
         for (int nTrial = 0; nTrial < 50; ++nTrial) {
             // Step-table ends, out-of-table values and outright nonsense.
@@ -479,16 +478,16 @@ TEST(Chain, ExtremeValuesAndRatesStayFinite)
 TEST(Chain, TenMinutesOfNoiseOrSilenceStayFinite)
 {
     const double fMinutes = kSanitized ? 0.5 : 10.0;
-    for (float fs : {44100.0f, 96000.0f}) {
-        for (bool bNoise : {true, false}) {
+    for (float fs : { 44100.0f, 96000.0f }) {
+        for (bool bNoise : { true, false }) {
             VnSystem chain(fs, 2);
             SetEverythingWorking(chain);
             std::mt19937 random(TestSeed());
             std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
             std::vector<float> in(2 * 8192), out(2 * 8192), traces(2 * 8192);
-            float* ppIn[2] = {in.data(), in.data() + 8192};
-            float* ppOut[2] = {out.data(), out.data() + 8192};
-            float* ppTraces[2] = {traces.data(), traces.data() + 8192};
+            float* ppIn[2] = { in.data(), in.data() + 8192 };
+            float* ppOut[2] = { out.data(), out.data() + 8192 };
+            float* ppTraces[2] = { traces.data(), traces.data() + 8192 };
             const long nBlocks = static_cast<long>(fMinutes * 60.0 * fs / 8192.0);
             bool bFinite = true;
             for (long nBlock = 0; nBlock < nBlocks && bFinite; ++nBlock) {

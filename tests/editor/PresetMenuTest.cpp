@@ -139,8 +139,8 @@ TEST_F(PresetMenu, FoldersComeFirstAndEverythingInNaturalOrderWithoutEmptyFolder
     std::vector<std::string> names;
     for (int nId : load.GetChildren(nFolder))
         names.push_back(load.GetItemText(nId));
-    EXPECT_EQ(names,
-        (std::vector<std::string> { "b sides", "alpha", "Caf\xC3\xA9", "Take 1", "take 9", "Take 10", "Zed" }));
+    EXPECT_EQ(
+        names, (std::vector<std::string> { "b sides", "alpha", "Caf\xC3\xA9", "Take 1", "take 9", "Take 10", "Zed" }));
     // The UTF-8 name loads as it is written on disk.
     rig.pProcess->SetParameter(kClipperOutput, -123);
     menu.ReportValue(CVantorPanelMenu::kLoadMenu, FindItem(load, msFolderName + ":Caf\xC3\xA9"));
@@ -182,8 +182,8 @@ TEST_F(PresetMenu, InTheClipperWindowAClickOpensAPopUpThatReachesEveryPreset)
     const int nRows = static_cast<int>(load.GetChildren(epiAlphaControl_hierMenu::kRoot).size());
     const int nRowHeight = (top.Height() - 2) / nRows;
     const auto children = load.GetChildren(epiAlphaControl_hierMenu::kRoot);
-    const int nFolderRow
-        = static_cast<int>(std::find(children.begin(), children.end(), FindItem(load, msFolderName)) - children.begin());
+    const int nFolderRow = static_cast<int>(
+        std::find(children.begin(), children.end(), FindItem(load, msFolderName)) - children.begin());
     const int nFolderY = top.top + 1 + nFolderRow * nRowHeight + nRowHeight / 2;
     rig.Window().MouseMove(top.left + 10, nFolderY);
     rig.Window().MouseMove(top.right + 10, nFolderY); // "Mastering", the folder's first entry

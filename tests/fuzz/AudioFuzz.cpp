@@ -20,7 +20,7 @@ namespace {
 // so the whole of it is written before the reader starts.
 int Descriptor(const uint8_t* pData, size_t nSize, bool bPipe)
 {
-    int fds[2] = {-1, -1};
+    int fds[2] = { -1, -1 };
     if (bPipe) {
         if (::pipe(fds) != 0)
             return -1;
@@ -54,11 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         reader.Open("/dev/fd/" + std::to_string(nDescriptor));
         std::vector<float> block(4096 * static_cast<size_t>(reader.GetChannels()));
         // A header may promise hours; a few seconds tell all a fuzzer can find.
-        while (reader.GetFramesRead() < 1000000 && reader.Read(block.data(), 4096) > 0) {
-        }
+        while (reader.GetFramesRead() < 1000000 && reader.Read(block.data(), 4096) > 0) { }
         (void)reader.GetDamage();
-    } catch (const CToolError&) {
-    }
+    } catch (const CToolError&) { }
     ::close(nDescriptor);
     return 0;
 }

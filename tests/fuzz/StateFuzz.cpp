@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     float audio[2][256];
     for (int n = 0; n < 256; ++n)
         audio[0][n] = audio[1][n] = 0.5f * std::sin(0.05f * n);
-    float* pp[2] = {audio[0], audio[1]};
+    float* pp[2] = { audio[0], audio[1] };
     process.ProcessInPlace(pp, 256, nullptr);
     for (int n = 0; n < 256; ++n) {
         if (!std::isfinite(audio[0][n]) || !std::isfinite(audio[1][n])) {

@@ -42,7 +42,7 @@ TEST(ProcessContract, DescriptorsKeepTheirOrderPastTheFirstThousandAndShareTheir
     pProcess->AddParameterInfo(pCustom);
 
     ASSERT_EQ(pProcess->GetNrOfParameters(), 1002u);
-    for (unsigned i : {0u, 999u, 1000u}) {
+    for (unsigned i : { 0u, 999u, 1000u }) {
         vpa::SParameterInfo info;
         pProcess->GetParameterInfo(i, &info);
         EXPECT_EQ(std::string(info.pszName), "Gain " + std::to_string(i) + "@G" + std::to_string(i));
@@ -99,7 +99,7 @@ TEST(ProcessContract, SetChunkAppliesOnlyWholeRecordsInOrder)
 
     // Records may arrive at any address.
     unsigned char buffer[1 + 16];
-    const int32_t records[4] = {1, -7, 0, 9};
+    const int32_t records[4] = { 1, -7, 0, 9 };
     std::memcpy(buffer + 1, records, sizeof(records));
 
     process.SetChunk(buffer + 1, 7);
@@ -116,22 +116,22 @@ TEST(ProcessContract, SetChunkAppliesOnlyWholeRecordsInOrder)
     ASSERT_EQ(process.mCalls.size(), 2u);
     EXPECT_EQ(process.mCalls[0], std::make_pair(1u, -7));
     EXPECT_EQ(process.mCalls[1], std::make_pair(0u, 9));
-    EXPECT_EQ(process.mValues, (std::vector<int>{9, -7}));
+    EXPECT_EQ(process.mValues, (std::vector<int> { 9, -7 }));
 
     // Unknown indices reach SetParameter as they are; the process decides.
-    const int32_t unknown[2] = {-1, 5};
+    const int32_t unknown[2] = { -1, 5 };
     process.mCalls.clear();
     process.SetChunk(unknown, 8);
     ASSERT_EQ(process.mCalls.size(), 1u);
     EXPECT_EQ(process.mCalls[0].first, 0xFFFFFFFFu);
-    EXPECT_EQ(process.mValues, (std::vector<int>{9, -7}));
+    EXPECT_EQ(process.mValues, (std::vector<int> { 9, -7 }));
 }
 
 TEST(ProcessContract, DefaultProcessInPlaceThrowsProgramFlowAcrossTheLibraryBoundary)
 {
     CTestProcess process;
     float fSample = 0.25f;
-    float* pChannels[1] = {&fSample};
+    float* pChannels[1] = { &fSample };
     int nFlag = 0;
     utils::IRYXException* pCaught = nullptr;
     try {
@@ -143,7 +143,7 @@ TEST(ProcessContract, DefaultProcessInPlaceThrowsProgramFlowAcrossTheLibraryBoun
     EXPECT_EQ(pCaught->GetType(), 1);
     EXPECT_EQ(pCaught->GetTypeName(), "Program Flow");
     EXPECT_EQ(pCaught->GetMessage(),
-              "Exception: Program Flow\nAdditional info: ProcessInPlace(...) not defined for this process");
+        "Exception: Program Flow\nAdditional info: ProcessInPlace(...) not defined for this process");
     pCaught->Destroy();
     EXPECT_EQ(fSample, 0.25f) << "nothing was processed";
 }

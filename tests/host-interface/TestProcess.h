@@ -10,7 +10,7 @@
 
 class CTestProcess : public virtual vpa::CProcess {
 public:
-    void Process(float**, float**, unsigned, int*) override {}
+    void Process(float**, float**, unsigned, int*) override { }
     int GetParameter(unsigned nIndex) override { return nIndex < mValues.size() ? mValues[nIndex] : 0; }
     void SetParameter(unsigned nIndex, int nValue) override
     {

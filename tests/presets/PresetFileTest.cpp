@@ -22,8 +22,8 @@ std::vector<unsigned char> ReadBytes(const std::string& sPath)
 
 void WriteBytes(const std::string& sPath, const std::vector<unsigned char>& bytes)
 {
-    std::ofstream(sPath, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(sPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 int32_t Word(const std::vector<unsigned char>& bytes, size_t nOffset)
@@ -36,7 +36,7 @@ int32_t Word(const std::vector<unsigned char>& bytes, size_t nOffset)
 TEST(PresetFile, EachModeWritesItsBlocksAtFixedOffsets)
 {
     CTestFolder folder;
-    const size_t kSizes[5] = {212, 116, 156, 84, 448};
+    const size_t kSizes[5] = { 212, 116, 156, 84, 448 };
     for (unsigned nMode = 0; nMode < 5; ++nMode) {
         SProcessRig rig(nMode);
         const std::string sPath = folder.Path("mode" + std::to_string(nMode) + ".ryxp");
@@ -137,7 +137,7 @@ TEST(PresetFile, HostileTruncatedAndFlippedFilesNeverApplyWhatIsNotThere)
     const std::vector<unsigned char> good = ReadBytes(folder.Path("good.ryxp"));
 
     auto header = [](uint32_t nCount) {
-        std::vector<unsigned char> bytes = {'R', 'Y', 'X', 'P', 0, 0, 0, 0};
+        std::vector<unsigned char> bytes = { 'R', 'Y', 'X', 'P', 0, 0, 0, 0 };
         bytes.resize(12);
         std::memcpy(bytes.data() + 8, &nCount, 4);
         return bytes;

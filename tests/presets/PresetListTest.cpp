@@ -41,23 +41,23 @@ TEST(PresetList, ListsValidPresetsOfTheModeInTheirFolders)
     SProcessRig limiter(2);
     CPresetList limiterList(limiter.pProcess);
     limiterList.ScanFolder(sRoot, const_cast<CPresetList::PresetInfoList*>(&limiterList.GetRoot()));
-    EXPECT_EQ(Names(limiterList.GetRoot()), (std::vector<std::string>{"PRESET", "[Empty]", "[Rock]", "a"}));
+    EXPECT_EQ(Names(limiterList.GetRoot()), (std::vector<std::string> { "PRESET", "[Empty]", "[Rock]", "a" }));
     for (const CPresetList::SPresetInfo* pInfo : limiterList.GetRoot()) {
         if (pInfo->name == "Rock") {
-            EXPECT_EQ(Names(pInfo->children), (std::vector<std::string>{"Warm"}));
+            EXPECT_EQ(Names(pInfo->children), (std::vector<std::string> { "Warm" }));
         }
     }
 
     SProcessRig eq(0);
     CPresetList eqList(eq.pProcess);
     eqList.ScanFolder(sRoot, const_cast<CPresetList::PresetInfoList*>(&eqList.GetRoot()));
-    EXPECT_EQ(Names(eqList.GetRoot()), (std::vector<std::string>{"Bright", "[Empty]", "[Rock]"}))
+    EXPECT_EQ(Names(eqList.GetRoot()), (std::vector<std::string> { "Bright", "[Empty]", "[Rock]" }))
         << "limiter presets have no equaliser block";
 
     SProcessRig chain(4);
     CPresetList chainList(chain.pProcess);
     chainList.ScanFolder(sRoot, const_cast<CPresetList::PresetInfoList*>(&chainList.GetRoot()));
-    EXPECT_EQ(Names(chainList.GetRoot()), (std::vector<std::string>{"Bright", "PRESET", "[Empty]", "[Rock]", "a"}));
+    EXPECT_EQ(Names(chainList.GetRoot()), (std::vector<std::string> { "Bright", "PRESET", "[Empty]", "[Rock]", "a" }));
 
     CPresetList missing(chain.pProcess);
     missing.ScanFolder(sRoot + "nowhere/", const_cast<CPresetList::PresetInfoList*>(&missing.GetRoot()));

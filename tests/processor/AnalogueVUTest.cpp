@@ -37,7 +37,7 @@ TEST(AnalogueVU, AStepOvershootsLikeTheAnalogueMovementAndSettlesAtItsMagnitude)
     const double fOvershoot = std::exp(-kPi * z / std::sqrt(1.0 - z * z));
     const double fPeakSeconds = kPi / (2.0 * kPi * 2.1 * std::sqrt(1.0 - z * z));
     ASSERT_NEAR(fOvershoot, 0.014, 0.0005);
-    for (int nRate : {44100, 96000}) {
+    for (int nRate : { 44100, 96000 }) {
         SCOPED_TRACE(nRate);
         CAnalogueVU vu;
         vu.SetSampleRate(nRate);
@@ -79,7 +79,7 @@ TEST(AnalogueVU, BadRatesAndResetKeepTheBallistics)
     CAnalogueVU reference, vu, fresh;
     reference.SetSampleRate(48000);
     vu.SetSampleRate(48000);
-    for (int nRate : {0, -44100, 4}) // 2.1 Hz would not lie below Nyquist
+    for (int nRate : { 0, -44100, 4 }) // 2.1 Hz would not lie below Nyquist
         vu.SetSampleRate(nRate);
     Settle(vu, 1.0f, 48000);
     vu.Reset();
@@ -93,9 +93,9 @@ TEST(AnalogueVU, BadRatesAndResetKeepTheBallistics)
 
 TEST(AnalogueVU, ANonFiniteInputDoesNotHoldTheNeedle)
 {
-    for (float fBad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+    for (float fBad : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity() }) {
         CAnalogueVU vu;
-        const float pfBlock[3] = {0.5f, fBad, 0.5f};
+        const float pfBlock[3] = { 0.5f, fBad, 0.5f };
         EXPECT_TRUE(std::isfinite(vu.ProcessMono(pfBlock, 3)));
         EXPECT_NEAR(Settle(vu, 1.0f, 44100), 1.0, kSettled);
     }

@@ -23,13 +23,19 @@ std::vector<std::string> Split(const char* psz)
     return parts;
 }
 
-std::string Text(const char* psz) { return psz == nullptr ? "(null)" : psz; }
-const SParameterDescriptor& P(int n) { return kVantorParameters[n]; }
+std::string Text(const char* psz)
+{
+    return psz == nullptr ? "(null)" : psz;
+}
+const SParameterDescriptor& P(int n)
+{
+    return kVantorParameters[n];
+}
 
 // The module a parameter belongs to, read from its name rather than the table.
 int ModuleByName(int n)
 {
-    const char* kPrefixes[] = {"EQ ", "Compressor ", "Limiter ", "Clipper "};
+    const char* kPrefixes[] = { "EQ ", "Compressor ", "Limiter ", "Clipper " };
     for (int m = 0; m < 4; ++m)
         if (std::strncmp(P(n).pszName, kPrefixes[m], std::strlen(kPrefixes[m])) == 0)
             return m;
@@ -38,7 +44,7 @@ int ModuleByName(int n)
 
 TEST(ParameterTable, SwitchesAndListsNameEveryValueAndDefaultsLieInRange)
 {
-    const std::set<int> kSwitches = {0, 2, 4, 7, 11, 15, 18, 20, 22, 30, 43};
+    const std::set<int> kSwitches = { 0, 2, 4, 7, 11, 15, 18, 20, 22, 30, 43 };
     for (int i = 0; i < kNrOfVantorParameters; ++i) {
         const SParameterDescriptor& d = P(i);
         SCOPED_TRACE(d.pszName);
@@ -54,7 +60,7 @@ TEST(ParameterTable, SwitchesAndListsNameEveryValueAndDefaultsLieInRange)
         }
         EXPECT_EQ(d.nModule, ModuleByName(i));
     }
-    for (int i : {kEqLowMidQ, kEqHighMidQ})
+    for (int i : { kEqLowMidQ, kEqHighMidQ })
         EXPECT_EQ(Text(P(i).pszValueTexts), "Low Q@High Q");
 }
 
@@ -64,7 +70,7 @@ TEST(ParameterTable, UnitsFixDecimalsAndTaper)
         SCOPED_TRACE(P(i).pszName);
         const std::string unit = Text(P(i).pszUnit), name = Split(P(i).pszName)[0];
         const bool bFrequency = name.find("Freq") != std::string::npos || name.find("Crossover") != std::string::npos
-                                || name.find("HPF") != std::string::npos;
+            || name.find("HPF") != std::string::npos;
         EXPECT_EQ(unit == "Hz", bFrequency);
         EXPECT_EQ(P(i).nCurveParam != 0, P(i).nCurve == 1);
         if (unit == "Hz") {
@@ -128,7 +134,7 @@ TEST(ParameterTable, ActiveFlagsFollowTheModulesOfTheProcessType)
         for (unsigned nType = 0; nType < kChainProcessType; ++nType)
             EXPECT_EQ(IsParameterActive(i, nType), i == kGlobalBypass || ModuleByName(i) == static_cast<int>(nType));
         EXPECT_TRUE(IsParameterActive(i, kChainProcessType));
-        for (unsigned nType : {5u, 9u, 0xFFFFFFFFu})
+        for (unsigned nType : { 5u, 9u, 0xFFFFFFFFu })
             EXPECT_EQ(IsParameterActive(i, nType), i == kGlobalBypass);
     }
     EXPECT_FALSE(IsParameterActive(-1, kChainProcessType));
@@ -137,19 +143,19 @@ TEST(ParameterTable, ActiveFlagsFollowTheModulesOfTheProcessType)
 
 class CBareProcess : public virtual vpa::CProcess {
 public:
-    void Process(float**, float**, unsigned, int*) override {}
+    void Process(float**, float**, unsigned, int*) override { }
     int GetParameter(unsigned) override { return 0; }
-    void SetParameter(unsigned, int) override {}
+    void SetParameter(unsigned, int) override { }
     unsigned GetChunkSize() override { return 0; }
-    void SetChunk(const void*, unsigned) override {}
-    void GetChunk(void*) override {}
+    void SetChunk(const void*, unsigned) override { }
+    void GetChunk(void*) override { }
 };
 
 TEST(ParameterTable, AProcessOwnsHeapCopiesOfTheDescriptors)
 {
     EXPECT_EQ(CreateParameterInfo(-1, 0), nullptr);
     EXPECT_EQ(CreateParameterInfo(kNrOfVantorParameters, 0), nullptr);
-    for (unsigned nType : {1u, kChainProcessType}) {
+    for (unsigned nType : { 1u, kChainProcessType }) {
         auto pProcess = std::make_unique<CBareProcess>();
         for (int i = 0; i < kNrOfVantorParameters; ++i)
             pProcess->AddParameterInfo(CreateParameterInfo(i, nType));
@@ -159,15 +165,15 @@ TEST(ParameterTable, AProcessOwnsHeapCopiesOfTheDescriptors)
             vpa::SParameterInfo info;
             pProcess->GetParameterInfo(i, &info);
             SCOPED_TRACE(d.pszName);
-            for (auto [pszCopy, pszTable] : {std::pair{info.pszName, d.pszName}, {info.pszUnit, d.pszUnit},
-                                             {info.pszMinText, d.pszMinText}, {info.pszMaxText, d.pszMaxText},
-                                             {info.pszValueTexts, d.pszValueTexts}}) {
+            for (auto [pszCopy, pszTable] :
+                { std::pair { info.pszName, d.pszName }, { info.pszUnit, d.pszUnit }, { info.pszMinText, d.pszMinText },
+                    { info.pszMaxText, d.pszMaxText }, { info.pszValueTexts, d.pszValueTexts } }) {
                 EXPECT_EQ(Text(pszCopy), Text(pszTable));
                 EXPECT_TRUE(pszTable == nullptr || pszCopy != pszTable) << "must be a heap copy";
             }
             EXPECT_TRUE(info.nType == d.nType && info.nMin == d.nMin && info.nMax == d.nMax
-                        && info.nDefault == d.nDefault && info.nDecimals == d.nDecimals && info.nCurve == d.nCurve
-                        && info.nCurveParam == d.nCurveParam);
+                && info.nDefault == d.nDefault && info.nDecimals == d.nDecimals && info.nCurve == d.nCurve
+                && info.nCurveParam == d.nCurveParam);
             EXPECT_EQ(info.bActive, IsParameterActive(i, nType));
         }
     } // the process frees every record and text (checked by the sanitizer builds)

@@ -27,8 +27,7 @@ class CSpyProcess : public CVantorProcess {
 public:
     CSpyProcess(CVantorPlugIn* pPlugIn, unsigned nType)
         : CVantorProcess(pPlugIn, nType)
-    {
-    }
+    { }
     void SetDSPParameter(int nDSPIndex, float fValue) override
     {
         mSent.emplace_back(nDSPIndex, fValue);
@@ -38,8 +37,7 @@ public:
 };
 
 struct SProcessRig {
-    explicit SProcessRig(unsigned nType = 4, float fRate = 44100.0f, unsigned nChannels = 2,
-                         unsigned nMaxFrames = 8192)
+    explicit SProcessRig(unsigned nType = 4, float fRate = 44100.0f, unsigned nChannels = 2, unsigned nMaxFrames = 8192)
         : plugIn(&host)
         , pProcess(new CSpyProcess(&plugIn, nType))
     {
@@ -59,7 +57,7 @@ struct SProcessRig {
     // Processes planar audio in place (nChannels blocks of nFrames).
     void Run(std::vector<float>& audio, unsigned nChannels, unsigned nFrames)
     {
-        float* ppBuffers[2] = {audio.data(), audio.data() + (nChannels > 1 ? nFrames : 0)};
+        float* ppBuffers[2] = { audio.data(), audio.data() + (nChannels > 1 ? nFrames : 0) };
         int nFlag = 0;
         pProcess->ProcessInPlace(ppBuffers, nFrames, &nFlag);
     }

@@ -14,7 +14,7 @@ constexpr int kLatency = 64;
 
 TEST(Process, EveryTypePublishesTheParameterTableWithItsActiveFlags)
 {
-    for (unsigned nType : {0u, 1u, 2u, 3u, 4u, 9u}) {
+    for (unsigned nType : { 0u, 1u, 2u, 3u, 4u, 9u }) {
         SProcessRig rig(nType);
         ASSERT_EQ(rig.pProcess->GetNrOfParameters(), 47u);
         EXPECT_EQ(rig.pProcess->GetChunkSize(), 376u);
@@ -44,12 +44,12 @@ TEST(Process, ParametersReachTheChainInEngineeringUnits)
         return rig.pProcess->mSent;
     };
     using Sent = std::vector<std::pair<int, float>>;
-    EXPECT_EQ(sentFor(kEqLowMidQ, 1), (Sent{{7, 0.6f}})) << "High Q";
-    EXPECT_EQ(sentFor(kEqLowMidQ, 0), (Sent{{7, 1.1f}})) << "Low Q";
-    EXPECT_EQ(sentFor(kCompressorAttack, 120), (Sent{{13, 0.012f}})) << "12.0 ms in seconds";
-    EXPECT_EQ(sentFor(kLimiterRelease, 5000), (Sent{{22, 0.5f}}));
-    EXPECT_EQ(sentFor(kLimiterCrossover1, 250), (Sent{{23, 250.0f}})) << "crossover passes unconverted";
-    EXPECT_EQ(sentFor(kClipperOutput, -35), (Sent{{40, -3.5f}}));
+    EXPECT_EQ(sentFor(kEqLowMidQ, 1), (Sent { { 7, 0.6f } })) << "High Q";
+    EXPECT_EQ(sentFor(kEqLowMidQ, 0), (Sent { { 7, 1.1f } })) << "Low Q";
+    EXPECT_EQ(sentFor(kCompressorAttack, 120), (Sent { { 13, 0.012f } })) << "12.0 ms in seconds";
+    EXPECT_EQ(sentFor(kLimiterRelease, 5000), (Sent { { 22, 0.5f } }));
+    EXPECT_EQ(sentFor(kLimiterCrossover1, 250), (Sent { { 23, 250.0f } })) << "crossover passes unconverted";
+    EXPECT_EQ(sentFor(kClipperOutput, -35), (Sent { { 40, -3.5f } }));
     EXPECT_EQ(sentFor(kCompressorRatio, kVantorParameters[kCompressorRatio].nMax).front().first, 17);
     // A value outside the range is stored and applied unchanged.
     rig.pProcess->SetParameter(kEqOutput, 100000);
@@ -73,7 +73,7 @@ public:
 
     std::vector<std::pair<int, int>> mValues;
     int mnCurveRedraws = 0;
-    int mnPanelAt[4] = {0, 0, 0, 0};
+    int mnPanelAt[4] = { 0, 0, 0, 0 };
 };
 
 TEST(Process, ChainOrderMovesAndTellsHostAndEditor)
@@ -83,14 +83,14 @@ TEST(Process, ChainOrderMovesAndTellsHostAndEditor)
     pEditor->SetProcess(rig.pProcess);
 
     rig.pProcess->SetParameter(kPatch, 5);
-    EXPECT_EQ((std::vector<int>(pEditor->mnPanelAt, pEditor->mnPanelAt + 4)), (std::vector<int>{1, 4, 3, 2}))
+    EXPECT_EQ((std::vector<int>(pEditor->mnPanelAt, pEditor->mnPanelAt + 4)), (std::vector<int> { 1, 4, 3, 2 }))
         << "row 5 is 0 3 2 1; panels are module + 1";
     EXPECT_TRUE(rig.host.mChanges.empty());
 
     rig.pProcess->SetParameter(kPatch, 0);
     rig.pProcess->MoveModule(0, 3);
     EXPECT_EQ(rig.pProcess->GetParameter(kPatch), 11) << "3 1 2 0 is row 11";
-    EXPECT_EQ(rig.host.mChanges, (std::vector<std::pair<int, int>>{{1, 11}}));
+    EXPECT_EQ(rig.host.mChanges, (std::vector<std::pair<int, int>> { { 1, 11 } }));
     rig.pProcess->MoveModule(0, 3); // already there
     rig.pProcess->MoveModule(4, 0); // no such module
     rig.pProcess->MoveModule(0, -1);
@@ -100,11 +100,11 @@ TEST(Process, ChainOrderMovesAndTellsHostAndEditor)
     // the host; a host change reaches both controls.
     pEditor->mValues.clear();
     rig.pProcess->GetDataManager()->SetValueByKey(0x20006, 300); // compressor attack, control 6
-    EXPECT_EQ(pEditor->mValues, (std::vector<std::pair<int, int>>{{0x20012, 300}}));
-    EXPECT_EQ(rig.host.mChanges.back(), (std::pair<int, int>{kCompressorAttack, 300}));
+    EXPECT_EQ(pEditor->mValues, (std::vector<std::pair<int, int>> { { 0x20012, 300 } }));
+    EXPECT_EQ(rig.host.mChanges.back(), (std::pair<int, int> { kCompressorAttack, 300 }));
     pEditor->mValues.clear();
     rig.pProcess->SetParameter(kCompressorAttack, 200);
-    EXPECT_EQ(pEditor->mValues, (std::vector<std::pair<int, int>>{{0x20006, 200}, {0x20012, 200}}));
+    EXPECT_EQ(pEditor->mValues, (std::vector<std::pair<int, int>> { { 0x20006, 200 }, { 0x20012, 200 } }));
 
     const int nRedraws = pEditor->mnCurveRedraws;
     rig.pProcess->SetParameter(kEqLowShelfGain, 30);
@@ -143,7 +143,7 @@ TEST(Process, EqualiserBandSwitchesNeutraliseAndRestoreTheirBand)
 
 // Output of a process of nType with some settings, for a noise input.
 std::vector<float> Master(unsigned nType, const std::vector<std::pair<unsigned, int>>& settings,
-                          const std::vector<float>& input, unsigned nFrames)
+    const std::vector<float>& input, unsigned nFrames)
 {
     SProcessRig rig(nType);
     for (const auto& setting : settings)
@@ -151,7 +151,7 @@ std::vector<float> Master(unsigned nType, const std::vector<std::pair<unsigned, 
     std::vector<float> audio(input);
     for (unsigned nDone = 0; nDone < nFrames; nDone += 1024) {
         const unsigned n = std::min(1024u, nFrames - nDone);
-        float* pp[2] = {audio.data() + nDone, audio.data() + nFrames + nDone};
+        float* pp[2] = { audio.data() + nDone, audio.data() + nFrames + nDone };
         int nFlag = 0;
         rig.pProcess->ProcessInPlace(pp, n, &nFlag);
     }
@@ -173,14 +173,14 @@ TEST(Process, ModuleEnablesFollowTheTypeAndTheGlobalBypass)
     const std::vector<float> input = Noise(2 * nFrames, random);
     // The limiter-only process with the limiter off and the equaliser "on"
     // and boosted: the equaliser stays out.
-    ExpectDelayedInput(Master(2, {{kLimiterEnable, 0}, {kEqEnable, 1}, {kEqLowShelfGain, 120}}, input, nFrames),
-                       input, nFrames);
+    ExpectDelayedInput(Master(2, { { kLimiterEnable, 0 }, { kEqEnable, 1 }, { kEqLowShelfGain, 120 } }, input, nFrames),
+        input, nFrames);
     // Global bypass takes everything out in every type.
-    for (unsigned nType : {0u, 1u, 2u, 3u, 4u})
-        ExpectDelayedInput(Master(nType, {{kGlobalBypass, 1}, {kLimiterInputDrive, 120}}, input, nFrames), input,
-                           nFrames);
+    for (unsigned nType : { 0u, 1u, 2u, 3u, 4u })
+        ExpectDelayedInput(
+            Master(nType, { { kGlobalBypass, 1 }, { kLimiterInputDrive, 120 } }, input, nFrames), input, nFrames);
     // And the full chain with its defaults changes the sound.
-    const std::vector<float> mastered = Master(4, {{kLimiterInputDrive, 120}}, input, nFrames);
+    const std::vector<float> mastered = Master(4, { { kLimiterInputDrive, 120 } }, input, nFrames);
     EXPECT_NE(mastered, input);
 }
 
@@ -195,7 +195,7 @@ TEST(Process, LongBlocksAreSlicedWithoutChangingTheSound)
     whole.Run(a, 2, nFrames);
     EXPECT_EQ(CVantorProcess::gnClipHoldSlices.load(), 18) << "44100 x 1.5 / 3616, the last slice";
     for (unsigned n = 0; n < nFrames; ++n) {
-        float* pp[2] = {b.data() + n, b.data() + nFrames + n};
+        float* pp[2] = { b.data() + n, b.data() + nFrames + n };
         int nFlag = 0;
         single.pProcess->ProcessInPlace(pp, 1, &nFlag);
     }
@@ -209,7 +209,7 @@ TEST(Process, LongBlocksAreSlicedWithoutChangingTheSound)
 TEST(Process, AChangeBetweenHostBlocksTakesEffectAtTheNextChainBlock)
 {
     std::mt19937 random(ProcessTestSeed());
-    for (unsigned nBlock : {1u, 37u, 100u, 1000u}) {
+    for (unsigned nBlock : { 1u, 37u, 100u, 1000u }) {
         const unsigned nBlocks = 6000 / nBlock;
         const unsigned nFrames = nBlocks * nBlock;
         const unsigned nChangeAfter = nBlocks / 2; // host blocks before the change
@@ -219,7 +219,7 @@ TEST(Process, AChangeBetweenHostBlocksTakesEffectAtTheNextChainBlock)
         for (unsigned b = 0; b < nBlocks; ++b) {
             if (b == nChangeAfter)
                 rig.pProcess->SetParameter(kEqOutput, -60); // -6.0 dB
-            float* pp[1] = {output.data() + b * nBlock};
+            float* pp[1] = { output.data() + b * nBlock };
             int nFlag = 0;
             rig.pProcess->ProcessInPlace(pp, nBlock, &nFlag);
         }
@@ -248,7 +248,7 @@ TEST(Process, BlocksItCannotTakeAreLeftUntouched)
     std::mt19937 random(ProcessTestSeed());
     const std::vector<float> input = Noise(2 * 1024, random);
     std::vector<float> audio(input);
-    float* pp[2] = {audio.data(), audio.data() + 1024};
+    float* pp[2] = { audio.data(), audio.data() + 1024 };
     int nFlag = 0;
 
     // Before any buffer size, more than announced, a set flag, no frames.
@@ -324,11 +324,12 @@ TEST(Process, MetersRestWhenStoppedAndClipLightsHoldForOneAndAHalfSeconds)
 TEST(Process, AnyRateBlockSizeAndChannelCountGivesCleanOutput)
 {
     std::mt19937 random(ProcessTestSeed());
-    for (float fRate : {8000.0f, 22050.0f, 44100.0f, 48000.0f, 88200.0f, 96000.0f, 192000.0f, 384000.0f, 45678.901f}) {
-        for (unsigned nChannels : {1u, 2u}) {
+    for (float fRate :
+        { 8000.0f, 22050.0f, 44100.0f, 48000.0f, 88200.0f, 96000.0f, 192000.0f, 384000.0f, 45678.901f }) {
+        for (unsigned nChannels : { 1u, 2u }) {
             SProcessRig rig(4, fRate, nChannels, 16384);
             rig.pProcess->SetParameter(kLimiterInputDrive, 120);
-            for (unsigned nFrames : {1u, 10u, 17u, 64u, 1536u, 2027u, 4096u, 8192u, 16384u}) {
+            for (unsigned nFrames : { 1u, 10u, 17u, 64u, 1536u, 2027u, 4096u, 8192u, 16384u }) {
                 for (int nBlock = 0; nBlock < 10; ++nBlock) {
                     if (nBlock == 5) {
                         rig.pProcess->Stop();
@@ -355,7 +356,7 @@ TEST(Process, RandomAndExtremeSettingsAndFastAutomationStayClean)
     };
     // 50 random sets, then sets snapped to the ends, 5 blocks each; corners
     // at the lowest and highest rates.
-    for (float fRate : {44100.0f, 8000.0f, 384000.0f}) {
+    for (float fRate : { 44100.0f, 8000.0f, 384000.0f }) {
         SProcessRig rig(4, fRate, 2, 1024);
         const int nSets = fRate == 44100.0f ? 100 : 200;
         for (int nSet = 0; nSet < nSets; ++nSet) {
@@ -369,8 +370,8 @@ TEST(Process, RandomAndExtremeSettingsAndFastAutomationStayClean)
         }
     }
     // Changes every 1, 10 and 100 samples of 1, 2, 10 and all parameters.
-    for (unsigned nEvery : {1u, 10u, 100u}) {
-        for (int nCount : {1, 2, 10, kNrOfVantorParameters}) {
+    for (unsigned nEvery : { 1u, 10u, 100u }) {
+        for (int nCount : { 1, 2, 10, kNrOfVantorParameters }) {
             SProcessRig rig(4, 48000.0f, 2, 100);
             for (unsigned nDone = 0; nDone < 4800; nDone += nEvery) {
                 for (int k = 0; k < nCount; ++k) {
@@ -419,13 +420,13 @@ TEST(Process, InvalidStateBlocksApplyOnlyTheirWholeKnownRecords)
     rig.pProcess->SetChunk(nullptr, 8);
     rig.pProcess->SetChunk("", 0);
     // 20 bytes: two records; the last 4 bytes are ignored.
-    const int32_t twoAndAHalf[5] = {kEqOutput, 25, kClipperGain, -40, kPatch};
+    const int32_t twoAndAHalf[5] = { kEqOutput, 25, kClipperGain, -40, kPatch };
     rig.pProcess->SetChunk(twoAndAHalf, 20);
     EXPECT_EQ(rig.pProcess->GetParameter(kEqOutput), 25);
     EXPECT_EQ(rig.pProcess->GetParameter(kClipperGain), -40);
     EXPECT_EQ(rig.pProcess->GetParameter(kPatch), 0);
     // Unknown indices are skipped; a duplicate applies in order (last wins).
-    const int32_t odd[8] = {-1, 7, 47, 7, kEqOutput, 11, kEqOutput, nDefault};
+    const int32_t odd[8] = { -1, 7, 47, 7, kEqOutput, 11, kEqOutput, nDefault };
     rig.pProcess->SetChunk(odd, sizeof(odd));
     EXPECT_EQ(rig.pProcess->GetParameter(kEqOutput), nDefault);
 

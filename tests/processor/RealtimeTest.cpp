@@ -39,8 +39,12 @@ public:
     using CVantorProcess::CVantorProcess;
     void Process(float** ppfOut, float** ppfIn, unsigned nFrames, int* pnFlag) override
     {
-        { std::lock_guard<std::mutex> lock(mMutex); }
-        { std::shared_lock<std::shared_mutex> lock(mShared); }
+        {
+            std::lock_guard<std::mutex> lock(mMutex);
+        }
+        {
+            std::shared_lock<std::shared_mutex> lock(mShared);
+        }
         {
             std::unique_lock<std::mutex> lock(mMutex);
             mCondition.wait_for(lock, std::chrono::microseconds(1));
@@ -61,7 +65,7 @@ TEST(Realtime, TheGuardFlagsAProcessThatLocksOrWaits)
     pProcess->SetMaxBufferSize(512);
     pProcess->SetSampleFreq(44100.0f);
     std::vector<float> audio(1024, 0.1f);
-    float* pp[2] = {audio.data(), audio.data() + 512};
+    float* pp[2] = { audio.data(), audio.data() + 512 };
     const SCounts counts = CountDuring([&] { pProcess->ProcessInPlace(pp, 512, nullptr); });
     EXPECT_GE(counts.nLocks, 4) << "mutex, read lock, and the condition wait with its relock";
     pProcess->DestroySelf();
@@ -76,7 +80,7 @@ TEST(Realtime, TheGuardFlagsAProcessThatAllocates)
     pProcess->SetMaxBufferSize(512);
     pProcess->SetSampleFreq(44100.0f);
     std::vector<float> audio(1024, 0.1f);
-    float* pp[2] = {audio.data(), audio.data() + 512};
+    float* pp[2] = { audio.data(), audio.data() + 512 };
     const SCounts counts = CountDuring([&] { pProcess->ProcessInPlace(pp, 512, nullptr); });
     EXPECT_GE(counts.nAllocations, 1);
     EXPECT_GE(counts.nFrees, 1);
@@ -88,8 +92,8 @@ TEST(Realtime, ProcessingAllocatesNothingAndNeverLocks)
     SProcessRig rig(4, 44100.0f, 2, 20000);
     std::mt19937 random(ProcessTestSeed());
     std::vector<float> audio = Noise(2 * 20000, random, 1.0f);
-    for (unsigned nFrames : {1u, 64u, 1000u, 8192u, 20000u}) {
-        float* pp[2] = {audio.data(), audio.data() + nFrames};
+    for (unsigned nFrames : { 1u, 64u, 1000u, 8192u, 20000u }) {
+        float* pp[2] = { audio.data(), audio.data() + nFrames };
         const SCounts counts = CountDuring([&] { rig.pProcess->ProcessInPlace(pp, nFrames, nullptr); });
         EXPECT_EQ(counts.nAllocations, 0) << nFrames;
         EXPECT_EQ(counts.nFrees, 0) << nFrames;
@@ -115,7 +119,7 @@ TEST(Realtime, AdoptingChangesNeitherLocksNorAllocates)
         const SParameterDescriptor& d = kVantorParameters[nIndex];
         rig.pProcess->SetParameter(nIndex, d.nMin + static_cast<int>(random() % (d.nMax - d.nMin + 1)));
         const unsigned nFrames = 1 + random() % 20000;
-        float* pp[2] = {audio.data(), audio.data() + nFrames};
+        float* pp[2] = { audio.data(), audio.data() + nFrames };
         const SCounts counts = CountDuring([&] { rig.pProcess->ProcessInPlace(pp, nFrames, nullptr); });
         ASSERT_EQ(counts.nAllocations + counts.nFrees + counts.nLocks, 0) << "block " << nBlock;
     }
@@ -126,8 +130,8 @@ TEST(Realtime, AdoptingChangesNeitherLocksNorAllocates)
 TEST(Realtime, ProcessingNeverWaitsForAThreadThatChangesParameters)
 {
     SProcessRig rig(4, 44100.0f, 2, 512);
-    std::atomic<bool> bDone{false};
-    std::atomic<long> nChanges{0};
+    std::atomic<bool> bDone { false };
+    std::atomic<long> nChanges { 0 };
     const uint32_t nSeed = ProcessTestSeed();
     std::thread userInterface([&] {
         std::mt19937 random(nSeed);
@@ -142,7 +146,7 @@ TEST(Realtime, ProcessingNeverWaitsForAThreadThatChangesParameters)
     std::vector<float> audio = Noise(2 * 512, random, 0.5f);
     const SCounts counts = CountDuring([&] {
         for (int nBlock = 0; nBlock < 4000; ++nBlock) {
-            float* pp[2] = {audio.data(), audio.data() + 512};
+            float* pp[2] = { audio.data(), audio.data() + 512 };
             rig.pProcess->ProcessInPlace(pp, 512, nullptr);
         }
     });

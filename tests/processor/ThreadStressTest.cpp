@@ -27,9 +27,9 @@ TEST(ThreadStress, UserInterfaceChangesWhileAudioRunsStayApart)
     SProcessRig rig(4, 44100.0f, 2, 2048);
     CTestFolder folder;
     const std::string sPreset = folder.Path("stress.ryxp");
-    std::atomic<bool> bStop{false};
-    std::atomic<long> nBlocks{0};
-    std::atomic<bool> bFinite{true};
+    std::atomic<bool> bStop { false };
+    std::atomic<long> nBlocks { 0 };
+    std::atomic<bool> bFinite { true };
     const uint32_t nSeed = ProcessTestSeed();
 
     std::thread audio([&] {
@@ -40,7 +40,7 @@ TEST(ThreadStress, UserInterfaceChangesWhileAudioRunsStayApart)
             const unsigned nFrames = 1 + random() % 2048;
             for (unsigned n = 0; n < 2 * nFrames; ++n)
                 audio[n] = noise(random);
-            float* pp[2] = {audio.data(), audio.data() + nFrames};
+            float* pp[2] = { audio.data(), audio.data() + nFrames };
             int nFlag = 0;
             rig.pProcess->ProcessInPlace(pp, nFrames, &nFlag);
             for (unsigned n = 0; n < 2 * nFrames; ++n) {
@@ -63,18 +63,14 @@ TEST(ThreadStress, UserInterfaceChangesWhileAudioRunsStayApart)
         case 1: rig.pProcess->GetChunk(chunk.data()); break;
         case 2: rig.pProcess->SetChunk(chunk.data(), static_cast<unsigned>(chunk.size())); break;
         case 3: rig.pProcess->GetEQCurve(curve); break;
-        case 4:
-            rig.pProcess->GetMeter(static_cast<unsigned>(random() % 5));
-            break;
+        case 4: rig.pProcess->GetMeter(static_cast<unsigned>(random() % 5)); break;
         case 5:
             if (random() % 50 == 0) {
                 rig.pProcess->SavePreset(sPreset);
                 rig.pProcess->LoadPreset(sPreset, -1, false);
             }
             break;
-        default:
-            rig.pProcess->SetParameter(i, d.nMin + static_cast<int>(random() % (d.nMax - d.nMin + 1)));
-            break;
+        default: rig.pProcess->SetParameter(i, d.nMin + static_cast<int>(random() % (d.nMax - d.nMin + 1))); break;
         }
     }
     bStop = true;
@@ -101,12 +97,12 @@ TEST(ThreadStress, ABandThatIsOnNeverDropsOutWhileOtherBandsChange)
     rig.pProcess->SetParameter(kEqLowMidQ, 1);
     rig.pProcess->SetParameter(kEqHighMidQ, 1);
 
-    std::atomic<bool> bDone{false};
-    std::atomic<long> nChanges{0};
+    std::atomic<bool> bDone { false };
+    std::atomic<long> nChanges { 0 };
     const uint32_t nSeed = ProcessTestSeed();
     std::thread userInterface([&] {
         std::mt19937 random(nSeed);
-        const int kChanging[] = {kEqHighMidGain, kEqLowMidGain, kEqLowShelfGain, kEqLowCutFreq};
+        const int kChanging[] = { kEqHighMidGain, kEqLowMidGain, kEqLowShelfGain, kEqLowCutFreq };
         while (!bDone.load(std::memory_order_relaxed)) {
             const int nParameter = kChanging[random() % 4];
             const int nValue = nParameter == kEqLowCutFreq ? 15 + static_cast<int>(random() % 186)

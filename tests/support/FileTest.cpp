@@ -65,11 +65,11 @@ TEST(File, CreatingTruncatesAnExistingFile)
 TEST(File, TypedArraysRoundTripInLittleEndianOrder)
 {
     CTestFolder folder;
-    const int32_t ints[3] = {1, -2, 0x7FFFFFFF};
-    const uint32_t words[2] = {0xDEADBEEF, 7};
-    const int16_t shorts[3] = {-1, 2, 0x1234};
-    const uint16_t halves[2] = {0xABCD, 1};
-    const float floats[2] = {-15.5f, 1e-20f};
+    const int32_t ints[3] = { 1, -2, 0x7FFFFFFF };
+    const uint32_t words[2] = { 0xDEADBEEF, 7 };
+    const int16_t shorts[3] = { -1, 2, 0x1234 };
+    const uint16_t halves[2] = { 0xABCD, 1 };
+    const float floats[2] = { -15.5f, 1e-20f };
 
     FilePtr pFile = NewFile();
     ASSERT_TRUE(pFile->Open(folder.Path("t"), 1));

@@ -23,7 +23,7 @@ TEST(RYXException, MessageNamesTheTypeAndAppendsTheInfoOnItsOwnLine)
     EXPECT_EQ(pException->GetTypeName(), "Program Flow");
     EXPECT_EQ(pException->GetInfo(), "ProcessInPlace(...) not defined for this process");
     EXPECT_EQ(pException->GetMessage(),
-              "Exception: Program Flow\nAdditional info: ProcessInPlace(...) not defined for this process");
+        "Exception: Program Flow\nAdditional info: ProcessInPlace(...) not defined for this process");
     pException->Destroy();
 
     pException = Catch(2, "");
@@ -34,8 +34,8 @@ TEST(RYXException, MessageNamesTheTypeAndAppendsTheInfoOnItsOwnLine)
 
 TEST(RYXException, EveryTypeHasItsFixedNameAndOthersAreUnknown)
 {
-    const char* names[] = {"Unknown", "Program Flow", "Not Implemented", "Math", "Out Of Memory",
-                           "File could not be opened", "Abort", "File could not be written", "Unknown"};
+    const char* names[] = { "Unknown", "Program Flow", "Not Implemented", "Math", "Out Of Memory",
+        "File could not be opened", "Abort", "File could not be written", "Unknown" };
     for (int nType = 0; nType <= 8; ++nType) {
         utils::CRYXException exception(nType, "x");
         EXPECT_EQ(exception.GetTypeName(), names[nType]) << "type " << nType;

@@ -45,8 +45,8 @@ TEST_F(MenuScriptTest, TheMenuHoldsItemsAndSubmenusWithTheirFullNames)
 {
     EXPECT_EQ(mpMenu->GetText(), "Load");
     EXPECT_EQ(mpMenu->GetItemCount(), 5);
-    EXPECT_EQ(mpMenu->GetChildren(epiAlphaControl_hierMenu::kRoot),
-        (std::vector<int> { mnRefresh, mnDefault, mnRock }));
+    EXPECT_EQ(
+        mpMenu->GetChildren(epiAlphaControl_hierMenu::kRoot), (std::vector<int> { mnRefresh, mnDefault, mnRock }));
     EXPECT_EQ(mpMenu->GetItemPath(mnWarm), "Rock:Warm");
     EXPECT_EQ(mpMenu->AddItem("Nowhere", mnWarm), epiAlphaControl_hierMenu::kNone) << "items hold no items";
     mpMenu->ClearItems();
@@ -228,15 +228,21 @@ TEST_F(MenuScriptTest, AScriptDragsAndClicksLikeDirectEvents)
     });
     const std::string sScript = "# drag the attack knob up by 20 pixels, finely\n"
                                 "control on\n"
-                                "down " + std::to_string(c.h) + " " + std::to_string(c.v) + "\n"
-                                "control off\n"
-                                "move " + std::to_string(c.h) + " " + std::to_string(c.v - 20) + "  # up\n"
-                                "tick 3\n"
-                                "up\n"
-                                "wait 1000\n"
-                                "click " + std::to_string(s.h) + " " + std::to_string(s.v) + "\n"
-                                "value 1 12 50\n"
-                                "snap after\n";
+                                "down "
+        + std::to_string(c.h) + " " + std::to_string(c.v)
+        + "\n"
+          "control off\n"
+          "move "
+        + std::to_string(c.h) + " " + std::to_string(c.v - 20)
+        + "  # up\n"
+          "tick 3\n"
+          "up\n"
+          "wait 1000\n"
+          "click "
+        + std::to_string(s.h) + " " + std::to_string(s.v)
+        + "\n"
+          "value 1 12 50\n"
+          "snap after\n";
     ASSERT_TRUE(script.Run(sScript)) << script.GetError();
     EXPECT_EQ(comp.GetControlValue(6), 300);
     EXPECT_EQ(comp.GetControlValue(2), 1);

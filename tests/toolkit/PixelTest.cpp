@@ -139,7 +139,8 @@ TEST_F(PixelTest, ASwitchShowsItsOnPictureAfterAClick)
     int nWrong = 0;
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) {
-            const unsigned m = mEngine.GetCasts().GetCast(iOn)->IsMaskLoaded() ? Mask(iOn).GetPixel(x - r.left, y - r.top) : 255;
+            const unsigned m
+                = mEngine.GetCasts().GetCast(iOn)->IsMaskLoaded() ? Mask(iOn).GetPixel(x - r.left, y - r.top) : 255;
             const uint32_t want
                 = Over(Cast(iOn).GetPixel(x - r.left, y - r.top), Cast(iBackground).GetPixel(x, y - 18), m);
             nWrong += mWindow.GetMap().GetPixel(x, y) != want;

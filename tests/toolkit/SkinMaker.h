@@ -24,8 +24,8 @@ public:
     bool Save(const std::string& sPath);
 
     // An item of a kind at (h, v) showing the casts (up to ten), state 2.
-    static SEpiLayoutItem Item(int16_t nKind, int h, int v, std::initializer_list<int32_t> casts,
-        int16_t nState = kEpiItemActive);
+    static SEpiLayoutItem Item(
+        int16_t nKind, int h, int v, std::initializer_list<int32_t> casts, int16_t nState = kEpiItemActive);
 
 private:
     epiRamResFile mFile;

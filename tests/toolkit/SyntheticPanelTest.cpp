@@ -67,7 +67,8 @@ protected:
         maker.AddCast(11, 40, 4000, [](int, int y) { return static_cast<uint16_t>(y / 40); });
         AddFont(maker, 20, 128);
         AddFont(maker, 21, 10);
-        maker.AddCast(30, 10, 4, [](int, int) { return 0x03E0; }, [](int, int) { return 255; });
+        maker.AddCast(
+            30, 10, 4, [](int, int) { return 0x03E0; }, [](int, int) { return 255; });
         maker.AddLayout(100, SEpiRect { 0, 0, 200, 200 }, {});
         std::vector<SEpiLayoutItem> items;
         items.push_back(CSkinMaker::Item(kEpiKindStatic, 0, 0, { 1 }, kEpiItemShown));

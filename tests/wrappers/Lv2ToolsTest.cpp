@@ -415,7 +415,8 @@ TEST(Lv2Presets, FactoryPresetsAreListedForTheirPlugInWithTheLibrarysValues)
         moduleOf[presets.front().sLabel] = presets.front().pPlugIn->nProcessType;
     }
     // Written by hand, not from the code: the module presets the chain must offer.
-    for (const char* pszLabel : { "EQ: Air Lift", "EQ: Mud Cut", "Dynamics: Soft Knee Glue", "Dynamics: Transparent Ceiling" })
+    for (const char* pszLabel :
+        { "EQ: Air Lift", "EQ: Mud Cut", "Dynamics: Soft Knee Glue", "Dynamics: Transparent Ceiling" })
         EXPECT_EQ(expected["urn:vantor:lv2:chain"].count(pszLabel), 1u) << pszLabel;
     ASSERT_FALSE(expected.empty());
     int nCompared = 0;

@@ -25,20 +25,19 @@ TEST(Lv2Ui, TheUiBinaryOffersOneEditorAndRefusesAHostWithoutAParent)
 
     // No ui:parent feature: the UI says so and gives no instance.
     const std::string sBundle = std::string(VANTOR_BUNDLE_DIR) + "/vantor.lv2/";
-    const LV2_Feature* features[] = {nullptr};
+    const LV2_Feature* features[] = { nullptr };
     LV2UI_Widget widget = nullptr;
     LV2UI_Handle pUi = pDescriptor->instantiate(
-        pDescriptor, "urn:vantor:lv2:chain", sBundle.c_str(), [](LV2UI_Controller, uint32_t, uint32_t, uint32_t,
-                                                                 const void*) {},
-        nullptr, &widget, features);
+        pDescriptor, "urn:vantor:lv2:chain", sBundle.c_str(),
+        [](LV2UI_Controller, uint32_t, uint32_t, uint32_t, const void*) {}, nullptr, &widget, features);
     EXPECT_EQ(pUi, nullptr);
     // An unknown plug-in is refused the same way.
     int nParent = 0;
-    const LV2_Feature parent = {LV2_UI__parent, &nParent};
-    const LV2_Feature* withParent[] = {&parent, nullptr};
-    EXPECT_EQ(pDescriptor->instantiate(pDescriptor, "urn:nothing", sBundle.c_str(), nullptr, nullptr, &widget,
-                                       withParent),
-              nullptr);
+    const LV2_Feature parent = { LV2_UI__parent, &nParent };
+    const LV2_Feature* withParent[] = { &parent, nullptr };
+    EXPECT_EQ(
+        pDescriptor->instantiate(pDescriptor, "urn:nothing", sBundle.c_str(), nullptr, nullptr, &widget, withParent),
+        nullptr);
     ::dlclose(pHandle);
 }
 

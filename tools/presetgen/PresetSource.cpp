@@ -24,7 +24,7 @@ std::string Lower(std::string s)
 
 int ModeFromName(const std::string& sName)
 {
-    static const char* const kModes[] = {"eq", "compressor", "limiter", "clipper", "chain"};
+    static const char* const kModes[] = { "eq", "compressor", "limiter", "clipper", "chain" };
     const std::string sWanted = Lower(Trim(sName));
     for (int i = 0; i < 5; ++i) {
         if (sWanted == kModes[i])
@@ -64,14 +64,15 @@ bool ReadPresetSource(const std::string& sPath, SPresetSource& source, std::stri
         if (Lower(Trim(sContent.substr(0, nEquals))) == "mode") {
             const int nMode = ModeFromName(sContent.substr(nEquals + 1));
             if (nMode < 0) {
-                sError = sPath + ":" + std::to_string(nLine) + ": mode must be chain, eq, compressor, limiter or clipper";
+                sError
+                    = sPath + ":" + std::to_string(nLine) + ": mode must be chain, eq, compressor, limiter or clipper";
                 return false;
             }
             source.nMode = static_cast<unsigned>(nMode);
             bHaveMode = true;
             continue;
         }
-        source.assignments.push_back({sContent, nLine});
+        source.assignments.push_back({ sContent, nLine });
     }
     if (!bHaveMode) {
         sError = sPath + ": no 'mode = ...' line";

@@ -16,7 +16,7 @@ namespace {
 class CSilentHost : public IHost {
 public:
     unsigned GetVersion() override { return kVpaInterfaceVersion; }
-    void ParameterChanged(int, int) override {}
+    void ParameterChanged(int, int) override { }
 };
 
 } // namespace
@@ -47,13 +47,14 @@ int main(int argc, char** argv)
         int nIndex = -1, nStored = 0;
         std::string sWarning;
         if (!parameters.ParseAssignment(assignment.sText, nIndex, nStored, sWarning, sError) || !sWarning.empty()) {
-            std::fprintf(stderr, "%s:%d: %s\n", argv[1], assignment.nLine, (sError.empty() ? sWarning : sError).c_str());
+            std::fprintf(
+                stderr, "%s:%d: %s\n", argv[1], assignment.nLine, (sError.empty() ? sWarning : sError).c_str());
             nStatus = 1;
             continue;
         }
         if (!parameters.Get(nIndex).bActive) {
             std::fprintf(stderr, "%s:%d: %s is not part of this mode\n", argv[1], assignment.nLine,
-                         parameters.Get(nIndex).names.front().c_str());
+                parameters.Get(nIndex).names.front().c_str());
             nStatus = 1;
             continue;
         }

@@ -49,8 +49,8 @@ const SLv2Meter kLv2Meters[kNrOfLv2Meters] = {
     { "output_loudness", "Output Short-Term Loudness", 9, ELv2MeterShape::Lufs, 0x1F, -70.0f, 6.0f },
 };
 
-const float kLv2RestingReadings[kNrOfLv2MeterReadings] = { 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f,
-    -70.0f };
+const float kLv2RestingReadings[kNrOfLv2MeterReadings]
+    = { 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -70.0f };
 
 const SLv2PlugIn* FindLv2PlugIn(const char* pszUri)
 {

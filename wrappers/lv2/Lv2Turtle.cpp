@@ -187,16 +187,15 @@ CParameterText TableParameters(unsigned nProcessType)
     for (int i = 0; i < kNrOfVantorParameters; ++i) {
         const SParameterDescriptor& d = kVantorParameters[i];
         texts.push_back(MakeParameterText(d.pszName, d.pszUnit, d.nType, d.nMin, d.nMax, d.nDefault, d.nDecimals,
-                                          d.pszMinText, d.pszMaxText, d.pszValueTexts,
-                                          IsParameterActive(i, nProcessType)));
+            d.pszMinText, d.pszMaxText, d.pszValueTexts, IsParameterActive(i, nProcessType)));
     }
     CParameterText parameters;
     parameters.Load(texts);
     return parameters;
 }
 
-bool ReadLv2Presets(
-    const std::string& sFactoryFolder, const std::string& sRelative, std::vector<SLv2Preset>& presets, std::string& sError)
+bool ReadLv2Presets(const std::string& sFactoryFolder, const std::string& sRelative, std::vector<SLv2Preset>& presets,
+    std::string& sError)
 {
     const std::string sPath = sFactoryFolder + "/" + sRelative;
     SPresetSource source;
@@ -254,8 +253,9 @@ bool ReadLv2Presets(
         const CParameterText chainParameters = TableParameters(kChainType);
         for (const SLv2Port& port : BuildLv2Ports(kChainType, chainParameters)) {
             if (port.eKind == ELv2PortKind::Parameter && parameters.Get(port.nParameter).bActive)
-                chain.values.emplace_back(port.sSymbol, Lv2StoredToText(chainParameters.Get(port.nParameter),
-                                                                        stored[static_cast<size_t>(port.nParameter)]));
+                chain.values.emplace_back(port.sSymbol,
+                    Lv2StoredToText(
+                        chainParameters.Get(port.nParameter), stored[static_cast<size_t>(port.nParameter)]));
         }
         presets.push_back(chain);
     }
@@ -267,8 +267,8 @@ std::string ManifestTurtle(const std::string& sBinary, const std::vector<SLv2Pre
     std::ostringstream out;
     out << kGenerated << kPrefixes << "@prefix ui:     <http://lv2plug.in/ns/extensions/ui#> .\n\n";
     for (const SLv2PlugIn& plugIn : kLv2PlugIns) {
-        out << "<" << plugIn.pszUri << ">\n\ta lv2:Plugin ;\n\tlv2:binary <" << sBinary << "> ;\n\tui:ui <"
-            << kLv2UiUri << "> ;\n\trdfs:seeAlso <" << plugIn.pszTurtle << "> .\n\n";
+        out << "<" << plugIn.pszUri << ">\n\ta lv2:Plugin ;\n\tlv2:binary <" << sBinary << "> ;\n\tui:ui <" << kLv2UiUri
+            << "> ;\n\trdfs:seeAlso <" << plugIn.pszTurtle << "> .\n\n";
     }
     // One editor serves every plug-in; it is told the meter ports of each.
     out << "<" << kLv2UiUri << ">\n\ta ui:X11UI ;\n\tui:binary <" << kLv2UiBinary

@@ -26,8 +26,8 @@ struct SLv2Preset {
 // the plug-in of its mode and, for a module's preset, one for the chain
 // plug-in that sets only that module's ports. False with sError
 // "file:line: ...".
-bool ReadLv2Presets(
-    const std::string& sFactoryFolder, const std::string& sRelative, std::vector<SLv2Preset>& presets, std::string& sError);
+bool ReadLv2Presets(const std::string& sFactoryFolder, const std::string& sRelative, std::vector<SLv2Preset>& presets,
+    std::string& sError);
 
 struct SLv2Version {
     int nMinor;
