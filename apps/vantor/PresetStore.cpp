@@ -58,7 +58,6 @@ uint32_t ReadWord(const std::vector<unsigned char>& bytes, size_t nAt)
     return n;
 }
 
-// Makes every missing folder of sFolder (which ends in '/'); errno on failure.
 } // namespace
 
 CPresetStore::CPresetStore(const std::string& sFolder)
