@@ -87,6 +87,39 @@ void COutputMeter::Clear()
     mfLufs.store(kSilenceLufs, std::memory_order_relaxed);
 }
 
+// The K-weighted energy of a run of the output, both channels in one loop
+// (their filters are independent chains the processor overlaps), with the
+// filters' state in locals so that it stays in registers.
+double COutputMeter::WeightedEnergy(const float* const* ppfChannels, int nChannels, unsigned nOffset, unsigned nFrames)
+{
+    auto Clean = [](double x) { return std::fabs(x) <= 3.4e38 ? x : 0.0; };
+    SBiquad shelf0 = mShelf[0], highPass0 = mHighPass[0];
+    const float* pf0 = ppfChannels[0] + nOffset;
+    double fEnergy = 0.0;
+    if (nChannels > 1) {
+        SBiquad shelf1 = mShelf[1], highPass1 = mHighPass[1];
+        const float* pf1 = ppfChannels[1] + nOffset;
+        double fEnergy1 = 0.0;
+        for (unsigned n = 0; n < nFrames; ++n) {
+            const double y0 = highPass0.Run(shelf0.Run(Clean(pf0[n])));
+            const double y1 = highPass1.Run(shelf1.Run(Clean(pf1[n])));
+            fEnergy += y0 * y0;
+            fEnergy1 += y1 * y1;
+        }
+        mShelf[1] = shelf1;
+        mHighPass[1] = highPass1;
+        fEnergy += fEnergy1;
+    } else {
+        for (unsigned n = 0; n < nFrames; ++n) {
+            const double y0 = highPass0.Run(shelf0.Run(Clean(pf0[n])));
+            fEnergy += y0 * y0;
+        }
+    }
+    mShelf[0] = shelf0;
+    mHighPass[0] = highPass0;
+    return fEnergy;
+}
+
 void COutputMeter::Process(const float* const* ppfChannels, int nChannels, unsigned nFrames)
 {
     const double fRate = mfRequestedRate.load(std::memory_order_relaxed);
@@ -121,13 +154,13 @@ void COutputMeter::Process(const float* const* ppfChannels, int nChannels, unsig
         mafHeldOut[ch].store(mafHeld[ch], std::memory_order_relaxed);
     }
 
-    for (unsigned n = 0; n < nFrames; ++n) {
-        for (int ch = 0; ch < nChannels; ++ch) {
-            const double x = ppfChannels[ch][n];
-            const double y = mHighPass[ch].Run(mShelf[ch].Run(std::isfinite(x) ? x : 0.0));
-            mfBlockEnergy += y * y;
-        }
-        if (++mnBlockDone < mnBlockLength)
+    for (unsigned n = 0; n < nFrames;) {
+        // Up to the end of the current 100 ms block.
+        const unsigned nRun = std::min(nFrames - n, mnBlockLength - mnBlockDone);
+        mfBlockEnergy += WeightedEnergy(ppfChannels, nChannels, n, nRun);
+        n += nRun;
+        mnBlockDone += nRun;
+        if (mnBlockDone < mnBlockLength)
             continue;
         mafBlocks[mnNextBlock] = mfBlockEnergy / mnBlockLength;
         mnNextBlock = (mnNextBlock + 1) % kBlocksPerWindow;

@@ -47,6 +47,7 @@ private:
     static constexpr int kBlocksPerWindow = 30; // 100 ms blocks in 3 s
 
     void Design(double fRate);
+    double WeightedEnergy(const float* const* ppfChannels, int nChannels, unsigned nOffset, unsigned nFrames);
     void Clear();
 
     std::atomic<float> mfRequestedRate;
