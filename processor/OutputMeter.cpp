@@ -130,6 +130,23 @@ void COutputMeter::Process(const float* const* ppfChannels, int nChannels, unsig
         Design(fRate);
     if (bRestart || fRate != mfRate)
         Clear();
+    // Nobody has read the meter for a while (no editor open, no meter port
+    // connected): it rests at silence and costs nothing until read again.
+    if (mbRead.exchange(false, std::memory_order_relaxed)) {
+        mnUnreadFrames = 0;
+        if (mbAsleep) {
+            mbAsleep = false;
+            Clear();
+        }
+    } else if (mbAsleep) {
+        return;
+    } else if ((mnUnreadFrames += nFrames) > kSleepSeconds * mfRate) {
+        mbAsleep = true;
+        Clear();
+        for (std::atomic<float>& fPeak : mafPeak)
+            fPeak.store(0.0f, std::memory_order_relaxed);
+        return;
+    }
     nChannels = std::min(nChannels, 2);
 
     // Peaks per channel; a mono output shows on both.
@@ -178,15 +195,18 @@ void COutputMeter::Process(const float* const* ppfChannels, int nChannels, unsig
 
 float COutputMeter::TakePeak(int nChannel)
 {
+    mbRead.store(true, std::memory_order_relaxed);
     return nChannel == 0 || nChannel == 1 ? mafPeak[nChannel].exchange(0.0f, std::memory_order_relaxed) : 0.0f;
 }
 
 float COutputMeter::GetHeldPeak(int nChannel) const
 {
+    mbRead.store(true, std::memory_order_relaxed);
     return nChannel == 0 || nChannel == 1 ? mafHeldOut[nChannel].load(std::memory_order_relaxed) : 0.0f;
 }
 
 float COutputMeter::GetShortTermLufs() const
 {
+    mbRead.store(true, std::memory_order_relaxed);
     return mfLufs.load(std::memory_order_relaxed);
 }

@@ -1,7 +1,9 @@
 // The output meter: sample peaks of both channels with a 1.5 s hold, and the
 // short-term loudness (K-weighted, 3 s window, LUFS) of what leaves the
 // chain. Everything is computed on the audio thread without allocation; the
-// readings are single atomic words the editor (or any host) polls.
+// readings are single atomic words the editor (or any host) polls. A meter
+// nobody has read for five seconds rests at silence and costs nothing (an
+// offline render, a host without the editor) until it is read again.
 #pragma once
 
 #include <atomic>
@@ -52,8 +54,14 @@ private:
 
     std::atomic<float> mfRequestedRate;
     std::atomic<bool> mbRestart;
+    mutable std::atomic<bool> mbRead { true }; // a reader asked since the last block
+
+    // Unread this long, the meter rests (see Process).
+    static constexpr double kSleepSeconds = 5.0;
 
     // Audio thread only.
+    unsigned long long mnUnreadFrames = 0;
+    bool mbAsleep = false;
     double mfRate;
     SBiquad mShelf[2];
     SBiquad mHighPass[2];

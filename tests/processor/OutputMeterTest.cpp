@@ -120,3 +120,19 @@ TEST(OutputMeter, TheProcessMetersWhatLeavesTheChain)
 }
 
 } // namespace
+
+TEST(OutputMeter, AMeterNobodyReadsRestsAndWakesWhenRead)
+{
+    COutputMeter meter;
+    meter.SetSampleRate(48000.0f);
+    long nAt = 0;
+    const auto Loud = [](long n, float& l, float& r) { l = r = 0.25f * static_cast<float>(std::sin(0.13 * n)); };
+    // Six seconds unread: the meter has gone to rest and shows silence.
+    Feed(meter, 48000.0, 6.0, Loud, nAt);
+    EXPECT_EQ(meter.GetShortTermLufs(), COutputMeter::kSilenceLufs);
+    EXPECT_EQ(meter.TakePeak(0), 0.0f);
+    // Read, it measures again from the next block.
+    Feed(meter, 48000.0, 3.5, Loud, nAt);
+    EXPECT_GT(meter.GetShortTermLufs(), -20.0f);
+    EXPECT_NEAR(meter.TakePeak(0), 0.25f, 0.01f);
+}
