@@ -56,35 +56,29 @@ public:
     std::condition_variable mCondition;
 };
 
-TEST(Realtime, TheGuardFlagsAProcessThatLocksOrWaits)
+// What the guard counts while a process of type TProcess runs one block.
+template <typename TProcess> SCounts CountsOfOneBlock()
 {
     CRecordingHost host;
     CVantorPlugIn plugIn(&host);
-    auto* pProcess = new CLockingProcess(&plugIn, 4);
+    auto* pProcess = new TProcess(&plugIn, 4);
     pProcess->SetNrOfChannelsIn(2);
     pProcess->SetMaxBufferSize(512);
     pProcess->SetSampleFreq(44100.0f);
     std::vector<float> audio(1024, 0.1f);
     float* pp[2] = { audio.data(), audio.data() + 512 };
     const SCounts counts = CountDuring([&] { pProcess->ProcessInPlace(pp, 512, nullptr); });
-    EXPECT_GE(counts.nLocks, 4) << "mutex, read lock, and the condition wait with its relock";
     pProcess->DestroySelf();
+    return counts;
 }
 
-TEST(Realtime, TheGuardFlagsAProcessThatAllocates)
+TEST(Realtime, TheGuardFlagsAProcessThatLocksOrAllocates)
 {
-    CRecordingHost host;
-    CVantorPlugIn plugIn(&host);
-    auto* pProcess = new CAllocatingProcess(&plugIn, 4);
-    pProcess->SetNrOfChannelsIn(2);
-    pProcess->SetMaxBufferSize(512);
-    pProcess->SetSampleFreq(44100.0f);
-    std::vector<float> audio(1024, 0.1f);
-    float* pp[2] = { audio.data(), audio.data() + 512 };
-    const SCounts counts = CountDuring([&] { pProcess->ProcessInPlace(pp, 512, nullptr); });
-    EXPECT_GE(counts.nAllocations, 1);
-    EXPECT_GE(counts.nFrees, 1);
-    pProcess->DestroySelf();
+    EXPECT_GE(CountsOfOneBlock<CLockingProcess>().nLocks, 4)
+        << "mutex, read lock, and the condition wait with its relock";
+    const SCounts allocating = CountsOfOneBlock<CAllocatingProcess>();
+    EXPECT_GE(allocating.nAllocations, 1);
+    EXPECT_GE(allocating.nFrees, 1);
 }
 
 TEST(Realtime, ProcessingAllocatesNothingAndNeverLocks)
