@@ -6,7 +6,11 @@
 #  - its n-th control is parameter n (controls come first, in table order);
 #  - a factory preset loads through Ardour's preset list;
 #  - after saving, a second Ardour process loads the session and finds the
-#    plug-in with the values it had (the host's own state of the ports).
+#    plug-in with the values it had (the host's own state of the ports);
+#  - it then exports a second of Ardour's own sine generator (-18 dBFS)
+#    through the plug-in, once with only the clipper on at -6 dB output and
+#    once with the plug-in's enabled port off: the files must read -24 and
+#    -18 dBFS, so the audio of an offline export really runs the chain.
 # The reload runs in a process of its own: ardour7-lua cannot load a
 # session again after closing one.
 #   ardour-host-test.sh LV2_DIR [SANITIZERS]
@@ -80,6 +84,26 @@ local function get(n) return (ARDOUR.LuaAPI.get_processor_param(p, n, true)) end
 assert(get(17) == 3.0 and get(12) == 2500.0 and get(24) == 32.0 and get(44) == -2.0,
        "reloaded values " .. get(17) .. " " .. get(12) .. " " .. get(24) .. " " .. get(44))
 assert(p:signal_latency() == 64, "latency after reload " .. p:signal_latency())
+-- Export: the sine generator ahead of the plug-in, every module but the
+-- clipper off, the clipper's output at -6 dB.
+local gen = ARDOUR.LuaAPI.new_luaproc(s, "SinGen")
+assert(not gen:isnil(), "no SinGen generator")
+assert(route:add_processor_by_index(gen, 0, nil, true), "the generator does not go on the track")
+local set = ARDOUR.LuaAPI.set_processor_param
+for _, n in ipairs({2, 22, 30}) do assert(set(p, n, 0)) end
+assert(set(p, 43, 1) and set(p, 44, 0) and set(p, 45, -6.3) and set(p, 46, -6.0))
+local function export(name)
+  local e = s:simple_export()
+  e:set_folder("$OUT/export")
+  e:set_name(name)
+  e:set_range(0, 48000)
+  -- Ardour's factory preset "WAV @ session-rate"
+  assert(e:set_preset("75969a1c-3133-4694-864b-a1fa50e43348"), "no WAV export preset")
+  assert(e:run_export(), "the export of " .. name .. " failed")
+end
+export("processed")
+assert(set(p, 0, 0))
+export("bypassed")
 close_session()
 print("RELOADED")
 EOF
@@ -87,5 +111,21 @@ EOF
 timeout 120 "$ARDOUR_LUA" "$OUT/create.lua" > "$OUT/create.log" 2>&1
 grep -q '^CREATED$' "$OUT/create.log" || fail "creating the session with the plug-in"
 timeout 120 "$ARDOUR_LUA" "$OUT/reload.lua" > "$OUT/reload.log" 2>&1
-grep -q '^RELOADED$' "$OUT/reload.log" || fail "reloading the session"
-echo "PASS: Ardour hosts the chain: latency, maker, control order, preset and session state"
+grep -q '^RELOADED$' "$OUT/reload.log" || fail "reloading and exporting the session"
+# The level of the last half second of each export, from the samples.
+level() {
+  python3 - "$1" <<'PY'
+import array, math, sys, wave
+w = wave.open(sys.argv[1])
+frames = w.getnframes()
+samples = array.array("h", w.readframes(frames))
+tail = samples[len(samples) // 2:]
+peak = max(abs(v) for v in tail) / 32768.0
+print(frames, "%.1f" % (20 * math.log10(peak)) if peak > 0 else "silent")
+PY
+}
+[ "$(level "$OUT/export/processed.wav")" = "48000 -24.0" ] ||
+  fail "the processed export reads '$(level "$OUT/export/processed.wav")', not 48000 frames at -24.0 dBFS"
+[ "$(level "$OUT/export/bypassed.wav")" = "48000 -18.0" ] ||
+  fail "the bypassed export reads '$(level "$OUT/export/bypassed.wav")', not 48000 frames at -18.0 dBFS"
+echo "PASS: Ardour hosts the chain: latency, maker, control order, preset, session state and export"
