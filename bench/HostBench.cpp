@@ -1,6 +1,6 @@
 // Cost of the host contract itself: what a host pays to create and release a
 // plug-in object through vpaMain.
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 
 #include <benchmark/benchmark.h>
 

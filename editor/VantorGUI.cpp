@@ -1,4 +1,5 @@
 #include "VantorGUI.h"
+#include "VantorEditorFactory.h"
 
 #include "VantorPanelMenu.h"
 #include "Window.h"
@@ -6,7 +7,6 @@
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "processor/IVantorProcess.h"
-#include "processor/VantorEditorFactory.h"
 #include "support/RYXException.h"
 #include "toolkit/epiAlert.h"
 #include "toolkit/epiLayout.h"

@@ -111,14 +111,14 @@ void CVantorPanelMenu::BuildLoadMenu()
     // The user's own presets come first, in a submenu of their own.
     const std::string sUserFolder = GetUserPresetsFolder();
     if (!sUserFolder.empty() && sUserFolder != msPresetsFolder) {
-        CPresetList user(mpProcess);
+        CPresetList user(mpProcess->GetMode());
         user.RefreshFrom(sUserFolder);
         if (HoldsPresets(user.GetRoot())) {
             miUserMenu = pMenu->AddSubmenu(kUserItem);
             AddPresetItems(&user.GetRoot(), miUserMenu);
         }
     }
-    CPresetList list(mpProcess);
+    CPresetList list(mpProcess->GetMode());
     list.RefreshFrom(msPresetsFolder);
     AddPresetItems(&list.GetRoot(), epiAlphaControl_hierMenu::kRoot);
 }

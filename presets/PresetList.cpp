@@ -2,7 +2,6 @@
 
 #include "PresetFile.h"
 #include "platform/Platform.h"
-#include "processor/IVantorProcess.h"
 
 #include <cctype>
 #include <vector>
@@ -28,8 +27,8 @@ constexpr int kMaxDepth = 32;
 
 } // namespace
 
-CPresetList::CPresetList(IVantorProcess* pProcess)
-    : mpProcess(pProcess)
+CPresetList::CPresetList(unsigned nMode)
+    : mnMode(nMode)
     , msTop(GetPresetsFolder())
 { }
 
@@ -79,5 +78,5 @@ void CPresetList::ScanFolder(std::string sFolder, PresetInfoList* pInto)
 
 bool CPresetList::IsValidPreset(std::string sPath)
 {
-    return IsValidPresetFile(sPath, mpProcess != nullptr ? mpProcess->GetMode() : 4);
+    return IsValidPresetFile(sPath, mnMode);
 }

@@ -6,8 +6,6 @@
 #include <list>
 #include <string>
 
-class IVantorProcess;
-
 class CPresetList {
 public:
     struct SPresetInfo {
@@ -29,7 +27,8 @@ public:
     };
     using PresetInfoList = std::list<SPresetInfo*>;
 
-    explicit CPresetList(IVantorProcess* pProcess);
+    // nMode: the process type 0..4 whose modules a preset must have.
+    explicit CPresetList(unsigned nMode);
     virtual ~CPresetList();
     CPresetList(const CPresetList&) = delete;
     CPresetList& operator=(const CPresetList&) = delete;
@@ -46,7 +45,7 @@ public:
     const PresetInfoList& GetRoot() const { return mRoot; }
 
 private:
-    IVantorProcess* mpProcess; // not owned
+    unsigned mnMode;
     PresetInfoList mRoot;
     std::string msTop; // the folder being scanned, for the depth limit
 };

@@ -1,6 +1,5 @@
 #include "VantorPlugIn.h"
 
-#include "VantorEditorFactory.h"
 #include "VantorProcess.h"
 
 #include <new>
@@ -9,8 +8,9 @@ namespace {
 constexpr unsigned kNrOfProcessTypes = 5;
 }
 
-CVantorPlugIn::CVantorPlugIn(IHost* pHost)
+CVantorPlugIn::CVantorPlugIn(IHost* pHost, EditorFactory pfnCreateEditor)
     : mpHost(pHost)
+    , mpfnCreateEditor(pfnCreateEditor)
 { }
 
 CVantorPlugIn::~CVantorPlugIn() = default;
@@ -33,5 +33,5 @@ vpa::IProcess* CVantorPlugIn::CreateProcess(unsigned nType)
 
 vpa::IGUI* CVantorPlugIn::CreateGUI(vpa::IProcess* pProcess)
 {
-    return CreateVantorEditor(pProcess);
+    return mpfnCreateEditor != nullptr ? mpfnCreateEditor(pProcess) : nullptr;
 }

@@ -3,7 +3,7 @@
 #include "AudioPlayer.h"
 #include "PngFile.h"
 
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 #include "apps/vantor/ProcessSettings.h"
 #include "apps/vantor/ToolError.h"
 #include "editor/IVantorEmbeddedEditor.h"

@@ -3,7 +3,7 @@
 // the same the editor builds.
 #pragma once
 
-#include "apps/host/ParameterText.h"
+#include "hosting/ParameterText.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 // message instead of being half applied.
 #pragma once
 
-#include "apps/host/ParameterText.h"
+#include "hosting/ParameterText.h"
 #include "host-interface/vpaProcess.h"
 
 #include <string>

@@ -7,7 +7,7 @@
 #include "PresetStore.h"
 #include "VantorEngine.h"
 
-#include "apps/host/ParameterText.h"
+#include "hosting/ParameterText.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 // one process per file.
 #pragma once
 
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 #include "host-interface/vpaPlugIn.h"
 #include "host-interface/vpaProcess.h"
 

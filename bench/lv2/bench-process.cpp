@@ -3,7 +3,7 @@
 // zero, median of the passes), with the settings given as LV2 port symbols.
 // The ratio of lv2bench's figure to this one is the cost of the wrapper.
 //   lv2-bench-process -i IN.wav [-b 64] [-n 5] [-c SYMBOL VALUE]...
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 #include "host-interface/vpaProcess.h"
 #include "platform/Platform.h"
 #include "wrappers/lv2/Lv2Ports.h"

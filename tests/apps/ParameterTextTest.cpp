@@ -1,6 +1,6 @@
 // Parameter names and values as users type them, against the descriptors
 // the library publishes (so the test checks the table, not a copy).
-#include "apps/host/ParameterText.h"
+#include "hosting/ParameterText.h"
 #include "apps/vantor/ParameterDisplay.h"
 #include "apps/vantor/VantorEngine.h"
 

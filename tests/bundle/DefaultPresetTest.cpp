@@ -1,6 +1,6 @@
 // A new process loads the module defaults that lie beside the library it
 // was loaded from.
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 #include "host-interface/vpaProcess.h"
 
 #include "TestFolder.h"

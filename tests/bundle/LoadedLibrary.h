@@ -1,7 +1,7 @@
 // The built plug-in library, loaded once for a test program.
 #pragma once
 
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 
 #include <gtest/gtest.h>
 

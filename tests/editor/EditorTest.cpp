@@ -7,6 +7,7 @@
 #include "editor/IVantorEmbeddedEditor.h"
 #include "editor/VantorPanelComp.h"
 #include "editor/InfoDlg.h"
+#include "editor/VantorEditorFactory.h"
 #include "platform/Window.h"
 #include "processor/ParameterTable.h"
 #include "editor/VantorPanelEQ.h"
@@ -82,7 +83,7 @@ TEST(EditorWindow, ThePlugInCreatesABoundEditorAndUnbindsItOnDestruction)
 {
     CNoDisplay noDisplay; // no skin beside the test program: the alert goes to stderr
     CRecordingHost host;
-    CVantorPlugIn plugIn(&host);
+    CVantorPlugIn plugIn(&host, CreateVantorEditor);
     auto* pProcess = dynamic_cast<vpa::CProcess*>(plugIn.CreateProcess(4));
     ASSERT_NE(pProcess, nullptr);
     vpa::IGUI* pEditor = plugIn.CreateGUI(pProcess);

@@ -3,7 +3,7 @@
 // that loads it at run time sees it.
 #include "EditorRig.h"
 
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 #include "editor/IVantorEmbeddedEditor.h"
 #include "host-interface/vpaPlugIn.h"
 #include "processor/ParameterTable.h"

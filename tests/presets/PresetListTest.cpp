@@ -38,8 +38,7 @@ TEST(PresetList, ListsValidPresetsOfTheModeInTheirFolders)
     }
     std::ofstream(sRoot + "garbage.ryxp") << "not a preset";
 
-    SProcessRig limiter(2);
-    CPresetList limiterList(limiter.pProcess);
+    CPresetList limiterList(2);
     limiterList.ScanFolder(sRoot, const_cast<CPresetList::PresetInfoList*>(&limiterList.GetRoot()));
     EXPECT_EQ(Names(limiterList.GetRoot()), (std::vector<std::string> { "PRESET", "[Empty]", "[Rock]", "a" }));
     for (const CPresetList::SPresetInfo* pInfo : limiterList.GetRoot()) {
@@ -48,18 +47,16 @@ TEST(PresetList, ListsValidPresetsOfTheModeInTheirFolders)
         }
     }
 
-    SProcessRig eq(0);
-    CPresetList eqList(eq.pProcess);
+    CPresetList eqList(0);
     eqList.ScanFolder(sRoot, const_cast<CPresetList::PresetInfoList*>(&eqList.GetRoot()));
     EXPECT_EQ(Names(eqList.GetRoot()), (std::vector<std::string> { "Bright", "[Empty]", "[Rock]" }))
         << "limiter presets have no equaliser block";
 
-    SProcessRig chain(4);
-    CPresetList chainList(chain.pProcess);
+    CPresetList chainList(4);
     chainList.ScanFolder(sRoot, const_cast<CPresetList::PresetInfoList*>(&chainList.GetRoot()));
     EXPECT_EQ(Names(chainList.GetRoot()), (std::vector<std::string> { "Bright", "PRESET", "[Empty]", "[Rock]", "a" }));
 
-    CPresetList missing(chain.pProcess);
+    CPresetList missing(4);
     missing.ScanFolder(sRoot + "nowhere/", const_cast<CPresetList::PresetInfoList*>(&missing.GetRoot()));
     EXPECT_TRUE(missing.GetRoot().empty());
 }

@@ -17,6 +17,8 @@ TEST(HostContract, AProcessKeepsReportingToTheHostAfterThePlugInIsDestroyed)
     auto* pPlugIn = new CVantorPlugIn(&host);
     auto* pProcess = dynamic_cast<CVantorProcess*>(pPlugIn->CreateProcess(4));
     ASSERT_NE(pProcess, nullptr);
+    // Without an editor factory the plug-in answers as one without an editor.
+    EXPECT_EQ(pPlugIn->CreateGUI(pProcess), nullptr);
     pPlugIn->DestroySelf();
     host.mChanges.clear();
 

@@ -3,7 +3,7 @@
 // the loaded process, and the value conversions (reliability row 7).
 #include "Lv2TestHost.h"
 
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 #include "host-interface/vpaProcess.h"
 #include "processor/ParameterTable.h"
 #include "wrappers/lv2/Lv2Ports.h"

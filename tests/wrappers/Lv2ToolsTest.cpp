@@ -6,7 +6,7 @@
 #include "Lv2Signal.h"
 #include "Lv2TestHost.h"
 
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 #include "host-interface/vpaProcess.h"
 #include "presets/PresetFile.h"
 #include "processor/IVantorProcess.h"

@@ -4,7 +4,7 @@
 // saves. Run at build time for every factory preset.
 #include "PresetSource.h"
 
-#include "apps/host/ParameterText.h"
+#include "hosting/ParameterText.h"
 #include "processor/VantorPlugIn.h"
 #include "presets/PresetFile.h"
 #include "processor/VantorProcess.h"

@@ -4,7 +4,7 @@
 // host's own port saving restores a session, so there is no state interface.
 #include "Lv2Ports.h"
 
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 #include "host-interface/vpaMeters.h"
 #include "host-interface/vpaProcess.h"
 

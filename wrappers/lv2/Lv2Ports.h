@@ -6,7 +6,7 @@
 // Turtle describe the same ports.
 #pragma once
 
-#include "apps/host/ParameterText.h"
+#include "hosting/ParameterText.h"
 
 #include <string>
 #include <vector>

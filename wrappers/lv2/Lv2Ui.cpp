@@ -8,7 +8,7 @@
 // editor's needles and lights.
 #include "Lv2Ports.h"
 
-#include "apps/host/VpaHost.h"
+#include "hosting/VpaHost.h"
 #include "editor/IVantorEmbeddedEditor.h"
 #include "processor/IVantorProcess.h"
 #include "host-interface/vpaGUI.h"

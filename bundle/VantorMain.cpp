@@ -1,5 +1,6 @@
-// The library's one exported function.
-#include "VantorPlugIn.h"
+// The library's one exported function. Here the plug-in gets the editor.
+#include "processor/VantorPlugIn.h"
+#include "editor/VantorEditorFactory.h"
 
 #include <new>
 
@@ -9,7 +10,7 @@ extern "C" vpa::IPlugIn* vpaMain(IHost* pHost, unsigned* pnVersion)
         return nullptr;
     if (pnVersion != nullptr)
         *pnVersion = kVpaInterfaceVersion;
-    CVantorPlugIn* pPlugIn = new (std::nothrow) CVantorPlugIn(pHost);
+    CVantorPlugIn* pPlugIn = new (std::nothrow) CVantorPlugIn(pHost, CreateVantorEditor);
     if (pPlugIn == nullptr)
         return nullptr;
     return pPlugIn;
