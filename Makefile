@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build demo test test-fast test-asan test-tsan bench clean format format-check lint state-seeds audio-seeds fuzz fuzz-smoke
+.PHONY: all deps configure build demo test check-layers test-fast test-asan test-tsan bench clean format format-check lint state-seeds audio-seeds fuzz fuzz-smoke
 
 all: build
 
@@ -26,10 +26,15 @@ demo: build
 	$(BUILD)/bin/vantor master -f $(DEMO_DIR)/demo-track.wav $(DEMO_DIR)/demo-track-mastered.wav
 	@echo "Mastered: $(DEMO_DIR)/demo-track-mastered.wav (from $(DEMO_DIR)/demo-track.wav)"
 
-# The formatting, then every test, in the normal build and again under
-# AddressSanitizer and UndefinedBehaviorSanitizer (LeakSanitizer included);
-# the threaded tests once more under ThreadSanitizer.
-test: format-check test-fast test-asan test-tsan fuzz-smoke
+# The layers and the formatting, then every test, in the normal build and
+# again under AddressSanitizer and UndefinedBehaviorSanitizer (LeakSanitizer
+# included); the threaded tests once more under ThreadSanitizer.
+test: check-layers format-check test-fast test-asan test-tsan fuzz-smoke
+
+# The includes between top-level folders against the layer table of
+# docs/ARCHITECTURE.md: no cycle, no edge the table does not allow.
+check-layers:
+	@python3 scripts/check-layers.py
 
 test-fast: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
