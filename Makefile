@@ -2,6 +2,7 @@
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
+BUILD_FUZZ ?= build-fuzz
 CMAKE_GEN  := -G Ninja
 
 .PHONY: all deps configure build demo test check-layers test-fast test-asan test-tsan bench clean format format-check lint state-seeds audio-seeds fuzz fuzz-smoke
@@ -60,35 +61,17 @@ test-tsan: deps $(BUILD_TSAN)/build.ninja
 	  setarch $$(uname -m) -R $(BUILD_TSAN)/bin/vantor-processor-tests
 
 # The fuzzers (libFuzzer needs clang): the skin file, the audio reader of the
-# command-line tool, and the state a
-# process takes from outside (host chunks, preset files). `make fuzz` runs
-# each five minutes, `make fuzz-smoke` each one minute as part of `make test`.
-FUZZ_DIR     ?= $(BUILD)/fuzz
-# The platform layer without its window system part.
-FUZZ_PLATFORM = $(filter-out platform/X11% platform/Offscreen% platform/SaveFilePrompt%,$(wildcard platform/*.cpp))
-FUZZ_SOURCES  = tests/fuzz/SkinFuzz.cpp $(wildcard toolkit/*.cpp) $(FUZZ_PLATFORM)
-FUZZ_FLAGS    = -std=c++17 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
+# command-line tool, and the state a process takes from outside (host chunks,
+# preset files). `make fuzz` runs each five minutes, `make fuzz-smoke` each
+# one minute as part of `make test`. They are CMake targets of a build of
+# their own (clang, -DVANTOR_FUZZ=ON), which compiles only the libraries they
+# link; seeds, corpora and findings stay in $(FUZZ_DIR).
+FUZZ_DIR   ?= $(BUILD)/fuzz
+FUZZ_BIN    = $(BUILD_FUZZ)/bin
 
-$(FUZZ_DIR)/skin-fuzz: $(FUZZ_SOURCES) $(wildcard toolkit/*.h) tests/fuzz/SkinFuzzInput.h platform/Platform.h
-	@mkdir -p $(FUZZ_DIR)
-	clang++ $(FUZZ_FLAGS) $(FUZZ_SOURCES) -o $@ -ldl
-
-# The process without the plug-in object (which also makes editors).
-STATE_FUZZ_SOURCES = tests/fuzz/StateFuzz.cpp \
-  $(filter-out processor/VantorPlugIn.cpp processor/VantorMain.cpp,$(wildcard processor/*.cpp)) \
-  $(wildcard host-interface/*.cpp) $(wildcard dsp/*.cpp) $(wildcard parameters/*.cpp) $(wildcard presets/*.cpp) \
-  $(wildcard support/*.cpp) $(FUZZ_PLATFORM)
-
-$(FUZZ_DIR)/state-fuzz: $(STATE_FUZZ_SOURCES) $(wildcard processor/*.h dsp/*.h parameters/*.h presets/*.h)
-	@mkdir -p $(FUZZ_DIR)
-	clang++ $(FUZZ_FLAGS) -fno-sanitize=vptr -ffp-contract=off $(STATE_FUZZ_SOURCES) -o $@ -ldl -lpthread
-
-# The command-line tool's audio reader.
-AUDIO_FUZZ_SOURCES = tests/fuzz/AudioFuzz.cpp apps/vantor/AudioReader.cpp apps/vantor/InputStream.cpp apps/vantor/TagCopy.cpp
-
-$(FUZZ_DIR)/audio-fuzz: $(AUDIO_FUZZ_SOURCES) apps/vantor/AudioReader.h apps/vantor/InputStream.h apps/vantor/TagCopy.h apps/vantor/ToolError.h
-	@mkdir -p $(FUZZ_DIR)
-	clang++ $(FUZZ_FLAGS) $(AUDIO_FUZZ_SOURCES) -o $@ -lsndfile -ltag
+$(BUILD_FUZZ)/build.ninja: | deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVANTOR_FUZZ=ON -DVANTOR_TESTS=OFF -DVANTOR_BENCH=OFF
 
 # Seeds for the audio fuzzer: a short tone as WAV, converted by the tool
 # itself to AIFF, FLAC and Ogg; each once as a file (first byte 0) and once
@@ -117,13 +100,14 @@ fuzz fuzz-smoke: deps state-seeds audio-seeds
 	@if ! command -v clang++ >/dev/null; then \
 	  echo "fuzz: clang++ is missing, skipping the fuzzers"; \
 	else \
-	  $(MAKE) --no-print-directory $(FUZZ_DIR)/skin-fuzz $(FUZZ_DIR)/state-fuzz $(FUZZ_DIR)/audio-fuzz && \
+	  $(MAKE) --no-print-directory $(BUILD_FUZZ)/build.ninja && \
+	  cmake --build $(BUILD_FUZZ) --target skin-fuzz state-fuzz audio-fuzz && \
 	  mkdir -p $(FUZZ_DIR)/skin-corpus $(FUZZ_DIR)/state-corpus $(FUZZ_DIR)/audio-corpus && \
-	  $(FUZZ_DIR)/skin-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+	  $(FUZZ_BIN)/skin-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=512 \
 	    -max_len=65536 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/skin-corpus tests/fuzz/skin-corpus && \
-	  $(FUZZ_DIR)/state-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+	  $(FUZZ_BIN)/state-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=512 \
 	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/state-corpus $(FUZZ_DIR)/state-seeds && \
-	  LSAN_OPTIONS=suppressions=tests/fuzz/audio-lsan.supp $(FUZZ_DIR)/audio-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+	  LSAN_OPTIONS=suppressions=tests/fuzz/audio-lsan.supp $(FUZZ_BIN)/audio-fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
 	    -max_len=65537 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/audio-corpus $(FUZZ_DIR)/audio-seeds; \
 	fi
 
@@ -135,7 +119,7 @@ bench: build
 	bench/lv2/compare.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ)
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
 
