@@ -4,6 +4,7 @@
 #include "ToolError.h"
 #include "platform/Platform.h"
 #include "presets/PresetFile.h"
+#include "presets/PresetList.h"
 #include "processor/PresetLayout.h"
 
 #include <algorithm>
@@ -35,6 +36,34 @@ bool IsFolder(const std::string& sPath)
 {
     struct stat info;
     return ::stat(sPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The preset menu's folder walk, listing the presets valid in one mode.
+class CModePresets : public CPresetList {
+public:
+    explicit CModePresets(unsigned nMode)
+        : CPresetList(nullptr)
+        , mnMode(nMode)
+    { }
+    bool IsValidPreset(std::string sPath) override { return IsValidPresetFile(sPath, mnMode); }
+
+private:
+    unsigned mnMode;
+};
+
+std::vector<CPresetStore::SNode> Nodes(const CPresetList::PresetInfoList& infos)
+{
+    std::vector<CPresetStore::SNode> nodes;
+    for (const CPresetList::SPresetInfo* pInfo : infos) {
+        CPresetStore::SNode node;
+        node.sName = pInfo->name;
+        node.bIsFolder = pInfo->isFolder;
+        node.children = Nodes(pInfo->children);
+        nodes.push_back(std::move(node));
+    }
+    std::sort(nodes.begin(), nodes.end(),
+        [](const CPresetStore::SNode& a, const CPresetStore::SNode& b) { return a.sName < b.sName; });
+    return nodes;
 }
 
 } // namespace
@@ -220,31 +249,7 @@ void CPresetStore::Save(
 
 std::vector<CPresetStore::SNode> CPresetStore::List(unsigned nMode, bool bUser) const
 {
-    std::vector<SNode> root;
-    Scan(bUser ? msUserFolder : msFolder, nMode, root);
-    return root;
-}
-
-void CPresetStore::Scan(const std::string& sFolder, unsigned nMode, std::vector<SNode>& into) const
-{
-    std::vector<platform::SFolderEntry> items;
-    if (!platform::ListFolder(sFolder, items))
-        return;
-    for (const platform::SFolderEntry& item : items) {
-        if (item.bIsHidden)
-            continue;
-        const std::string sPath = sFolder + item.sName;
-        if (item.bIsFolder) {
-            SNode folder;
-            folder.sName = item.sName;
-            folder.bIsFolder = true;
-            Scan(sPath + "/", nMode, folder.children);
-            into.push_back(std::move(folder));
-        } else if (EndsWithPresetExtension(item.sName) && IsValidPresetFile(sPath, nMode)) {
-            SNode preset;
-            preset.sName = item.sName.substr(0, item.sName.size() - std::strlen(kPresetExtension));
-            into.push_back(std::move(preset));
-        }
-    }
-    std::sort(into.begin(), into.end(), [](const SNode& a, const SNode& b) { return a.sName < b.sName; });
+    CModePresets presets(nMode);
+    presets.RefreshFrom(bUser ? msUserFolder : msFolder);
+    return Nodes(presets.GetRoot());
 }

@@ -73,7 +73,6 @@ private:
     // any mode.
     static std::vector<std::pair<int, int>> Check(
         const std::string& sPath, int nMode, const CParameterText& parameters);
-    void Scan(const std::string& sFolder, unsigned nMode, std::vector<SNode>& into) const;
 
     std::string msFolder;
     std::string msUserFolder;
