@@ -75,9 +75,9 @@ enum class EPresetFault {
 EPresetFault ParsePresetFile(const std::string& sPath, SPresetContents& contents, uint32_t& nDetail);
 
 // Writes the blocks of layout that a process mode (0..3 one module, 4 the
-// chain) contains, with the values held by the data manager. The file is written beside its
-// destination and renamed into place, so a failed write never loses the
-// previous file. False when nothing was written.
+// chain) contains, with the values held by the data manager. The file is
+// written beside its destination and renamed into place, so a failed write
+// never loses the previous file. False when nothing was written.
 bool WritePresetFile(
     const std::string& sPath, adl::IDataManager& dataManager, unsigned nMode, const std::vector<SPresetBlock>& layout);
 

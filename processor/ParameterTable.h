@@ -91,8 +91,8 @@ struct SParameterDescriptor {
     // none; both -1 for the whole-process parameters).
     int32_t nControl;
     int32_t nSecondControl;
-    // Decimals the editor's knob converter scales the range by: the stored
-    // decimals, but 0 for the times, whose knobs work in whole units.
+    // Decimals the editor's knob converter is built with: the stored
+    // decimals, but 0 for the times (the mapping to positions is the same).
     int32_t nKnobDecimals;
     // How the editor's value text shows the value: at most nShownWidth
     // characters for sign, digits and point, at most nShownDecimals decimals.
