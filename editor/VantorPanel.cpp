@@ -54,9 +54,10 @@ std::vector<CVantorPanel::SBinding> CVantorPanel::PanelBindings(int nPanelId)
 
 void CVantorPanel::SetUp()
 {
-    // Outside its modes a panel takes no events and draws nothing.
-    const unsigned nMode = mpProcess != nullptr ? mpProcess->GetMode() : 4;
-    if (nMode < 32 && (ActiveModes() & (1u << nMode)) == 0)
+    // A module's panel works in the modes that run the module; outside them
+    // it takes no events and draws nothing.
+    const unsigned nMode = mpProcess != nullptr ? mpProcess->GetMode() : kChainProcessType;
+    if (miEnableParameter >= 0 && !IsParameterActive(miEnableParameter, nMode))
         SetActive(false);
     for (const SBinding& binding : maBindings) {
         epiPanelControl* pControl = GetControl(binding.nControl);

@@ -79,8 +79,6 @@ public:
     std::vector<std::pair<int, std::string>> GetValueTexts() const;
 
 protected:
-    // Bit m set: the panel works in process mode m (all modes for the base).
-    virtual unsigned ActiveModes() const { return 0x1F; }
     // Meters and lights read from the process before the pending values.
     virtual void PollMeters() { }
     // A control was moved by the user (drag steps, clicks).

@@ -15,7 +15,6 @@ public:
     CVantorPanelClipper(IVantorProcess* pProcess, const CMeterReadings* pReadings);
 
 protected:
-    unsigned ActiveModes() const override { return (1u << 3) | (1u << 4); }
     void PollMeters() override;
 
 private:

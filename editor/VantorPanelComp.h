@@ -10,7 +10,4 @@ public:
     static constexpr int kNeedleControl = 12;
 
     explicit CVantorPanelComp(IVantorProcess* pProcess);
-
-protected:
-    unsigned ActiveModes() const override { return (1u << 1) | (1u << 4); }
 };

@@ -32,9 +32,6 @@ public:
     // the screen there). True when it drew.
     bool DrawCurve(epiOffmap& map, const SEpiRect& rect);
 
-protected:
-    unsigned ActiveModes() const override { return (1u << 0) | (1u << 4); }
-
 private:
     void FetchCurve();
 

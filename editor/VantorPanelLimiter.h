@@ -11,7 +11,4 @@ public:
     static constexpr int kNeedleControl = 16;
 
     explicit CVantorPanelLimiter(IVantorProcess* pProcess);
-
-protected:
-    unsigned ActiveModes() const override { return (1u << 2) | (1u << 4); }
 };
