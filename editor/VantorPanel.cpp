@@ -22,6 +22,8 @@ CVantorPanel::CVantorPanel(int nPanelId, IVantorProcess* pProcess)
     , mpProcess(pProcess)
     , mpConverters(adl::CreateConverterManager())
     , mpDisplays(adl::CreateDisplayManager(this))
+    , maBindings(PanelBindings(nPanelId))
+    , miEnableParameter(ModuleEnableParameter(nPanelId - 1))
 {
     SetLayoutId(nPanelId);
 }
@@ -34,22 +36,30 @@ CVantorPanel::~CVantorPanel()
         mpDisplays->Destroy();
 }
 
-const CVantorPanel::SBinding* CVantorPanel::Bindings(int& nCount) const
+std::vector<CVantorPanel::SBinding> CVantorPanel::PanelBindings(int nPanelId)
 {
-    nCount = 0;
-    return nullptr;
+    std::vector<SBinding> bindings;
+    for (int i = 0; i < kNrOfVantorParameters; ++i) {
+        const SParameterDescriptor& d = kVantorParameters[i];
+        if (d.nControl < 0 || PanelOfModule(d.nModule) != nPanelId)
+            continue;
+        // A range's second control shows its value; a list's is a second switch.
+        const bool bSecondIsText = d.nType == 0;
+        bindings.push_back({ i, d.nControl, bSecondIsText ? d.nSecondControl : -1 });
+        if (!bSecondIsText && d.nSecondControl >= 0)
+            bindings.push_back({ i, d.nSecondControl, -1 });
+    }
+    return bindings;
 }
 
 void CVantorPanel::SetUp()
 {
-    // Outside its modes a panel takes no events and draws nothing.
-    const unsigned nMode = mpProcess != nullptr ? mpProcess->GetMode() : 4;
-    if (nMode < 32 && (ActiveModes() & (1u << nMode)) == 0)
+    // A module's panel works in the modes that run the module; outside them
+    // it takes no events and draws nothing.
+    const unsigned nMode = mpProcess != nullptr ? mpProcess->GetMode() : kChainProcessType;
+    if (miEnableParameter >= 0 && !IsParameterActive(miEnableParameter, nMode))
         SetActive(false);
-    int nCount = 0;
-    const SBinding* pBindings = Bindings(nCount);
-    for (int i = 0; i < nCount; ++i) {
-        const SBinding& binding = pBindings[i];
+    for (const SBinding& binding : maBindings) {
         epiPanelControl* pControl = GetControl(binding.nControl);
         if (pControl != nullptr && pControl->GetKind() == kEpiKindRotary) {
             SendToControl(binding.nControl, epiAlphaControl_rotary::kRange, 0, kPositionMax);
@@ -61,10 +71,10 @@ void CVantorPanel::SetUp()
             const SParameterDescriptor& d = kVantorParameters[binding.nParameter];
             adl::IConverter* pConverter = nullptr;
             if (d.nType == 0 && d.nCurve == 1)
-                pConverter = new (std::nothrow)
-                    adl::CConverterLog(d.nDecimals, d.nMin, d.nMax, static_cast<int>(d.nCurveParam), 0, kPositionMax);
+                pConverter = new (std::nothrow) adl::CConverterLog(
+                    d.nKnobDecimals, d.nMin, d.nMax, static_cast<int>(d.nCurveParam), 0, kPositionMax);
             else if (d.nType == 0)
-                pConverter = new (std::nothrow) adl::CConverterLinear(d.nDecimals, d.nMin, d.nMax, 0, kPositionMax);
+                pConverter = new (std::nothrow) adl::CConverterLinear(d.nKnobDecimals, d.nMin, d.nMax, 0, kPositionMax);
             if (pConverter != nullptr)
                 mpConverters->AddConverter(binding.nControl, pConverter);
         }
@@ -91,8 +101,8 @@ void CVantorPanel::TickStep()
     ApplyPendingValues();
     // A module switched off (or on) is drawn anew, dimmed (or not).
     adl::IDataManager* pData = DataManager();
-    const int nEnable = EnableParameter();
-    const bool bDimmed = pData != nullptr && nEnable >= 0 && pData->GetValue(static_cast<unsigned>(nEnable)) == 0;
+    const bool bDimmed
+        = pData != nullptr && miEnableParameter >= 0 && pData->GetValue(static_cast<unsigned>(miEnableParameter)) == 0;
     if (bDimmed != mbDimmed) {
         mbDimmed = bDimmed;
         InvalidateRect(GetRect());
@@ -210,12 +220,10 @@ std::vector<std::pair<int, std::string>> CVantorPanel::GetValueTexts() const
     std::vector<std::pair<int, std::string>> texts;
     if (!IsActive())
         return texts;
-    int nCount = 0;
-    const SBinding* pBindings = Bindings(nCount);
-    for (int i = 0; i < nCount; ++i) {
-        const auto* pText = dynamic_cast<const epiAlphaControl_text*>(GetControl(pBindings[i].nText));
-        if (pBindings[i].nText >= 0 && pText != nullptr)
-            texts.emplace_back(pBindings[i].nText, pText->GetText());
+    for (const SBinding& binding : maBindings) {
+        const auto* pText = dynamic_cast<const epiAlphaControl_text*>(GetControl(binding.nText));
+        if (binding.nText >= 0 && pText != nullptr)
+            texts.emplace_back(binding.nText, pText->GetText());
     }
     std::sort(texts.begin(), texts.end());
     return texts;

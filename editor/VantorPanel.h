@@ -44,6 +44,10 @@ public:
         int nControl;
         int nText;
     };
+    // The bindings of a panel, from the parameter table's control columns:
+    // each parameter of the panel's module with its knob and text, or with
+    // each of its switches. None for a panel without a module.
+    static std::vector<SBinding> PanelBindings(int nPanelId);
 
     CVantorPanel(int nPanelId, IVantorProcess* pProcess);
     ~CVantorPanel() override;
@@ -75,12 +79,6 @@ public:
     std::vector<std::pair<int, std::string>> GetValueTexts() const;
 
 protected:
-    // The panel's own table; none for the base.
-    virtual const SBinding* Bindings(int& nCount) const;
-    // Bit m set: the panel works in process mode m (all modes for the base).
-    virtual unsigned ActiveModes() const { return 0x1F; }
-    // The parameter that switches the panel's module on, or -1.
-    virtual int EnableParameter() const { return -1; }
     // Meters and lights read from the process before the pending values.
     virtual void PollMeters() { }
     // A control was moved by the user (drag steps, clicks).
@@ -92,5 +90,7 @@ protected:
     IVantorProcess* mpProcess; // not owned
     adl::IConverterManager* mpConverters;
     adl::IDisplayManager* mpDisplays;
+    std::vector<SBinding> maBindings;
+    int miEnableParameter; // switches the panel's module on; -1 for none
     bool mbDimmed = false;
 };

@@ -3,29 +3,10 @@
 #include "VUMeter.h"
 #include "processor/IVantorProcess.h"
 
-namespace {
-
-// Parameter, control, text control.
-const CVantorPanel::SBinding kBindings[] = {
-    { 43, 2, -1 },
-    { 43, 3, -1 },
-    { 44, 4, 15 },
-    { 45, 5, 16 },
-    { 46, 10, 17 },
-};
-
-} // namespace
-
 CVantorPanelClipper::CVantorPanelClipper(IVantorProcess* pProcess, const CMeterReadings* pReadings)
     : CVantorPanel(kPanelId, pProcess)
     , mpReadings(pReadings)
 { }
-
-const CVantorPanel::SBinding* CVantorPanelClipper::Bindings(int& nCount) const
-{
-    nCount = static_cast<int>(sizeof kBindings / sizeof kBindings[0]);
-    return kBindings;
-}
 
 // The lights travel the pending-values route like any other value; a light
 // whose state did not change is not redrawn.

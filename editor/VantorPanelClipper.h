@@ -15,9 +15,6 @@ public:
     CVantorPanelClipper(IVantorProcess* pProcess, const CMeterReadings* pReadings);
 
 protected:
-    const SBinding* Bindings(int& nCount) const override;
-    unsigned ActiveModes() const override { return (1u << 3) | (1u << 4); }
-    int EnableParameter() const override { return 43; }
     void PollMeters() override;
 
 private:

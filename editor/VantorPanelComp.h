@@ -10,9 +10,4 @@ public:
     static constexpr int kNeedleControl = 12;
 
     explicit CVantorPanelComp(IVantorProcess* pProcess);
-
-protected:
-    const SBinding* Bindings(int& nCount) const override;
-    unsigned ActiveModes() const override { return (1u << 1) | (1u << 4); }
-    int EnableParameter() const override { return 22; }
 };

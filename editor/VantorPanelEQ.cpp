@@ -10,31 +10,6 @@
 
 namespace {
 
-// Parameter, control, text control.
-const CVantorPanel::SBinding kBindings[] = {
-    { 2, 3, -1 },
-    { 2, 16, -1 },
-    { 3, 5, 28 },
-    { 4, 17, -1 },
-    { 5, 6, 29 },
-    { 6, 11, 34 },
-    { 7, 18, -1 },
-    { 8, 7, 30 },
-    { 9, 12, 35 },
-    { 10, 1, -1 },
-    { 11, 19, -1 },
-    { 12, 8, 31 },
-    { 13, 13, 36 },
-    { 14, 2, -1 },
-    { 15, 20, -1 },
-    { 16, 9, 32 },
-    { 17, 14, 37 },
-    { 18, 21, -1 },
-    { 19, 10, 33 },
-    { 20, 22, -1 },
-    { 21, 15, 39 },
-};
-
 // A line from (x0, y0) to (x1, y1) in map coordinates, inside clip.
 void DrawLine(epiOffmap& map, const SEpiRect& clip, int x0, int y0, int x1, int y1, uint16_t nColour)
 {
@@ -67,12 +42,6 @@ CVantorPanelEQ::CVantorPanelEQ(IVantorProcess* pProcess)
     , mbCurveStale(true)
     , mafCurve {}
 { }
-
-const CVantorPanel::SBinding* CVantorPanelEQ::Bindings(int& nCount) const
-{
-    nCount = static_cast<int>(sizeof kBindings / sizeof kBindings[0]);
-    return kBindings;
-}
 
 SEpiRect CVantorPanelEQ::GetCurveRect() const
 {

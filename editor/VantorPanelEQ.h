@@ -32,11 +32,6 @@ public:
     // the screen there). True when it drew.
     bool DrawCurve(epiOffmap& map, const SEpiRect& rect);
 
-protected:
-    const SBinding* Bindings(int& nCount) const override;
-    unsigned ActiveModes() const override { return (1u << 0) | (1u << 4); }
-    int EnableParameter() const override { return 2; }
-
 private:
     void FetchCurve();
 

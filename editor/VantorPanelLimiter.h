@@ -11,9 +11,4 @@ public:
     static constexpr int kNeedleControl = 16;
 
     explicit CVantorPanelLimiter(IVantorProcess* pProcess);
-
-protected:
-    const SBinding* Bindings(int& nCount) const override;
-    unsigned ActiveModes() const override { return (1u << 2) | (1u << 4); }
-    int EnableParameter() const override { return 30; }
 };

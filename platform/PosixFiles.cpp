@@ -27,7 +27,9 @@ FileHandle OpenFile(const std::string& sPath, EFileMode eMode)
     // Folders open for reading on POSIX; they are not files.
     struct stat st { };
     if (::fstat(hFile, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int nError = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(hFile);
+        errno = nError; // the caller says why
         return kInvalidFile;
     }
     // Exclusive use, as an unshared open would give: a second opener fails.

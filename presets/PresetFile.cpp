@@ -18,25 +18,10 @@ constexpr unsigned kHeaderBytes = 12;
 constexpr unsigned kDirectoryRecordBytes = 12;
 constexpr unsigned kRecordBytes = 8;
 
-struct SBlock {
-    int nModule; // -1 global, 0..3 module
-    int nFirstUnit;
-    unsigned nRecords;
-};
+// Far above any preset (448 bytes for the chain); anything larger is not one.
+constexpr uint64_t kLargestPreset = 1 << 20;
 
-constexpr SBlock kBlocks[5] = {
-    { -1, 0, 2 },
-    { 0, 2, 20 },
-    { 1, 22, 8 },
-    { 2, 30, 13 },
-    { 3, 43, 4 },
-};
-
-struct SDirectoryRecord {
-    int32_t nModule;
-    uint32_t nOffset;
-    uint32_t nRecords;
-};
+static_assert(sizeof(SPresetContents::SRecord) == kRecordBytes, "records are read straight from the file");
 
 struct FileDeleter {
     void operator()(utils::IFile* pFile) const { pFile->Destroy(); }
@@ -52,31 +37,6 @@ unsigned ChainMode(unsigned nMode)
 bool ContainsModule(unsigned nMode, int nModule)
 {
     return nMode == 4 || nModule == -1 || static_cast<unsigned>(nModule) == nMode;
-}
-
-// Reads and checks the header and directory. False for anything that is not
-// a preset: too short, wrong magic or version, a directory past the end.
-bool ReadDirectory(utils::IFile& file, std::vector<SDirectoryRecord>& directory)
-{
-    const uint64_t nSize = file.GetSize();
-    char magic[4];
-    uint32_t header[2];
-    if (nSize < kHeaderBytes || file.Read(magic, 4) != 4 || file.ReadUInt32Array(header, 2) != 2)
-        return false;
-    if (std::memcmp(magic, kMagic, 4) != 0 || header[0] != 0)
-        return false;
-    const uint64_t nCount = header[1];
-    if (kHeaderBytes + nCount * kDirectoryRecordBytes > nSize)
-        return false;
-    directory.resize(static_cast<size_t>(nCount));
-    for (SDirectoryRecord& record : directory) {
-        int32_t nModule;
-        uint32_t where[2];
-        if (file.ReadInt32Array(&nModule, 1) != 1 || file.ReadUInt32Array(where, 2) != 2)
-            return false;
-        record = { nModule, where[0], where[1] };
-    }
-    return true;
 }
 
 } // namespace
@@ -158,11 +118,12 @@ std::string GetDefaultPresetPath(int nModule)
     return sPath;
 }
 
-bool WritePresetFile(const std::string& sPath, adl::IDataManager& dataManager, unsigned nMode)
+bool WritePresetFile(
+    const std::string& sPath, adl::IDataManager& dataManager, unsigned nMode, const std::vector<SPresetBlock>& layout)
 {
     nMode = ChainMode(nMode);
-    std::vector<SBlock> blocks;
-    for (const SBlock& block : kBlocks) {
+    std::vector<SPresetBlock> blocks;
+    for (const SPresetBlock& block : layout) {
         if (ContainsModule(nMode, block.nModule))
             blocks.push_back(block);
     }
@@ -181,10 +142,10 @@ bool WritePresetFile(const std::string& sPath, adl::IDataManager& dataManager, u
         nOffset += blocks[i].nRecords * kRecordBytes;
     }
     // Blocks, straight from the data manager, in directory order.
-    for (const SBlock& block : blocks) {
-        unsigned char buffer[1024] = {};
-        dataManager.GetChunkRange(buffer, static_cast<unsigned>(block.nFirstUnit), block.nRecords);
-        bytes.insert(bytes.end(), buffer, buffer + block.nRecords * kRecordBytes);
+    for (const SPresetBlock& block : blocks) {
+        std::vector<unsigned char> buffer(block.nRecords * kRecordBytes);
+        dataManager.GetChunkRange(buffer.data(), static_cast<unsigned>(block.nFirstUnit), block.nRecords);
+        bytes.insert(bytes.end(), buffer.begin(), buffer.end());
     }
 
     // Beside the destination first, then renamed over it.
@@ -205,25 +166,70 @@ bool WritePresetFile(const std::string& sPath, adl::IDataManager& dataManager, u
     return true;
 }
 
+EPresetFault ParsePresetFile(const std::string& sPath, SPresetContents& contents, uint32_t& nDetail)
+{
+    contents.blocks.clear();
+    nDetail = 0;
+    std::vector<unsigned char> bytes;
+    {
+        FilePtr pFile(utils::CreateFileObject());
+        if (!pFile || !pFile->Open(sPath, 0))
+            return EPresetFault::kUnreadable;
+        const uint64_t nSize = pFile->GetSize();
+        if (nSize > kLargestPreset)
+            return EPresetFault::kTooLarge;
+        bytes.resize(static_cast<size_t>(nSize));
+        if (nSize > 0 && pFile->Read(bytes.data(), static_cast<unsigned>(nSize)) != nSize) {
+            if (errno == 0)
+                errno = EIO;
+            return EPresetFault::kUnreadable;
+        }
+    }
+    // Words in the machine's byte order, as the data manager's chunks.
+    const auto word = [&bytes](uint64_t nAt) {
+        uint32_t n;
+        std::memcpy(&n, bytes.data() + nAt, 4);
+        return n;
+    };
+    if (bytes.size() < kHeaderBytes || std::memcmp(bytes.data(), kMagic, 4) != 0)
+        return EPresetFault::kNoHeader;
+    if (word(4) != 0) {
+        nDetail = word(4);
+        return EPresetFault::kUnknownVersion;
+    }
+    const uint64_t nBlocks = word(8);
+    if (kHeaderBytes + nBlocks * kDirectoryRecordBytes > bytes.size()) {
+        nDetail = static_cast<uint32_t>(nBlocks);
+        return EPresetFault::kDirectoryPastEnd;
+    }
+    contents.blocks.resize(static_cast<size_t>(nBlocks));
+    for (uint64_t n = 0; n < nBlocks; ++n) {
+        const uint64_t nAt = kHeaderBytes + n * kDirectoryRecordBytes;
+        SPresetContents::SBlock& block = contents.blocks[static_cast<size_t>(n)];
+        block.nModule = static_cast<int32_t>(word(nAt));
+        const uint64_t nOffset = word(nAt + 4);
+        const uint64_t nRecords = word(nAt + 8);
+        block.bInFile = nOffset + nRecords * kRecordBytes <= bytes.size();
+        if (!block.bInFile)
+            continue;
+        block.records.resize(static_cast<size_t>(nRecords));
+        std::memcpy(block.records.data(), bytes.data() + nOffset, static_cast<size_t>(nRecords * kRecordBytes));
+    }
+    return EPresetFault::kNone;
+}
+
 bool ReadPresetFile(const std::string& sPath, adl::IDataManager& dataManager, unsigned nMode, int nModule)
 {
     nMode = ChainMode(nMode);
-    FilePtr pFile(utils::CreateFileObject());
-    std::vector<SDirectoryRecord> directory;
-    if (!pFile || !pFile->Open(sPath, 0) || !ReadDirectory(*pFile, directory))
+    SPresetContents contents;
+    uint32_t nDetail = 0;
+    if (ParsePresetFile(sPath, contents, nDetail) != EPresetFault::kNone)
         return false;
-    const uint64_t nSize = pFile->GetSize();
-    for (const SDirectoryRecord& record : directory) {
-        const bool bInMode = nMode == 4 || (record.nModule >= 0 && static_cast<unsigned>(record.nModule) == nMode);
-        const bool bWanted = nModule == -1 || record.nModule == nModule;
-        const uint64_t nBytes = static_cast<uint64_t>(record.nRecords) * kRecordBytes;
-        if (!bInMode || !bWanted || record.nOffset + nBytes > nSize)
-            continue;
-        std::vector<unsigned char> block(static_cast<size_t>(nBytes));
-        if (pFile->Seek(record.nOffset) != record.nOffset
-            || pFile->Read(block.data(), static_cast<unsigned>(nBytes)) != nBytes)
-            continue;
-        dataManager.SetChunk(block.data(), static_cast<unsigned>(nBytes));
+    for (const SPresetContents::SBlock& block : contents.blocks) {
+        const bool bInMode = nMode == 4 || (block.nModule >= 0 && static_cast<unsigned>(block.nModule) == nMode);
+        const bool bWanted = nModule == -1 || block.nModule == nModule;
+        if (bInMode && bWanted && block.bInFile)
+            dataManager.SetChunk(block.records.data(), static_cast<unsigned>(block.records.size() * kRecordBytes));
     }
     return true;
 }
@@ -231,17 +237,14 @@ bool ReadPresetFile(const std::string& sPath, adl::IDataManager& dataManager, un
 bool IsValidPresetFile(const std::string& sPath, unsigned nMode)
 {
     nMode = ChainMode(nMode);
-    FilePtr pFile(utils::CreateFileObject());
-    std::vector<SDirectoryRecord> directory;
-    if (!pFile || !pFile->Open(sPath, 0) || !ReadDirectory(*pFile, directory))
+    SPresetContents contents;
+    uint32_t nDetail = 0;
+    if (ParsePresetFile(sPath, contents, nDetail) != EPresetFault::kNone)
         return false;
-    if (nMode == 4)
-        return true;
-    for (const SDirectoryRecord& record : directory) {
-        if (record.nModule >= 0 && static_cast<unsigned>(record.nModule) == nMode)
-            return true;
-    }
-    return false;
+    return nMode == 4
+        || std::any_of(contents.blocks.begin(), contents.blocks.end(), [nMode](const SPresetContents::SBlock& block) {
+               return block.nModule >= 0 && static_cast<unsigned>(block.nModule) == nMode;
+           });
 }
 
 bool PresetNameLess(const std::string& a, const std::string& b)

@@ -4,7 +4,9 @@
 // bypass and patch), 0..3 the equaliser, compressor, limiter and clipper.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace adl {
 class IDataManager;
@@ -37,11 +39,47 @@ bool PresetNameLess(const std::string& a, const std::string& b);
 // defaults folder, which no load finds.
 std::string GetDefaultPresetPath(int nModule);
 
-// Writes the blocks of a process mode (0..3 one module, 4 the chain) with
-// the values held by the data manager. The file is written beside its
-// destination and renamed into place, so a failed write never loses the
-// previous file. False when nothing was written.
-bool WritePresetFile(const std::string& sPath, adl::IDataManager& dataManager, unsigned nMode);
+// One block of a preset file: a module and the run of units it holds.
+struct SPresetBlock {
+    int nModule; // -1 the global block, 0..3 a module
+    int nFirstUnit;
+    unsigned nRecords;
+};
+
+// A preset file as read: its blocks in directory order with their records.
+struct SPresetContents {
+    struct SRecord {
+        int32_t nUnit;
+        int32_t nValue;
+    };
+    struct SBlock {
+        int32_t nModule;
+        bool bInFile; // false: the directory places the block past the end of the file
+        std::vector<SRecord> records; // empty when not in the file
+    };
+    std::vector<SBlock> blocks;
+};
+
+// Why a file is not a preset.
+enum class EPresetFault {
+    kNone,
+    kUnreadable, // cannot be opened or read; errno says why
+    kTooLarge, // far larger than any preset
+    kNoHeader, // too short for a header, or not "RYXP"
+    kUnknownVersion, // nDetail: the version
+    kDirectoryPastEnd, // nDetail: the block count
+};
+
+// Reads a whole preset file and checks its header and directory; blocks that
+// lie past the end are kept, marked. Any fault leaves contents empty.
+EPresetFault ParsePresetFile(const std::string& sPath, SPresetContents& contents, uint32_t& nDetail);
+
+// Writes the blocks of layout that a process mode (0..3 one module, 4 the
+// chain) contains, with the values held by the data manager. The file is
+// written beside its destination and renamed into place, so a failed write
+// never loses the previous file. False when nothing was written.
+bool WritePresetFile(
+    const std::string& sPath, adl::IDataManager& dataManager, unsigned nMode, const std::vector<SPresetBlock>& layout);
 
 // Applies the blocks of a preset file that the mode contains (and only
 // nModule's block unless nModule is -1) through the data manager's SetChunk.

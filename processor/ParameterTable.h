@@ -85,6 +85,15 @@ struct SParameterDescriptor {
     int32_t nCurveParam; // taper parameter of curve 1 (1000, 500 or 50), else 0
     const char* pszValueTexts; // type 1: names of nMin..nMax separated by '@', else null
     int32_t nModule; // 0 equaliser, 1 compressor, 2 limiter, 3 clipper, or kWholeProcess
+    // The editor controls bound to the parameter on its module's panel (panel
+    // id = module + 1): the knob or switch, and a second control kept in step
+    // with it, the value text of a range or a second switch of a list (-1 for
+    // none; both -1 for the whole-process parameters).
+    int32_t nControl;
+    int32_t nSecondControl;
+    // Decimals the editor's knob converter is built with: the stored
+    // decimals, but 0 for the times (the mapping to positions is the same).
+    int32_t nKnobDecimals;
     // How the editor's value text shows the value: at most nShownWidth
     // characters for sign, digits and point, at most nShownDecimals decimals.
     // Width 0: no value text (switches, lists, "Patch").
@@ -98,6 +107,16 @@ extern const SParameterDescriptor kVantorParameters[kNrOfVantorParameters];
 // type runs: "Global Bypass" always, "Patch" only in the full chain, every
 // other parameter when its module runs. False for an index out of range.
 bool IsParameterActive(int nIndex, unsigned nProcessType);
+
+// The parameter that switches module nModule (0 equaliser .. 3 clipper) on:
+// the first of the module's parameters. -1 for any other value.
+int ModuleEnableParameter(int nModule);
+
+// The panel of the editor that shows module nModule's parameters.
+constexpr int PanelOfModule(int nModule)
+{
+    return nModule + 1;
+}
 
 // A host descriptor (ParameterInfo.cpp) for parameter nIndex with heap copies of every text, to
 // be handed to vpa::CProcess::AddParameterInfo, which then owns it. Null for

@@ -17,13 +17,3 @@ public:
 private:
     CVantorProcess* mpProcess; // not owned
 };
-
-// An editor control bound to a parameter: control id = panel x 65536 + control.
-struct SControlLink {
-    int nParameter;
-    int nPanel; // module id + 1
-    int nControl;
-};
-
-constexpr int kNrOfControlLinks = 82;
-extern const SControlLink kControlLinks[kNrOfControlLinks];

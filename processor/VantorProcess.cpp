@@ -3,6 +3,7 @@
 #include "ChainOrder.h"
 #include "IVantorGUI.h"
 #include "ParameterTable.h"
+#include "PresetLayout.h"
 #include "VantorDataUnit.h"
 #include "VantorPlugIn.h"
 #include "dsp/VnSystem.h"
@@ -18,9 +19,6 @@ std::atomic<int> CVantorProcess::gnClipHoldSlices { 100 };
 
 namespace {
 
-// Per module id: the parameter that switches it on.
-constexpr int kModuleEnableParameter[4] = { 2, 22, 30, 43 };
-
 // Per equaliser band (low cut, low shelf, low mid, high mid, high shelf,
 // high cut): its on/off parameter, the parameter that neutralising
 // overwrites, and that parameter's chain index.
@@ -30,12 +28,12 @@ struct SEqBand {
     int nChainIndex;
 };
 constexpr SEqBand kEqBands[6] = {
-    { 4, 3, 10 },
-    { 7, 6, 9 },
-    { 11, 9, 6 },
-    { 15, 13, 3 },
-    { 18, 17, 1 },
-    { 20, 19, 11 },
+    { kEqLowCutEnable, kEqLowCutFreq, 10 },
+    { kEqLowShelfEnable, kEqLowShelfGain, 9 },
+    { kEqLowMidEnable, kEqLowMidGain, 6 },
+    { kEqHighMidEnable, kEqHighMidGain, 3 },
+    { kEqHighShelfEnable, kEqHighShelfGain, 1 },
+    { kEqHighCutEnable, kEqHighCutFreq, 11 },
 };
 
 // Meter readings of a process that is not playing.
@@ -360,8 +358,14 @@ void CVantorProcess::CreateDataUnits()
 {
     for (unsigned i = 0; i < GetNrOfParameters(); ++i)
         mpDataManager->AddUnit(new CVantorDataUnit(this, static_cast<int>(i), mParameterInfos[i]->nDefault));
-    for (const SControlLink& link : kControlLinks)
-        mpDataManager->AddKey(link.nPanel * 65536 + link.nControl, link.nParameter);
+    // Each parameter's editor controls, the knob or switch before its text.
+    for (int i = 0; i < kNrOfVantorParameters; ++i) {
+        const SParameterDescriptor& d = kVantorParameters[i];
+        for (int nControl : { d.nControl, d.nSecondControl }) {
+            if (nControl >= 0)
+                mpDataManager->AddKey(PanelOfModule(d.nModule) * 65536 + nControl, i);
+        }
+    }
     mpDataManager->ReapplyAllValues();
     for (int nModule = 0; nModule < 4; ++nModule)
         LoadModuleDefault(nModule);
@@ -386,7 +390,7 @@ void CVantorProcess::UpdateModuleEnables()
 {
     int bypass[4];
     for (int nModule = 0; nModule < 4; ++nModule)
-        bypass[nModule] = GetParameter(kModuleEnableParameter[nModule]) == 0 ? 1 : 0;
+        bypass[nModule] = GetParameter(static_cast<unsigned>(ModuleEnableParameter(nModule))) == 0 ? 1 : 0;
     // A single-module process runs only its own module.
     if (mnType < 4) {
         for (int nModule = 0; nModule < 4; ++nModule) {
@@ -462,7 +466,7 @@ void CVantorProcess::InvalidateEQCurve()
 void CVantorProcess::SavePreset(std::string sPath)
 {
     if (mpDataManager != nullptr)
-        WritePresetFile(sPath, *mpDataManager, mnType);
+        WritePresetFile(sPath, *mpDataManager, mnType, VantorPresetLayout());
 }
 
 void CVantorProcess::LoadPreset(std::string sName, int nModule, bool bInPresetsFolder)

@@ -1,21 +1,19 @@
 #include "GainReductionProbe.h"
 
 #include "processor/ChainOrder.h"
+#include "processor/ParameterTable.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr unsigned kGlobalBypass = 0;
-constexpr unsigned kPatch = 1;
-constexpr unsigned kEnableOf[4] = { 2, 22, 30, 43 }; // equaliser, compressor, limiter, clipper
 constexpr int kCompressor = 1;
 constexpr int kLimiter = 2;
 
-double Engineering(vpa::IProcess& process, unsigned nIndex, int nDecimals)
+double Engineering(vpa::IProcess& process, int nIndex)
 {
-    return process.GetParameter(nIndex) / std::pow(10.0, nDecimals);
+    return process.GetParameter(static_cast<unsigned>(nIndex)) / std::pow(10.0, kVantorParameters[nIndex].nDecimals);
 }
 
 } // namespace
@@ -35,7 +33,7 @@ std::vector<float> CGainReductionProbe::RunPrefix(unsigned nModulesOn, const std
     std::vector<SParameterOverride> overrides = mOverrides;
     for (int nModule = 0; nModule < 4; ++nModule) {
         if ((nModulesOn & (1u << nModule)) == 0)
-            overrides.push_back({ static_cast<int>(kEnableOf[nModule]), 0 });
+            overrides.push_back({ ModuleEnableParameter(nModule), 0 });
     }
     CChainRunner runner(mEngine, mSettings, mnChannels, mfSampleRate, mbDualMono, overrides);
     const size_t nFrames = input.size() / mnChannels;
@@ -76,7 +74,8 @@ unsigned CGainReductionProbe::RunningModules(vpa::IProcess& process, unsigned nM
     unsigned nRunning = 0;
     for (int nModule = 0; nModule < 4; ++nModule) {
         const bool bInMode = nMode == kModeChain || static_cast<unsigned>(nModule) == nMode;
-        if (bInMode && process.GetParameter(kEnableOf[nModule]) != 0 && process.GetParameter(kGlobalBypass) == 0)
+        if (bInMode && process.GetParameter(static_cast<unsigned>(ModuleEnableParameter(nModule))) != 0
+            && process.GetParameter(kGlobalBypass) == 0)
             nRunning |= 1u << nModule;
     }
     return nRunning;
@@ -128,13 +127,15 @@ SGainReduction CGainReductionProbe::Measure(CLoudestPassage& passage)
         return DeepestReduction(in, out, nPassageStart, fStaticGainDb);
     };
     if (result.bCompressor)
-        result.fCompressorDb
-            = MeasureModule(kCompressor, Engineering(*pProcess, 28, 1) + Engineering(*pProcess, 29, 1));
+        result.fCompressorDb = MeasureModule(
+            kCompressor, Engineering(*pProcess, kCompressorInputDrive) + Engineering(*pProcess, kCompressorOutput));
     if (result.bLimiter) {
         const double fBandGainDb
-            = (Engineering(*pProcess, 38, 1) + Engineering(*pProcess, 40, 1) + Engineering(*pProcess, 42, 1)) / 3.0;
-        result.fLimiterDb
-            = MeasureModule(kLimiter, Engineering(*pProcess, 32, 1) + Engineering(*pProcess, 34, 1) + fBandGainDb);
+            = (Engineering(*pProcess, kLimiterBand1Gain) + Engineering(*pProcess, kLimiterBand2Gain)
+                  + Engineering(*pProcess, kLimiterBand3Gain))
+            / 3.0;
+        result.fLimiterDb = MeasureModule(kLimiter,
+            Engineering(*pProcess, kLimiterInputDrive) + Engineering(*pProcess, kLimiterOutput) + fBandGainDb);
     }
     return result;
 }

@@ -2,10 +2,11 @@
 
 #include "processor/ChainOrder.h"
 #include "processor/ParameterDisplay.h"
+#include "processor/ParameterTable.h"
 
 std::string CParameterDisplay::Show(int nIndex, int nStored) const
 {
-    if (nIndex == 1 && nStored >= 0 && nStored < kNrOfChainOrders) {
+    if (nIndex == kPatch && nStored >= 0 && nStored < kNrOfChainOrders) {
         static const char* const kModules[4] = { "eq", "comp", "lim", "clip" };
         std::string sOrder;
         for (int nModule : kChainOrders[nStored])

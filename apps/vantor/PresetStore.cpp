@@ -4,31 +4,19 @@
 #include "ToolError.h"
 #include "platform/Platform.h"
 #include "presets/PresetFile.h"
+#include "presets/PresetList.h"
+#include "processor/PresetLayout.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <cstdint>
 #include <cstring>
-#include <dirent.h>
-#include <fstream>
-#include <iterator>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr size_t kHeaderBytes = 12;
-constexpr size_t kDirectoryRecordBytes = 12;
-constexpr size_t kRecordBytes = 8;
-// Far above any preset (448 bytes for the chain); anything larger is not one.
-constexpr std::streamsize kLargestPreset = 1 << 20;
-
-// First parameter and record count of each block, by module id + 1.
-constexpr int kBlockFirst[5] = { 0, 2, 22, 30, 43 };
-constexpr int kBlockCount[5] = { 2, 20, 8, 13, 4 };
 
 const char* const kModuleNames[4] = { "equaliser", "compressor", "limiter", "clipper" };
 
@@ -50,12 +38,19 @@ bool IsFolder(const std::string& sPath)
     return ::stat(sPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-uint32_t ReadWord(const std::vector<unsigned char>& bytes, size_t nAt)
+std::vector<CPresetStore::SNode> Nodes(const CPresetList::PresetInfoList& infos)
 {
-    uint32_t n = 0;
-    for (int i = 3; i >= 0; --i)
-        n = (n << 8) | bytes[nAt + static_cast<size_t>(i)];
-    return n;
+    std::vector<CPresetStore::SNode> nodes;
+    for (const CPresetList::SPresetInfo* pInfo : infos) {
+        CPresetStore::SNode node;
+        node.sName = pInfo->name;
+        node.bIsFolder = pInfo->isFolder;
+        node.children = Nodes(pInfo->children);
+        nodes.push_back(std::move(node));
+    }
+    std::sort(nodes.begin(), nodes.end(),
+        [](const CPresetStore::SNode& a, const CPresetStore::SNode& b) { return a.sName < b.sName; });
+    return nodes;
 }
 
 } // namespace
@@ -132,44 +127,46 @@ std::string CPresetStore::Resolve(const std::string& sNameOrFile) const
 }
 
 std::vector<std::pair<int, int>> CPresetStore::Check(
-    const std::vector<unsigned char>& bytes, const std::string& sPath, int nMode, const CParameterText& parameters)
+    const std::string& sPath, int nMode, const CParameterText& parameters)
 {
-    std::vector<std::pair<int, int>> records;
     const std::string sWhat = "'" + sPath + "' is not a usable preset: ";
-    if (bytes.size() < kHeaderBytes || std::memcmp(bytes.data(), "RYXP", 4) != 0)
-        throw FailureError(sWhat + "no RYXP header");
-    if (ReadWord(bytes, 4) != 0)
-        throw FailureError(sWhat + "unknown version " + std::to_string(ReadWord(bytes, 4)));
-    const uint64_t nBlocks = ReadWord(bytes, 8);
-    if (kHeaderBytes + nBlocks * kDirectoryRecordBytes > bytes.size())
+    SPresetContents contents;
+    uint32_t nDetail = 0;
+    switch (ParsePresetFile(sPath, contents, nDetail)) {
+    case EPresetFault::kNone: break;
+    case EPresetFault::kUnreadable: throw FailureError("cannot read preset '" + sPath + "': " + std::strerror(errno));
+    case EPresetFault::kTooLarge: throw FailureError(sWhat + "far too large");
+    case EPresetFault::kNoHeader: throw FailureError(sWhat + "no RYXP header");
+    case EPresetFault::kUnknownVersion: throw FailureError(sWhat + "unknown version " + std::to_string(nDetail));
+    case EPresetFault::kDirectoryPastEnd:
         throw FailureError(
-            sWhat + "truncated (its directory of " + std::to_string(nBlocks) + " blocks runs past the end)");
+            sWhat + "truncated (its directory of " + std::to_string(nDetail) + " blocks runs past the end)");
+    }
+    const std::vector<SPresetBlock> layout = VantorPresetLayout();
+    std::vector<std::pair<int, int>> records;
     bool bHasMode = nMode == 4 || nMode < 0;
-    for (uint64_t nBlock = 0; nBlock < nBlocks; ++nBlock) {
-        const size_t nAt = kHeaderBytes + static_cast<size_t>(nBlock) * kDirectoryRecordBytes;
-        const int32_t nModule = static_cast<int32_t>(ReadWord(bytes, nAt));
-        const uint64_t nOffset = ReadWord(bytes, nAt + 4);
-        const uint64_t nRecords = ReadWord(bytes, nAt + 8);
-        if (nOffset + nRecords * kRecordBytes > bytes.size())
+    for (size_t nBlock = 0; nBlock < contents.blocks.size(); ++nBlock) {
+        const SPresetContents::SBlock& block = contents.blocks[nBlock];
+        if (!block.bInFile)
             throw FailureError(sWhat + "truncated (block " + std::to_string(nBlock + 1) + " runs past the end)");
-        if (nModule < -1 || nModule > 3)
-            throw FailureError(sWhat + "damaged (unknown module " + std::to_string(nModule) + ")");
-        bHasMode = bHasMode || nModule == nMode;
+        const auto pLayout = std::find_if(
+            layout.begin(), layout.end(), [&block](const SPresetBlock& b) { return b.nModule == block.nModule; });
+        if (pLayout == layout.end())
+            throw FailureError(sWhat + "damaged (unknown module " + std::to_string(block.nModule) + ")");
+        bHasMode = bHasMode || block.nModule == nMode;
         // Every record must belong to its block's parameters and lie in range.
-        for (uint64_t nRecord = 0; nRecord < nRecords; ++nRecord) {
-            const size_t nRecordAt = static_cast<size_t>(nOffset + nRecord * kRecordBytes);
-            const int32_t nIndex = static_cast<int32_t>(ReadWord(bytes, nRecordAt));
-            const int32_t nValue = static_cast<int32_t>(ReadWord(bytes, nRecordAt + 4));
-            const int nFirst = kBlockFirst[nModule + 1];
-            if (nIndex < nFirst || nIndex >= nFirst + kBlockCount[nModule + 1]
-                || static_cast<size_t>(nIndex) >= parameters.GetCount())
-                throw FailureError(sWhat + "damaged (parameter " + std::to_string(nIndex) + " in the "
-                    + (nModule < 0 ? std::string("global") : kModuleNames[nModule]) + " block)");
-            const SParameterText& parameter = parameters.Get(nIndex);
-            if (nValue < parameter.nMin || nValue > parameter.nMax)
-                throw FailureError(sWhat + "damaged (" + parameter.names.front() + " holds " + std::to_string(nValue)
-                    + ", outside " + std::to_string(parameter.nMin) + ".." + std::to_string(parameter.nMax) + ")");
-            records.emplace_back(nIndex, nValue);
+        for (const SPresetContents::SRecord& record : block.records) {
+            if (record.nUnit < pLayout->nFirstUnit
+                || record.nUnit >= pLayout->nFirstUnit + static_cast<int>(pLayout->nRecords)
+                || static_cast<size_t>(record.nUnit) >= parameters.GetCount())
+                throw FailureError(sWhat + "damaged (parameter " + std::to_string(record.nUnit) + " in the "
+                    + (block.nModule < 0 ? std::string("global") : kModuleNames[block.nModule]) + " block)");
+            const SParameterText& parameter = parameters.Get(record.nUnit);
+            if (record.nValue < parameter.nMin || record.nValue > parameter.nMax)
+                throw FailureError(sWhat + "damaged (" + parameter.names.front() + " holds "
+                    + std::to_string(record.nValue) + ", outside " + std::to_string(parameter.nMin) + ".."
+                    + std::to_string(parameter.nMax) + ")");
+            records.emplace_back(record.nUnit, record.nValue);
         }
     }
     if (!bHasMode)
@@ -177,32 +174,15 @@ std::vector<std::pair<int, int>> CPresetStore::Check(
     return records;
 }
 
-std::vector<unsigned char> CPresetStore::ReadBytes(const std::string& sPath)
-{
-    std::ifstream file(sPath, std::ios::binary);
-    if (!file)
-        throw FailureError("cannot read preset '" + sPath + "': " + std::strerror(errno));
-    std::vector<unsigned char> bytes;
-    bytes.reserve(512);
-    char buffer[4096];
-    while (file && static_cast<std::streamsize>(bytes.size()) <= kLargestPreset) {
-        file.read(buffer, sizeof(buffer));
-        bytes.insert(bytes.end(), buffer, buffer + file.gcount());
-    }
-    if (static_cast<std::streamsize>(bytes.size()) > kLargestPreset)
-        throw FailureError("'" + sPath + "' is not a usable preset: far too large");
-    return bytes;
-}
-
 std::vector<std::pair<int, int>> CPresetStore::Read(const std::string& sPath, const CParameterText& parameters) const
 {
-    return Check(ReadBytes(sPath), sPath, -1, parameters);
+    return Check(sPath, -1, parameters);
 }
 
 void CPresetStore::Load(
     const std::string& sPath, vpa::IProcess& process, unsigned nMode, const CParameterText& parameters) const
 {
-    Check(ReadBytes(sPath), sPath, static_cast<int>(nMode), parameters);
+    Check(sPath, static_cast<int>(nMode), parameters);
     CProcessDataManager dataManager(process);
     if (!ReadPresetFile(sPath, dataManager, nMode, -1))
         throw FailureError("cannot read preset '" + sPath + "'");
@@ -245,7 +225,7 @@ void CPresetStore::Save(
         throw FailureError("'" + sPath + "' is a folder");
     CProcessDataManager dataManager(process);
     errno = 0;
-    if (WritePresetFile(sPath, dataManager, nMode))
+    if (WritePresetFile(sPath, dataManager, nMode, VantorPresetLayout()))
         return;
     const int nError = errno != 0 ? errno : EIO;
     if (bCreateFolders)
@@ -256,33 +236,7 @@ void CPresetStore::Save(
 
 std::vector<CPresetStore::SNode> CPresetStore::List(unsigned nMode, bool bUser) const
 {
-    std::vector<SNode> root;
-    Scan(bUser ? msUserFolder : msFolder, nMode, root);
-    return root;
-}
-
-void CPresetStore::Scan(const std::string& sFolder, unsigned nMode, std::vector<SNode>& into) const
-{
-    DIR* pFolder = ::opendir(sFolder.c_str());
-    if (pFolder == nullptr)
-        return;
-    while (const dirent* pEntry = ::readdir(pFolder)) {
-        const std::string sName = pEntry->d_name;
-        if (sName.empty() || sName[0] == '.')
-            continue;
-        const std::string sPath = sFolder + sName;
-        if (IsFolder(sPath)) {
-            SNode folder;
-            folder.sName = sName;
-            folder.bIsFolder = true;
-            Scan(sPath + "/", nMode, folder.children);
-            into.push_back(std::move(folder));
-        } else if (EndsWithPresetExtension(sName) && IsValidPresetFile(sPath, nMode)) {
-            SNode preset;
-            preset.sName = sName.substr(0, sName.size() - std::strlen(kPresetExtension));
-            into.push_back(std::move(preset));
-        }
-    }
-    ::closedir(pFolder);
-    std::sort(into.begin(), into.end(), [](const SNode& a, const SNode& b) { return a.sName < b.sName; });
+    CPresetList presets(nMode); // the preset menu's folder walk
+    presets.RefreshFrom(bUser ? msUserFolder : msFolder);
+    return Nodes(presets.GetRoot());
 }

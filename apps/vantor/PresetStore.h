@@ -72,9 +72,7 @@ private:
     // Checks the file's layout and ranges; its records, or throws. nMode -1:
     // any mode.
     static std::vector<std::pair<int, int>> Check(
-        const std::vector<unsigned char>& bytes, const std::string& sPath, int nMode, const CParameterText& parameters);
-    static std::vector<unsigned char> ReadBytes(const std::string& sPath);
-    void Scan(const std::string& sFolder, unsigned nMode, std::vector<SNode>& into) const;
+        const std::string& sPath, int nMode, const CParameterText& parameters);
 
     std::string msFolder;
     std::string msUserFolder;

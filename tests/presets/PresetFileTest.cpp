@@ -3,6 +3,7 @@
 
 #include "TestFolder.h"
 #include "processor/ParameterTable.h"
+#include "processor/PresetLayout.h"
 #include "tests/processor/ProcessRig.h"
 
 #include <gtest/gtest.h>
@@ -209,7 +210,7 @@ TEST(PresetFile, AFailedSaveLeavesThePreviousFileWhole)
     ASSERT_EQ(::chmod(folder.Root().c_str(), 0500), 0);
     rig.pProcess->SetParameter(kEqOutput, 99);
     const bool bRoot = ::geteuid() == 0; // root writes anyway; the check below still holds
-    EXPECT_EQ(WritePresetFile(sPath, *rig.pProcess->GetDataManager(), 4), bRoot);
+    EXPECT_EQ(WritePresetFile(sPath, *rig.pProcess->GetDataManager(), 4, VantorPresetLayout()), bRoot);
     ::chmod(folder.Root().c_str(), 0700);
     if (!bRoot) {
         EXPECT_EQ(ReadBytes(sPath), before);
@@ -218,7 +219,7 @@ TEST(PresetFile, AFailedSaveLeavesThePreviousFileWhole)
 
     // A destination that is a folder: nothing is written, nothing is lost.
     ASSERT_EQ(::mkdir(folder.Path("dir.ryxp").c_str(), 0755), 0);
-    EXPECT_FALSE(WritePresetFile(folder.Path("dir.ryxp"), *rig.pProcess->GetDataManager(), 4));
+    EXPECT_FALSE(WritePresetFile(folder.Path("dir.ryxp"), *rig.pProcess->GetDataManager(), 4, VantorPresetLayout()));
     EXPECT_FALSE(platform::FileExists(folder.Path("dir.ryxp.part")));
 }
 

@@ -1,182 +1,188 @@
+// The 47 host descriptors against the published parameter list, typed by
+// hand from it: names with their short forms, units, list texts, ranges,
+// defaults, decimals, tapers, the "Off" texts, the process types each is
+// active in, and the editor controls each is linked to. The process builds
+// its descriptors and its control keys from the parameter table; a slip in
+// the table shows here as the field and the parameter it hits.
+#include "ProcessRig.h"
 #include "processor/ParameterTable.h"
+#include "processor/PresetLayout.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
-std::vector<std::string> Split(const char* psz)
-{
-    std::vector<std::string> parts(1);
-    for (; *psz != '\0'; ++psz) {
-        if (*psz == '@')
-            parts.emplace_back();
-        else
-            parts.back() += *psz;
-    }
-    return parts;
-}
+constexpr unsigned kAlways = 0x1F; // process types 0 to 4
+constexpr unsigned kChain = 1u << 4;
+constexpr unsigned kEqTypes = 1u << 0 | kChain;
+constexpr unsigned kCompTypes = 1u << 1 | kChain;
+constexpr unsigned kLimTypes = 1u << 2 | kChain;
+constexpr unsigned kClipTypes = 1u << 3 | kChain;
+
+struct SGolden {
+    const char* pszName;
+    const char* pszUnit; // null: none
+    int nType;
+    int nMin;
+    int nMax;
+    int nDefault;
+    int nDecimals;
+    int nCurve;
+    int nCurveParam;
+    const char* pszValueTexts;
+    const char* pszMinText;
+    const char* pszMaxText;
+    unsigned nActiveTypes; // bit t: active in process type t
+    int nPanel; // editor panel of the linked controls
+    std::vector<int> controls; // linked controls in link order
+};
+
+const char* const kOffOn = "Off@On";
+const char* const kQ = "Low Q@High Q";
+
+// clang-format off
+const SGolden kGolden[47] = {
+    { "Global Bypass", nullptr, 1, 0, 1, 0, 0, 0, 0, kOffOn, nullptr, nullptr, kAlways, 0, {} },
+    { "Patch", nullptr, 0, 0, 23, 0, 0, 0, 0, nullptr, nullptr, nullptr, kChain, 0, {} },
+    { "EQ Enable@EQ Enbl", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kEqTypes, 1, { 3, 16 } },
+    { "EQ Low Cut Freq@LCtF@LCF", "Hz", 0, 15, 5300, 15, 0, 1, 1000, nullptr, "Off", nullptr, kEqTypes, 1, { 5, 28 } },
+    { "EQ Low Cut Enable@LCtE@LCE", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kEqTypes, 1, { 17 } },
+    { "EQ Low Shelf Freq@LSfF@LSF", "Hz", 0, 30, 800, 75, 0, 1, 50, nullptr, nullptr, nullptr, kEqTypes, 1, { 6, 29 } },
+    { "EQ Low Shelf Gain@LSfG@LSG", "dB", 0, -150, 150, 0, 1, 0, 0, nullptr, nullptr, nullptr, kEqTypes, 1, { 11, 34 } },
+    { "EQ Low Shelf Enable@LSfE@LSE", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kEqTypes, 1, { 18 } },
+    { "EQ Low Mid Freq@LMdF@LMF", "Hz", 0, 33, 5400, 430, 0, 1, 1000, nullptr, nullptr, nullptr, kEqTypes, 1, { 7, 30 } },
+    { "EQ Low Mid Gain@LMdG@LMG", "dB", 0, -150, 150, 0, 1, 0, 0, nullptr, nullptr, nullptr, kEqTypes, 1, { 12, 35 } },
+    { "EQ Low Mid Q@LMdQ@LMQ", nullptr, 1, 0, 1, 0, 0, 0, 0, kQ, nullptr, nullptr, kEqTypes, 1, { 1 } },
+    { "EQ Low Mid Enable@LMdE@LME", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kEqTypes, 1, { 19 } },
+    { "EQ High Mid Freq@HMdF@HMF", "Hz", 0, 200, 17500, 1900, 0, 1, 1000, nullptr, nullptr, nullptr, kEqTypes, 1, { 8, 31 } },
+    { "EQ High Mid Gain@HMdG@HMG", "dB", 0, -150, 150, 0, 1, 0, 0, nullptr, nullptr, nullptr, kEqTypes, 1, { 13, 36 } },
+    { "EQ High Mid Q@HMdQ@HMQ", nullptr, 1, 0, 1, 0, 0, 0, 0, kQ, nullptr, nullptr, kEqTypes, 1, { 2 } },
+    { "EQ High Mid Enable@HMDE@HME", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kEqTypes, 1, { 20 } },
+    { "EQ High Shelf Freq@HSfF@HSF", "Hz", 0, 750, 8300, 3500, 0, 1, 1000, nullptr, nullptr, nullptr, kEqTypes, 1, { 9, 32 } },
+    { "EQ High Shelf Gain@HSfG@HSG", "dB", 0, -150, 150, 0, 1, 0, 0, nullptr, nullptr, nullptr, kEqTypes, 1, { 14, 37 } },
+    { "EQ High Shelf Enable@HSfE@HSE", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kEqTypes, 1, { 21 } },
+    { "EQ High Cut Freq@HCtF@HCF", "Hz", 0, 200, 19201, 19201, 0, 1, 1000, nullptr, nullptr, "Off", kEqTypes, 1, { 10, 33 } },
+    { "EQ High Cut Enable@HCtE@HCE", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kEqTypes, 1, { 22 } },
+    { "EQ Output@Out", "dB", 0, -180, 180, 0, 1, 0, 0, nullptr, nullptr, nullptr, kEqTypes, 1, { 15, 39 } },
+    { "Compressor Enable@CEnable", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kCompTypes, 2, { 2, 3 } },
+    { "Compressor Sidechain HPF@Side", "Hz", 0, 32, 218, 96, 0, 1, 1000, nullptr, nullptr, nullptr, kCompTypes, 2, { 5, 17 } },
+    { "Compressor Attack@Attack", "Ms", 0, 120, 820, 320, 1, 1, 500, nullptr, nullptr, nullptr, kCompTypes, 2, { 6, 18 } },
+    { "Compressor Release@CRelease", "Ms", 0, 290, 14000, 4300, 1, 1, 500, nullptr, nullptr, nullptr, kCompTypes, 2, { 7, 19 } },
+    { "Compressor Ratio@Ratio", nullptr, 0, 150, 468, 310, 2, 1, 500, nullptr, nullptr, nullptr, kCompTypes, 2, { 9, 21 } },
+    { "Compressor Stereo Enhancer@Stereo", "dB", 0, -50, 50, 0, 1, 0, 0, nullptr, nullptr, nullptr, kCompTypes, 2, { 8, 20 } },
+    { "Compressor Input Drive@CInput", "dB", 0, -150, 150, -33, 1, 0, 0, nullptr, nullptr, nullptr, kCompTypes, 2, { 10, 22 } },
+    { "Compressor Output@COutput", "dB", 0, -180, 180, 0, 1, 0, 0, nullptr, nullptr, nullptr, kCompTypes, 2, { 4, 23 } },
+    { "Limiter Enable@LEnable", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kLimTypes, 3, { 2, 3 } },
+    { "Limiter Release@LRelease", "Ms", 0, 800, 15000, 3490, 1, 1, 500, nullptr, nullptr, nullptr, kLimTypes, 3, { 14, 23 } },
+    { "Limiter Input Drive@Drive", "dB", 0, -90, 160, 0, 1, 0, 0, nullptr, nullptr, nullptr, kLimTypes, 3, { 17, 24 } },
+    { "Limiter Overload@Overload", "dB", 0, -53, 53, 0, 1, 0, 0, nullptr, nullptr, nullptr, kLimTypes, 3, { 15, 22 } },
+    { "Limiter Output@LOutput", "dB", 0, -180, 180, 0, 1, 0, 0, nullptr, nullptr, nullptr, kLimTypes, 3, { 4, 25 } },
+    { "Limiter Crossover 1@Cross1", "Hz", 0, 30, 1900, 210, 0, 1, 1000, nullptr, nullptr, nullptr, kLimTypes, 3, { 12, 32 } },
+    { "Limiter Crossover 2@Cross2", "Hz", 0, 1000, 20400, 7800, 0, 1, 1000, nullptr, nullptr, nullptr, kLimTypes, 3, { 13, 33 } },
+    { "Limiter Band 1 Threshold@Thres1", "dB", 0, -120, 120, 0, 1, 0, 0, nullptr, nullptr, nullptr, kLimTypes, 3, { 5, 26 } },
+    { "Limiter Band 1 Gain@Gain1", "dB", 0, -180, 180, 0, 1, 0, 0, nullptr, nullptr, nullptr, kLimTypes, 3, { 11, 29 } },
+    { "Limiter Band 2 Threshold@Thres2", "dB", 0, -120, 120, 0, 1, 0, 0, nullptr, nullptr, nullptr, kLimTypes, 3, { 7, 27 } },
+    { "Limiter Band 2 Gain@Gain2", "dB", 0, -180, 180, 0, 1, 0, 0, nullptr, nullptr, nullptr, kLimTypes, 3, { 10, 30 } },
+    { "Limiter Band 3 Threshold@Thres3", "dB", 0, -120, 120, 0, 1, 0, 0, nullptr, nullptr, nullptr, kLimTypes, 3, { 8, 28 } },
+    { "Limiter Band 3 Gain@Gain3", "dB", 0, -180, 180, 0, 1, 0, 0, nullptr, nullptr, nullptr, kLimTypes, 3, { 9, 31 } },
+    { "Clipper Enable@CEnable", nullptr, 1, 0, 1, 1, 0, 0, 0, kOffOn, nullptr, nullptr, kClipTypes, 4, { 2, 3 } },
+    { "Clipper Gain@Gain", "dB", 0, -150, 150, 0, 1, 0, 0, nullptr, nullptr, nullptr, kClipTypes, 4, { 4, 15 } },
+    { "Clipper Curve@Curve", "dB", 0, -120, 0, -63, 1, 0, 0, nullptr, nullptr, nullptr, kClipTypes, 4, { 5, 16 } },
+    { "Clipper Output@COutput", "dB", 0, -600, 60, 0, 1, 0, 0, nullptr, nullptr, nullptr, kClipTypes, 4, { 10, 17 } },
+};
+// clang-format on
 
 std::string Text(const char* psz)
 {
     return psz == nullptr ? "(null)" : psz;
 }
-const SParameterDescriptor& P(int n)
-{
-    return kVantorParameters[n];
-}
 
-// The module a parameter belongs to, read from its name rather than the table.
-int ModuleByName(int n)
+TEST(ParameterTable, EveryDescriptorMatchesThePublishedList)
 {
-    const char* kPrefixes[] = { "EQ ", "Compressor ", "Limiter ", "Clipper " };
-    for (int m = 0; m < 4; ++m)
-        if (std::strncmp(P(n).pszName, kPrefixes[m], std::strlen(kPrefixes[m])) == 0)
-            return m;
-    return -1;
-}
-
-TEST(ParameterTable, SwitchesAndListsNameEveryValueAndDefaultsLieInRange)
-{
-    const std::set<int> kSwitches = { 0, 2, 4, 7, 11, 15, 18, 20, 22, 30, 43 };
-    for (int i = 0; i < kNrOfVantorParameters; ++i) {
-        const SParameterDescriptor& d = P(i);
-        SCOPED_TRACE(d.pszName);
-        EXPECT_TRUE(d.nMin < d.nMax && d.nMin <= d.nDefault && d.nDefault <= d.nMax);
-        EXPECT_EQ(d.nType == 1, d.pszValueTexts != nullptr);
-        if (d.nType == 1) {
-            EXPECT_EQ(static_cast<int>(Split(d.pszValueTexts).size()), d.nMax - d.nMin + 1);
-            EXPECT_TRUE(d.pszUnit == nullptr && d.nDecimals == 0 && d.nCurve == 0);
-        }
-        EXPECT_EQ(Text(d.pszValueTexts) == "Off@On", kSwitches.count(i) == 1);
-        if (kSwitches.count(i) == 1) { // bypass off, every module and band on
-            EXPECT_EQ(d.nDefault, i == kGlobalBypass ? 0 : 1);
-        }
-        EXPECT_EQ(d.nModule, ModuleByName(i));
-    }
-    for (int i : { kEqLowMidQ, kEqHighMidQ })
-        EXPECT_EQ(Text(P(i).pszValueTexts), "Low Q@High Q");
-}
-
-TEST(ParameterTable, UnitsFixDecimalsAndTaper)
-{
-    for (int i = 0; i < kNrOfVantorParameters; ++i) {
-        SCOPED_TRACE(P(i).pszName);
-        const std::string unit = Text(P(i).pszUnit), name = Split(P(i).pszName)[0];
-        const bool bFrequency = name.find("Freq") != std::string::npos || name.find("Crossover") != std::string::npos
-            || name.find("HPF") != std::string::npos;
-        EXPECT_EQ(unit == "Hz", bFrequency);
-        EXPECT_EQ(P(i).nCurveParam != 0, P(i).nCurve == 1);
-        if (unit == "Hz") {
-            EXPECT_TRUE(P(i).nDecimals == 0 && P(i).nCurve == 1 && P(i).nMin > 0);
-            EXPECT_EQ(P(i).nCurveParam, i == kEqLowShelfFreq ? 50 : 1000);
-        } else if (unit == "dB") {
-            EXPECT_TRUE(P(i).nDecimals == 1 && P(i).nCurve == 0);
-        } else if (unit == "Ms") {
-            EXPECT_TRUE(P(i).nDecimals == 1 && P(i).nCurve == 1 && P(i).nCurveParam == 500);
-        }
-    }
-    EXPECT_TRUE(P(kCompressorRatio).pszUnit == nullptr && P(kCompressorRatio).nDecimals == 2);
-    EXPECT_EQ(P(kCompressorRatio).nDefault, 310) << "3.10";
-    EXPECT_EQ(P(kCompressorInputDrive).nDefault, -33) << "-3.3 dB";
-    EXPECT_EQ(P(kClipperCurve).nMax, 0);
-    EXPECT_EQ(P(kClipperCurve).nDefault, -63) << "-6.3 dB";
-    // "Patch" is a plain number: the row of the 24 chain orders.
-    EXPECT_TRUE(P(kPatch).nType == 0 && P(kPatch).nMin == 0 && P(kPatch).nMax == 23 && P(kPatch).pszUnit == nullptr);
-}
-
-TEST(ParameterTable, OnlyTheCutFrequenciesShowOffAndRestThere)
-{
-    for (int i = 0; i < kNrOfVantorParameters; ++i) {
-        EXPECT_EQ(P(i).pszMinText != nullptr, i == kEqLowCutFreq) << i;
-        EXPECT_EQ(P(i).pszMaxText != nullptr, i == kEqHighCutFreq) << i;
-    }
-    EXPECT_EQ(Text(P(kEqLowCutFreq).pszMinText), "Off");
-    EXPECT_TRUE(P(kEqLowCutFreq).nMin == 15 && P(kEqLowCutFreq).nDefault == 15);
-    EXPECT_EQ(Text(P(kEqHighCutFreq).pszMaxText), "Off");
-    EXPECT_EQ(P(kEqHighCutFreq).nMin, 200);
-    EXPECT_TRUE(P(kEqHighCutFreq).nMax == 19201 && P(kEqHighCutFreq).nDefault == 19201);
-}
-
-TEST(ParameterTable, NamesAreUniqueAndShortFormsUniqueWithinAModule)
-{
-    std::set<std::string> fullNames;
-    for (int i = 0; i < kNrOfVantorParameters; ++i) {
-        const std::vector<std::string> forms = Split(P(i).pszName);
-        ASSERT_LE(forms.size(), 3u) << i;
-        for (size_t f = 0; f < forms.size(); ++f)
-            EXPECT_TRUE(!forms[f].empty() && (f == 0 || forms[f].size() <= forms[f - 1].size())) << P(i).pszName;
-        EXPECT_TRUE(fullNames.insert(forms[0]).second) << forms[0];
-    }
-    // A single-module process shows each name form once; the full chain
-    // shares a few short forms between modules ("CEnable", "COutput").
-    for (unsigned nType = 0; nType < kChainProcessType; ++nType) {
-        std::set<std::string> forms;
-        for (int i = 0; i < kNrOfVantorParameters; ++i) {
-            if (!IsParameterActive(i, nType))
-                continue;
-            for (const std::string& form : Split(P(i).pszName))
-                EXPECT_TRUE(forms.insert(form).second) << "type " << nType << ": " << form;
-        }
-    }
-}
-
-TEST(ParameterTable, ActiveFlagsFollowTheModulesOfTheProcessType)
-{
-    for (int i = 0; i < kNrOfVantorParameters; ++i) {
-        SCOPED_TRACE(P(i).pszName);
-        for (unsigned nType = 0; nType < kChainProcessType; ++nType)
-            EXPECT_EQ(IsParameterActive(i, nType), i == kGlobalBypass || ModuleByName(i) == static_cast<int>(nType));
-        EXPECT_TRUE(IsParameterActive(i, kChainProcessType));
-        for (unsigned nType : { 5u, 9u, 0xFFFFFFFFu })
-            EXPECT_EQ(IsParameterActive(i, nType), i == kGlobalBypass);
-    }
-    EXPECT_FALSE(IsParameterActive(-1, kChainProcessType));
-    EXPECT_FALSE(IsParameterActive(kNrOfVantorParameters, kChainProcessType));
-}
-
-class CBareProcess : public virtual vpa::CProcess {
-public:
-    void Process(float**, float**, unsigned, int*) override { }
-    int GetParameter(unsigned) override { return 0; }
-    void SetParameter(unsigned, int) override { }
-    unsigned GetChunkSize() override { return 0; }
-    void SetChunk(const void*, unsigned) override { }
-    void GetChunk(void*) override { }
-};
-
-TEST(ParameterTable, AProcessOwnsHeapCopiesOfTheDescriptors)
-{
-    EXPECT_EQ(CreateParameterInfo(-1, 0), nullptr);
-    EXPECT_EQ(CreateParameterInfo(kNrOfVantorParameters, 0), nullptr);
-    for (unsigned nType : { 1u, kChainProcessType }) {
-        auto pProcess = std::make_unique<CBareProcess>();
-        for (int i = 0; i < kNrOfVantorParameters; ++i)
-            pProcess->AddParameterInfo(CreateParameterInfo(i, nType));
-        ASSERT_EQ(pProcess->GetNrOfParameters(), static_cast<unsigned>(kNrOfVantorParameters));
-        for (int i = 0; i < kNrOfVantorParameters; ++i) {
-            const SParameterDescriptor& d = P(i);
+    for (unsigned nType : { 0u, 1u, 2u, 3u, 4u, 9u }) {
+        SProcessRig rig(nType);
+        ASSERT_EQ(rig.pProcess->GetNrOfParameters(), 47u) << "type " << nType;
+        EXPECT_EQ(rig.pProcess->GetChunkSize(), 47u * 8u);
+        for (int i = 0; i < 47; ++i) {
+            const SGolden& g = kGolden[i];
+            SCOPED_TRACE("type " + std::to_string(nType) + ", parameter " + std::to_string(i) + " " + g.pszName);
             vpa::SParameterInfo info;
-            pProcess->GetParameterInfo(i, &info);
-            SCOPED_TRACE(d.pszName);
-            for (auto [pszCopy, pszTable] :
-                { std::pair { info.pszName, d.pszName }, { info.pszUnit, d.pszUnit }, { info.pszMinText, d.pszMinText },
-                    { info.pszMaxText, d.pszMaxText }, { info.pszValueTexts, d.pszValueTexts } }) {
-                EXPECT_EQ(Text(pszCopy), Text(pszTable));
-                EXPECT_TRUE(pszTable == nullptr || pszCopy != pszTable) << "must be a heap copy";
-            }
-            EXPECT_TRUE(info.nType == d.nType && info.nMin == d.nMin && info.nMax == d.nMax
-                && info.nDefault == d.nDefault && info.nDecimals == d.nDecimals && info.nCurve == d.nCurve
-                && info.nCurveParam == d.nCurveParam);
-            EXPECT_EQ(info.bActive, IsParameterActive(i, nType));
+            rig.pProcess->GetParameterInfo(static_cast<unsigned>(i), &info);
+            EXPECT_EQ(Text(info.pszName), g.pszName);
+            EXPECT_EQ(Text(info.pszUnit), Text(g.pszUnit));
+            EXPECT_EQ(Text(info.pszValueTexts), Text(g.pszValueTexts));
+            EXPECT_EQ(Text(info.pszMinText), Text(g.pszMinText));
+            EXPECT_EQ(Text(info.pszMaxText), Text(g.pszMaxText));
+            EXPECT_EQ(info.nType, g.nType);
+            EXPECT_EQ(info.nMin, g.nMin);
+            EXPECT_EQ(info.nMax, g.nMax);
+            EXPECT_EQ(info.nDefault, g.nDefault);
+            EXPECT_EQ(info.nDecimals, g.nDecimals);
+            EXPECT_EQ(info.nCurve, g.nCurve);
+            EXPECT_EQ(info.nCurveParam, g.nCurveParam);
+            EXPECT_EQ(info.bActive, nType < 5 ? (g.nActiveTypes >> nType & 1u) != 0 : i == 0);
+            // Without default preset files every value starts at its default.
+            EXPECT_EQ(rig.pProcess->GetParameter(static_cast<unsigned>(i)), g.nDefault);
+            // The descriptor's texts are the process's own copies.
+            EXPECT_TRUE(info.pszName != kVantorParameters[i].pszName);
         }
-    } // the process frees every record and text (checked by the sanitizer builds)
+    }
+}
+
+TEST(ParameterTable, EachParameterReachesItsEditorControlsAndNoOtherDoes)
+{
+    SProcessRig rig(4);
+    adl::IDataManager* pData = rig.pProcess->GetDataManager();
+    ASSERT_NE(pData, nullptr);
+    int nLinks = 0;
+    for (int i = 0; i < 47; ++i) {
+        for (int nControl : kGolden[i].controls) {
+            EXPECT_EQ(pData->GetIndexOfKey(kGolden[i].nPanel * 65536 + nControl), i)
+                << "panel " << kGolden[i].nPanel << " control " << nControl;
+            ++nLinks;
+        }
+    }
+    EXPECT_EQ(nLinks, 82);
+    // Every other control of the panels is bound to nothing.
+    for (int nPanel = 0; nPanel <= 5; ++nPanel) {
+        for (int nControl = 0; nControl < 64; ++nControl) {
+            bool bLinked = false;
+            for (const SGolden& g : kGolden) {
+                for (int nLinked : g.controls)
+                    bLinked = bLinked || (g.nPanel == nPanel && nLinked == nControl);
+            }
+            if (!bLinked) {
+                EXPECT_EQ(pData->GetIndexOfKey(nPanel * 65536 + nControl), -1) << nPanel << "/" << nControl;
+            }
+        }
+    }
+}
+
+TEST(ParameterTable, ModulesAreSwitchedAndStoredByTheirOwnParameters)
+{
+    // The enable switch of each module.
+    const int kEnables[4] = { 2, 22, 30, 43 };
+    for (int nModule = 0; nModule < 4; ++nModule)
+        EXPECT_EQ(ModuleEnableParameter(nModule), kEnables[nModule]) << nModule;
+    for (int nModule : { -1, 4, 99 })
+        EXPECT_EQ(ModuleEnableParameter(nModule), -1) << nModule;
+    EXPECT_FALSE(IsParameterActive(-1, kChainProcessType));
+    EXPECT_FALSE(IsParameterActive(47, kChainProcessType));
+    EXPECT_EQ(CreateParameterInfo(-1, 0), nullptr);
+    EXPECT_EQ(CreateParameterInfo(47, 0), nullptr);
+    // A preset file's blocks: the whole process, then each module's run.
+    const std::vector<SPresetBlock> layout = VantorPresetLayout();
+    const int kExpected[5][3] = { { -1, 0, 2 }, { 0, 2, 20 }, { 1, 22, 8 }, { 2, 30, 13 }, { 3, 43, 4 } };
+    ASSERT_EQ(layout.size(), 5u);
+    for (size_t n = 0; n < 5; ++n) {
+        EXPECT_EQ(layout[n].nModule, kExpected[n][0]) << n;
+        EXPECT_EQ(layout[n].nFirstUnit, kExpected[n][1]) << n;
+        EXPECT_EQ(static_cast<int>(layout[n].nRecords), kExpected[n][2]) << n;
+    }
 }
 
 } // namespace

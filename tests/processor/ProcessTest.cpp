@@ -12,29 +12,6 @@ namespace {
 
 constexpr int kLatency = 64;
 
-TEST(Process, EveryTypePublishesTheParameterTableWithItsActiveFlags)
-{
-    for (unsigned nType : { 0u, 1u, 2u, 3u, 4u, 9u }) {
-        SProcessRig rig(nType);
-        ASSERT_EQ(rig.pProcess->GetNrOfParameters(), 47u);
-        EXPECT_EQ(rig.pProcess->GetChunkSize(), 376u);
-        for (int i = 0; i < kNrOfVantorParameters; ++i) {
-            const SParameterDescriptor& d = kVantorParameters[i];
-            vpa::SParameterInfo info;
-            rig.pProcess->GetParameterInfo(i, &info);
-            EXPECT_STREQ(info.pszName, d.pszName);
-            EXPECT_EQ(info.nMin, d.nMin);
-            EXPECT_EQ(info.nMax, d.nMax);
-            EXPECT_EQ(info.nDefault, d.nDefault);
-            EXPECT_EQ(info.nDecimals, d.nDecimals);
-            EXPECT_EQ(info.nCurveParam, d.nCurveParam);
-            EXPECT_EQ(info.bActive, IsParameterActive(i, nType)) << "type " << nType << " parameter " << i;
-            // Without default preset files every value is the table's default.
-            EXPECT_EQ(rig.pProcess->GetParameter(i), d.nDefault) << i;
-        }
-    }
-}
-
 TEST(Process, ParametersReachTheChainInEngineeringUnits)
 {
     SProcessRig rig;

@@ -7,6 +7,7 @@
 #include "hosting/ParameterText.h"
 #include "processor/VantorPlugIn.h"
 #include "presets/PresetFile.h"
+#include "processor/PresetLayout.h"
 #include "processor/VantorProcess.h"
 
 #include <cstdio>
@@ -60,7 +61,7 @@ int main(int argc, char** argv)
         }
         pProcess->SetParameter(static_cast<unsigned>(nIndex), nStored);
     }
-    if (nStatus == 0 && !WritePresetFile(argv[2], *pProcess->GetDataManager(), source.nMode)) {
+    if (nStatus == 0 && !WritePresetFile(argv[2], *pProcess->GetDataManager(), source.nMode, VantorPresetLayout())) {
         std::fprintf(stderr, "vantor-presetgen: cannot write %s\n", argv[2]);
         nStatus = 2;
     }
