@@ -286,26 +286,6 @@ TEST_F(Lv2Render, Lv2applyMastersLikeTheProcessItself)
     EXPECT_EQ(nCompared, input.Frames());
 }
 
-// lv2proc reads the latency port before the first run, when the plug-in has
-// not written it yet, so it may leave the latency in; aligned, it matches.
-// It also clips its output to full scale.
-TEST_F(Lv2Render, Lv2procMastersLikeTheProcessItselfOnceAligned)
-{
-    for (std::vector<float>* pChannel : { &reference.left, &reference.right }) {
-        for (float& f : *pChannel)
-            f = std::min(std::max(f, -1.0f), 1.0f);
-    }
-    std::string sCommand = "lv2proc -n 37 -i '" + temp / "in.wav" + "' -o '" + temp / "out.wav" + "'";
-    for (const SSetting& setting : kSettings)
-        sCommand += std::string(" -c ") + setting.pszSymbol + ":" + setting.pszPortValue;
-    const SStereo output = Render(sCommand + " urn:vantor:lv2:chain", temp / "out.wav");
-    size_t nCompared = 0, nCompensated = 0;
-    const float fUncompensated = LargestDifference(reference, output, 0, nCompared);
-    const float fCompensated = LargestDifference(reference, output, 64, nCompensated);
-    EXPECT_LE(std::min(fUncompensated, fCompensated), 1e-6f);
-    EXPECT_GE(std::min(nCompared, nCompensated), input.Frames() - 64);
-}
-
 TEST_F(Lv2Render, Lv2fileGivesTheSameOutputInBlocksOf37And4096)
 {
     // lv2file stops at the first clipped sample unless told to ignore it;
