@@ -234,24 +234,6 @@ TEST(Lv2Tools, SordValidateFindsNoErrorInOurTurtle)
     EXPECT_EQ(broken.sOutput.find("Found 0 errors"), std::string::npos) << broken.sOutput;
 }
 
-TEST(Lv2Tools, Lv2lsAndLv2infoListThePlugInsTheirPortsAndLatency)
-{
-    const SCommand list = RunCommand(WithBuildLv2Path("lv2ls"));
-    for (const SLv2PlugIn& plugIn : kLv2PlugIns)
-        EXPECT_NE(list.sOutput.find(std::string(plugIn.pszUri) + "\n"), std::string::npos) << list.sOutput;
-    for (const SLv2PlugIn& plugIn : kLv2PlugIns) {
-        const SCommand info = RunCommand(WithBuildLv2Path(std::string("lv2info ") + plugIn.pszUri));
-        EXPECT_NE(info.sOutput.find("Has latency:       yes"), std::string::npos) << info.sOutput;
-        EXPECT_NE(info.sOutput.find(std::string("Name:              ") + plugIn.pszName), std::string::npos);
-        // Every plug-in offers the editor as an X11 UI in its own binary.
-        EXPECT_NE(info.sOutput.find("urn:vantor:lv2:ui"), std::string::npos) << info.sOutput;
-        EXPECT_NE(info.sOutput.find("ui#X11UI"), std::string::npos);
-        EXPECT_NE(info.sOutput.find("vantor_ui.so"), std::string::npos);
-        for (const SLv2Port& port : BuildLv2Ports(plugIn.nProcessType, TableParameters(plugIn.nProcessType)))
-            EXPECT_NE(info.sOutput.find("Symbol:      " + port.sSymbol + "\n"), std::string::npos) << port.sSymbol;
-    }
-}
-
 class Lv2Render : public ::testing::Test {
 protected:
     void SetUp() override
