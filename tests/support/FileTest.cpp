@@ -20,11 +20,6 @@ FilePtr NewFile()
     return FilePtr(utils::CreateFileObject());
 }
 
-void WriteBytes(const std::string& sPath, const std::string& sBytes)
-{
-    std::ofstream(sPath, std::ios::binary) << sBytes;
-}
-
 TEST(File, MissingFileDoesNotOpenAndReportsNoSize)
 {
     CTestFolder folder;
