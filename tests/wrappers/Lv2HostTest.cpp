@@ -57,19 +57,6 @@ SStereo RunInBlocks(CLv2Instance& instance, const SStereo& input, const std::vec
     return output;
 }
 
-// Finite, no subnormals and, unless the settings may add gain without limit
-// (fuzzed corners: every gain at +18 dB), no sample above 16.
-void ExpectClean(const SStereo& output, const std::string& sWhat, float fLargest = 16.0f)
-{
-    for (const std::vector<float>* pChannel : { &output.left, &output.right }) {
-        for (size_t n = 0; n < pChannel->size(); ++n) {
-            const float f = (*pChannel)[n];
-            ASSERT_TRUE(std::isfinite(f) && std::fabs(f) <= fLargest && !IsSubnormal(f))
-                << sWhat << " frame " << n << ": " << f;
-        }
-    }
-}
-
 void ExpectSame(const SStereo& a, const SStereo& b, const std::string& sWhat)
 {
     ASSERT_EQ(a.Frames(), b.Frames());
