@@ -39,7 +39,7 @@ bool EQmHostInterface::SetStage(int nStage, bool bOn, const SPrototype2* const* 
         pKernel->mnStageOn[nStage] = 0;
         return true;
     }
-    int anSections[2];
+    int anSections[2] = {};
     const int nSections = EQmHostDSP::SectionsOfStage(nStage, anSections);
     // Design every section first, so a refused design changes nothing.
     SBiquad designs[2] = {};

@@ -55,7 +55,6 @@ public:
     const std::vector<uint32_t>& GetPixels() const { return manPixels; }
     int GetWidth() const { return mnWidth; }
     int GetHeight() const { return mnHeight; }
-    bool IsPaintingNow() const { return mbPaintingNow; }
     // How many copies of changed parts reached the window so far.
     unsigned GetBlitCount() const { return mnBlits; }
 

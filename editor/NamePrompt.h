@@ -68,7 +68,6 @@ public:
     const std::vector<uint32_t>& GetPixels() const { return manPixels; }
     int GetWidth() const { return mnWidth; }
     int GetHeight() const { return mnHeight; }
-    const std::string& GetTitle() const { return msTitle; }
     // Where a control lies (window coordinates); empty for an unknown one.
     SEpiRect GetControlBounds(int nIndex) const;
 

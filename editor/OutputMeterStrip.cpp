@@ -47,7 +47,7 @@ int COutputMeterStrip::PixelsOf(float fDb)
 {
     if (fDb <= kFloorDb)
         return 0;
-    return std::min(kBarWidth, static_cast<int>((fDb - kFloorDb) / -kFloorDb * kBarWidth + 0.5f));
+    return std::min(kBarWidth, static_cast<int>(std::lround((fDb - kFloorDb) / -kFloorDb * kBarWidth)));
 }
 
 std::string COutputMeterStrip::PeakText(float fLinear)

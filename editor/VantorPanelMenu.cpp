@@ -287,7 +287,7 @@ std::string CVantorPanelMenu::UnusedPresetName() const
 {
     const std::string sFolder = GetSaveFolder();
     for (int n = 1; n < 10000; ++n) {
-        const std::string sName = "Preset " + std::to_string(n);
+        std::string sName = "Preset " + std::to_string(n);
         if (!platform::FileExists(sFolder + sName + kPresetExtension))
             return sName;
     }

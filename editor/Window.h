@@ -40,7 +40,6 @@ public:
     // main layout (the window then stays empty). Controls take their values
     // from the process at once.
     bool BuildContents(vpaGuiEngine* pEngine);
-    bool IsBuilt() const { return mbBuilt; }
 
     // The panel factory: panel n of the mode (module panels, then the menu),
     // or null after the last.
@@ -66,7 +65,6 @@ public:
     void TickIfDue();
     // The first paint draws everything; later ones copy the picture.
     void PaintAll();
-    bool IsFirstPaintPending() const { return mbFirstPaintPending; }
     // A new system window: everything is drawn again, an open menu shown anew.
     void ResetFirstPaint()
     {
@@ -79,7 +77,6 @@ public:
     // True when the system window takes input, so modal boxes may wait for it.
     bool IsInteractive() const;
     // True for the window of a program of its own (no host around it).
-    bool IsStandalone() const { return mbStandalone; }
 
     void OnWindowEvent(const platform::SWindowEvent& event) override;
 

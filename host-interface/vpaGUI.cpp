@@ -29,6 +29,8 @@ CGUI::CGUI(const CGUI& other)
 
 CGUI& CGUI::operator=(const CGUI& other)
 {
+    if (this == &other)
+        return *this;
     mpProcess = other.mpProcess;
     mnPaintingOffsetX = other.mnPaintingOffsetX;
     mnPaintingOffsetY = other.mnPaintingOffsetY;

@@ -42,6 +42,8 @@ CProcess::CProcess(const CProcess& other)
 
 CProcess& CProcess::operator=(const CProcess& other)
 {
+    if (this == &other)
+        return *this;
     mnChannelsIn = other.mnChannelsIn;
     mnChannelsOut = other.mnChannelsOut;
     mnMaxBufferSize = other.mnMaxBufferSize;

@@ -254,16 +254,6 @@ int CDataManager::GetIndexOfKey(int key)
     return it == keyMap.end() ? -1 : it->second;
 }
 
-unsigned CDataManager::GetNrOfUnits() const
-{
-    return units.GetCount();
-}
-
-unsigned CDataManager::GetUnitCapacity() const
-{
-    return units.GetCapacity();
-}
-
 IDataManager* CreateDataManager(IDataManagerCallback* callback)
 {
     return new (std::nothrow) CDataManager(callback);

@@ -85,11 +85,6 @@ public:
     int GetValue(unsigned index) override;
     int GetIndexOfKey(int key) override;
 
-    // Not part of the interface: the number of units and the room the unit
-    // array holds before it must grow.
-    unsigned GetNrOfUnits() const;
-    unsigned GetUnitCapacity() const;
-
     static constexpr unsigned kRecordSize = 8;
 
 private:
@@ -113,7 +108,6 @@ private:
         bool Append(SUnitEntry* pEntry);
         void Clear();
         unsigned GetCount() const { return mnCount; }
-        unsigned GetCapacity() const { return mnCapacity; }
         SUnitEntry* operator[](unsigned i) const { return mppEntries[i]; }
 
     private:

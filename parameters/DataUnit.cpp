@@ -35,14 +35,4 @@ bool CDataUnit::AcceptsValue(int)
 
 void CDataUnit::OnValueChanged() { }
 
-bool CDataUnit::CheckValueA(int)
-{
-    return true;
-}
-
-bool CDataUnit::CheckValueB(int)
-{
-    return true;
-}
-
 } // namespace adl

@@ -19,8 +19,6 @@ public:
     virtual bool AcceptsValue(int value) = 0;
     // Runs after an accepted, notified change.
     virtual void OnValueChanged() = 0;
-    virtual bool CheckValueA(int value) = 0;
-    virtual bool CheckValueB(int value) = 0;
     virtual ~IDataUnit() = default;
 };
 
@@ -36,8 +34,6 @@ public:
     void SetValue(int value, bool notify) override;
     bool AcceptsValue(int value) override;
     void OnValueChanged() override;
-    bool CheckValueA(int value) override;
-    bool CheckValueB(int value) override;
 
 protected:
     int index; // position in the manager's unit array, fixed at construction

@@ -76,7 +76,7 @@ void CPresetList::ScanFolder(std::string sFolder, PresetInfoList* pInto)
     }
 }
 
-bool CPresetList::IsValidPreset(std::string sPath)
+bool CPresetList::IsValidPreset(const std::string& sPath)
 {
     return IsValidPresetFile(sPath, mnMode);
 }

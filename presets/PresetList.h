@@ -40,7 +40,7 @@ public:
     // Appends the presets and subfolders of sFolder (with a trailing
     // separator) to *pInto, in the order the file system gives them.
     virtual void ScanFolder(std::string sFolder, PresetInfoList* pInto);
-    virtual bool IsValidPreset(std::string sPath);
+    virtual bool IsValidPreset(const std::string& sPath);
 
     const PresetInfoList& GetRoot() const { return mRoot; }
 

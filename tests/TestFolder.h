@@ -1,9 +1,14 @@
-// A fresh temporary folder for one test, removed with everything in it.
+// A fresh temporary folder for one test, removed with everything in it, and
+// the whole-file reads and writes the tests make.
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 class CTestFolder {
 public:
@@ -26,3 +31,22 @@ public:
 private:
     std::string msPath;
 };
+
+// The bytes of a file; empty when it cannot be read.
+inline std::vector<uint8_t> ReadBytes(const std::string& sPath)
+{
+    std::ifstream file(sPath, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Replaces a file with bytes (a std::string or a byte vector).
+template <typename TBytes> void WriteBytes(const std::string& sPath, const TBytes& bytes)
+{
+    std::ofstream(sPath, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline void WriteBytes(const std::string& sPath, const char* pszText)
+{
+    WriteBytes(sPath, std::string(pszText));
+}

@@ -42,20 +42,6 @@ bool EpiCasts::Build()
     return true;
 }
 
-bool EpiCasts::OpenOwnFile(const std::string& sToolkitPath, bool bReadOnly)
-{
-    Clear();
-    std::unique_ptr<epiDiskResFile> pFile(new (std::nothrow) epiDiskResFile());
-    if (!pFile)
-        return false;
-    pFile->SetReadOnly(bReadOnly);
-    if (!pFile->SetPath(sToolkitPath) || !pFile->Open())
-        return false;
-    mpOwnFile = std::move(pFile);
-    mpFile = mpOwnFile.get();
-    return Build();
-}
-
 unsigned EpiCasts::IndexOf(int32_t iCastId) const
 {
     for (size_t i = 0; i < mCasts.size() && i < kNotFound; ++i)
@@ -114,8 +100,4 @@ void EpiCasts::DrawCast(int32_t iCastId, int x, int y)
 void EpiCasts::Clear()
 {
     mCasts.clear();
-    if (mpOwnFile) {
-        mpOwnFile.reset();
-        mpFile = nullptr;
-    }
 }

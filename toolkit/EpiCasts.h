@@ -26,8 +26,6 @@ public:
     // Builds the table from the resource file; casts whose header cannot be
     // read are kept but have no size and no pixels.
     bool Build();
-    // Creates and opens a container of its own on the path (tools) and builds.
-    bool OpenOwnFile(const std::string& sToolkitPath, bool bReadOnly);
 
     unsigned IndexOf(int32_t iCastId) const;
     int Count() const { return static_cast<int>(mCasts.size()); }
@@ -39,7 +37,7 @@ public:
     void Purge(int32_t iCastId);
     // Draws the whole cast with its top left at (x, y) of the drawing target.
     void DrawCast(int32_t iCastId, int x, int y);
-    // Destroys the casts (and the own file, if any).
+    // Destroys the casts.
     void Clear();
 
 private:
@@ -47,5 +45,4 @@ private:
 
     std::vector<std::unique_ptr<EpiOneCast>> mCasts;
     epiDiskResFile* mpFile;
-    std::unique_ptr<epiDiskResFile> mpOwnFile;
 };

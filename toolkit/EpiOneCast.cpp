@@ -156,25 +156,6 @@ void EpiOneCast::Draw(int x, int y)
         EpiBlit(mColour, mBounds, *pTarget, destination, mbMaskLoaded ? &mMask : nullptr);
 }
 
-void EpiOneCast::DrawInto(const SEpiRect& rect, int dx, int dy)
-{
-    epiOffmap* pTarget = epiOffmap::GetDrawTarget();
-    if (!mbColourLoaded || pTarget == nullptr)
-        return;
-    // The part of the cast (placed at dx, dy) that lies inside rect.
-    const int left = std::max<int>(rect.left, dx);
-    const int top = std::max<int>(rect.top, dy);
-    const int right = std::min<int>(rect.right, dx + mSize.h);
-    const int bottom = std::min<int>(rect.bottom, dy + mSize.v);
-    if (right <= left || bottom <= top)
-        return;
-    const SEpiRect source { static_cast<int16_t>(left - dx), static_cast<int16_t>(top - dy),
-        static_cast<int16_t>(right - dx), static_cast<int16_t>(bottom - dy) };
-    const SEpiRect destination { static_cast<int16_t>(left), static_cast<int16_t>(top), static_cast<int16_t>(right),
-        static_cast<int16_t>(bottom) };
-    EpiBlit(mColour, source, *pTarget, destination, mbMaskLoaded ? &mMask : nullptr);
-}
-
 void EpiOneCast::Unload()
 {
     mColour.Free();

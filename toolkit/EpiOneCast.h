@@ -44,9 +44,6 @@ public:
     epiOffmap* GetMapFor(uint32_t nType);
     // Draws the whole colour map at (x, y) of the current drawing target.
     void Draw(int x, int y);
-    // Draws the part of the cast that falls into rect when the cast's top
-    // left is at (dx, dy).
-    void DrawInto(const SEpiRect& rect, int dx, int dy);
     void Unload();
 
     int32_t GetId() const { return miId; }
@@ -58,7 +55,6 @@ public:
     bool IsMaskLoaded() const { return mbMaskLoaded; }
     epiOffmap& GetColourMap() { return mColour; }
     epiOffmap& GetMaskMap() { return mMask; }
-    const SRecord& GetRecord(int iDepth) const { return maRecords[iDepth]; }
 
 private:
     int32_t miId;

@@ -7,7 +7,6 @@ namespace epi {
 namespace {
 
 AlertHook gpAlertHook = nullptr;
-int gnLastFileError = 0;
 
 } // namespace
 
@@ -27,16 +26,6 @@ int Alert(const char* pszText, const char* pszTitle, int nKind)
         return gpAlertHook(pszText, pszTitle, nKind);
     std::fprintf(stderr, "%s: %s\n", pszTitle, pszText != nullptr ? pszText : "");
     return 1;
-}
-
-int GetLastFileError()
-{
-    return gnLastFileError;
-}
-
-void SetLastFileError(int nError)
-{
-    gnLastFileError = nError;
 }
 
 } // namespace epi

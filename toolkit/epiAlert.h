@@ -15,8 +15,4 @@ AlertHook SetAlertHook(AlertHook pHook);
 // Shows the alert; a null title means "Attenzione".
 int Alert(const char* pszText, const char* pszTitle = nullptr, int nKind = 0);
 
-// The system error of the latest open, read or write of a toolkit file.
-int GetLastFileError();
-void SetLastFileError(int nError);
-
 } // namespace epi

@@ -25,7 +25,6 @@ public:
     bool ReportsOnRelease() const override { return true; }
 
     int GetState() const { return mbEnabled ? miState : kDisabled; }
-    bool IsTracking() const { return mbTracking; }
 
 protected:
     // The frame slot to show now.

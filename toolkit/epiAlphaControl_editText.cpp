@@ -70,6 +70,9 @@ void epiAlphaControl_editText::Draw(epiOffmap& target, const SEpiRect& clip)
     // Too wide: the end stays in view, where the typing happens.
     const int nEnd = bFits ? mBounds.left + miOffsetH + nWidth : mBounds.right - kCaretRoom;
     const int nStart = bFits ? nEnd - nWidth : mBounds.left;
+    // The background picture only: this control lays out its own text, so
+    // the text control's Draw is skipped on purpose.
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call)
     epiAlphaControl::Draw(target, area);
     if (mbSelected && IsFocused() && miAlign == 0 && pFonts != nullptr) {
         const int h = pFonts->GetHeight(miFontSlot);
@@ -137,6 +140,9 @@ void epiAlphaControl_rollingText::Tick()
 
 void epiAlphaControl_rollingText::Draw(epiOffmap& target, const SEpiRect& clip)
 {
+    // The background picture only: this control lays out its own text, so
+    // the text control's Draw is skipped on purpose.
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call)
     epiAlphaControl::Draw(target, clip);
     const epiAlphaFontsList* pFonts = GetFonts();
     if (pFonts == nullptr)

@@ -27,7 +27,6 @@ public:
     bool MouseUp() override { return false; }
     void Draw(epiOffmap& target, const SEpiRect& clip) override;
     void SelectAll();
-    bool IsSelected() const { return mbSelected; }
 
 private:
     bool mbSelected = false;
@@ -41,7 +40,6 @@ public:
     void Draw(epiOffmap& target, const SEpiRect& clip) override;
     // Restarts the roll for a new text.
     void Restart();
-    int GetScroll() const { return miScroll; }
 
 private:
     int miScroll = 0;

@@ -58,7 +58,9 @@ std::string epiAlphaControl_hierMenu::GetItemPath(int nId, char cSeparator) cons
     std::string sPath;
     while (nId > 0 && nId < static_cast<int>(maNodes.size())) {
         const SNode& node = maNodes[static_cast<size_t>(nId)];
-        sPath = sPath.empty() ? node.sText : node.sText + cSeparator + sPath;
+        if (!sPath.empty())
+            sPath.insert(0, 1, cSeparator);
+        sPath.insert(0, node.sText);
         nId = node.nParent;
     }
     return sPath;

@@ -70,6 +70,9 @@ void epiAlphaControl_list::SetValue(int nValue)
 
 void epiAlphaControl_list::Draw(epiOffmap& target, const SEpiRect& clip)
 {
+    // The background picture only: this control lays out its own text, so
+    // the text control's Draw is skipped on purpose.
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call)
     epiAlphaControl::Draw(target, clip);
     const epiAlphaFontsList* pFonts = GetFonts();
     if (pFonts == nullptr)

@@ -40,9 +40,6 @@ public:
     void SetProperty(uint32_t nCode, int a, int b) override;
     void Draw(epiOffmap& target, const SEpiRect& clip) override;
 
-    int GetMinimum() const { return miMinimum; }
-    int GetMaximum() const { return miMaximum; }
-
 private:
     bool IsVertical() const { return mBounds.Height() > mBounds.Width(); }
     int ValueAtPointer() const;

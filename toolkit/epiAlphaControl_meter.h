@@ -21,9 +21,6 @@ public:
     void SetProperty(uint32_t nCode, int a, int b) override;
     void Draw(epiOffmap& target, const SEpiRect& clip) override;
 
-    int GetFirstLimit() const { return miFirst; }
-    int GetSecondLimit() const { return miSecond; }
-
 protected:
     int miFirst = 0;
     int miSecond = 100;

@@ -163,8 +163,7 @@ int epiAlphaControl_rotary::FrameOf(int nValue) const
 void epiAlphaControl_rotary::ShowFrame(int nValue, bool bFast)
 {
     const int nTarget = FrameOf(nValue);
-    const bool bLive = mpPanel == nullptr || mpPanel->DrawsLive();
-    if (!mbAnimate || !bLive) {
+    if (!mbAnimate) {
         miShownFrame = miTargetFrame = nTarget;
         mbAnimating = false;
         Invalidate();

@@ -36,9 +36,6 @@ public:
     int GetFrameHeight() const { return miFrameHeight; }
     // The frame on screen (it trails the value while animating).
     int GetShownFrame() const { return miShownFrame; }
-    bool HasRange() const { return mbRange; }
-    int GetMinimum() const { return miMinimum; }
-    int GetMaximum() const { return miMaximum; }
 
 protected:
     // The frame that shows a value, clamped to the strip.

@@ -36,10 +36,6 @@ public:
     const char* GetLine(int n) const;
 
     int GetFontSlot() const { return miFontSlot; }
-    int GetAlignment() const { return miAlign; }
-    int GetLineSpacing() const { return miLineSpacing; }
-    bool HasColour() const { return mbColour; }
-    uint16_t GetColour() const { return mnColour; }
 
 protected:
     // Draws the text lines over whatever the control drew before.

@@ -25,7 +25,6 @@ public:
         const SEpiRect& clip, uint16_t nColour) const;
 
     void SetTarget(epiOffmap* pTarget) { mpTarget = pTarget; }
-    epiOffmap* GetTarget() const { return mpTarget; }
 
 private:
     static bool IsSlot(int nSlot) { return nSlot >= 0 && nSlot < kSlots; }

@@ -50,11 +50,8 @@ bool epiDiskFile::OpenDisk(const std::string& sNativePath, int nMode)
     } else {
         mhFile = platform::OpenFileShared(sNativePath);
     }
-    if (mhFile == platform::kInvalidFile) {
-        epi::SetLastFileError(platform::GetLastSystemError());
+    if (mhFile == platform::kInvalidFile)
         return false;
-    }
-    epi::SetLastFileError(0);
     miMode = nMode;
     if ((nMode & (kEpiOpenWrite | kEpiOpenAtEnd)) != 0)
         platform::SeekFile(mhFile, platform::GetFileSize(mhFile));
@@ -91,8 +88,6 @@ bool epiDiskFile::Read(int32_t nCount, void* pBuffer)
     if (nCount == 0)
         return true;
     const unsigned nDone = platform::ReadFile(mhFile, pBuffer, static_cast<unsigned>(nCount));
-    if (nDone != static_cast<unsigned>(nCount))
-        epi::SetLastFileError(platform::GetLastSystemError());
     return nDone == static_cast<unsigned>(nCount);
 }
 
@@ -103,8 +98,6 @@ bool epiDiskFile::Write(int32_t nCount, const void* pBuffer)
     if (nCount == 0)
         return true;
     const unsigned nDone = platform::WriteFile(mhFile, pBuffer, static_cast<unsigned>(nCount));
-    if (nDone != static_cast<unsigned>(nCount))
-        epi::SetLastFileError(platform::GetLastSystemError());
     return nDone == static_cast<unsigned>(nCount);
 }
 

@@ -47,7 +47,6 @@ public:
     {
         return Open(sToolkitPath, kEpiOpenRead | kEpiOpenWrite | kEpiOpenCreate | kEpiOpenDeleteFirst);
     }
-    bool Skip(int32_t nOffset) { return Seek(nOffset, kEpiSeekCurrent); }
 
     bool IsOpen() const { return mbOpen; }
     int GetMode() const { return miMode; }

@@ -171,11 +171,6 @@ bool epiDiskResFile::Create()
     return true;
 }
 
-bool epiDiskResFile::OpenOrCreate()
-{
-    return Open() || Create();
-}
-
 bool epiDiskResFile::Flush()
 {
     if (!mbOpen)

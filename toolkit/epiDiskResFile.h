@@ -44,7 +44,6 @@ public:
     bool Open();
     // Fails if the file exists; writes an empty header and directory.
     bool Create();
-    bool OpenOrCreate();
     bool Flush();
     // Count 0, written at once; the data end stays.
     bool RemoveAll();
@@ -73,7 +72,6 @@ public:
     int Count() const { return mbOpen ? mnCount : 0; }
 
     bool IsOpen() const { return mbOpen; }
-    bool IsDirty() const { return mbDirty; }
     uint16_t GetCapacity() const { return mnCapacity; }
     uint32_t GetDataEnd() const { return mnDataEnd; }
 

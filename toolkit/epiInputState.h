@@ -29,7 +29,6 @@ public:
     virtual bool IsShiftDown() const = 0;
     virtual bool IsControlDown() const = 0;
     virtual bool IsAltDown() const = 0;
-    virtual bool IsButtonDown() const = 0;
     // The pointer in window coordinates.
     virtual SEpiPoint GetPointer() const = 0;
     // Milliseconds of a monotonic clock (wraps like a 32-bit tick count).
@@ -44,7 +43,6 @@ public:
     bool IsShiftDown() const override { return mbShift; }
     bool IsControlDown() const override { return mbControl; }
     bool IsAltDown() const override { return mbAlt; }
-    bool IsButtonDown() const override { return mbButton; }
     SEpiPoint GetPointer() const override { return mPointer; }
     uint32_t GetMillis() const override { return mnMillis; }
 
@@ -57,7 +55,6 @@ public:
     void SetShift(bool b) { mbShift = b; }
     void SetControl(bool b) { mbControl = b; }
     void SetAlt(bool b) { mbAlt = b; }
-    void SetButton(bool b) { mbButton = b; }
     void SetPointer(int h, int v) { mPointer = SEpiPoint { static_cast<int16_t>(h), static_cast<int16_t>(v) }; }
     void SetMillis(uint32_t n) { mnMillis = n; }
     void AdvanceMillis(uint32_t n) { mnMillis += n; }
@@ -66,7 +63,6 @@ private:
     bool mbShift = false;
     bool mbControl = false;
     bool mbAlt = false;
-    bool mbButton = false;
     SEpiPoint mPointer { 0, 0 };
     uint32_t mnMillis = 0;
 };
@@ -77,7 +73,6 @@ public:
     void Start(uint32_t nNow) { mnStart = nNow; }
     void Shift(uint32_t nMillis) { mnStart += nMillis; }
     uint32_t Elapsed(uint32_t nNow) const { return nNow - mnStart; }
-    uint32_t GetStart() const { return mnStart; }
 
 private:
     uint32_t mnStart = 0;

@@ -70,7 +70,6 @@ public:
     int32_t GetWidth() const { return mSize.h; }
     int32_t GetHeight() const { return mSize.v; }
     int32_t GetRowBytes() const { return mnRowBytes; }
-    int32_t GetPixelsPerRow() const { return mnPixelsPerRow; }
     int GetBytesPerPixel() const { return mnBytesPerPixel; }
     uint32_t GetTotalBytes() const { return mnTotalBytes; }
     SEpiRect GetBounds() const { return mBounds; }

@@ -16,9 +16,7 @@ epiPanel::epiPanel()
     , mLastClickPoint { 0, 0 }
     , mbHadClick(false)
     , miFocus(-1)
-    , mbSendIdle(true)
     , mbActive(true)
-    , mbLive(true)
     , mbDirty(false)
     , mOrigin { 0, 0 }
     , mRect { 0, 0, 0, 0 }
@@ -203,8 +201,6 @@ void epiPanel::Idle()
     // An open pop-up follows the pointer without a button.
     if (const int nPopup = FindOpenPopup(); nPopup >= 0)
         GetControl(nPopup)->Drag();
-    if (!mbSendIdle)
-        return;
     for (int i = 0; i < miCount; ++i) {
         epiPanelControl* pControl = maControls[static_cast<size_t>(i)].get();
         if (pControl != nullptr && pControl->IsAnimating() && pControl->TakesEvents())

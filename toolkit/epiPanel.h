@@ -83,15 +83,11 @@ public:
     int GetTrackedIndex() const { return miTracked; }
     int GetFocus() const { return miFocus; }
     void SetFocus(int nIndex);
-    void SetSendIdle(bool b) { mbSendIdle = b; }
     // Inactive panels take no events and draw nothing.
     void SetActive(bool b) { mbActive = b; }
     bool IsActive() const { return mbActive; }
     // Whether one of the controls has an open pop-up (see epiPanelControl).
     bool HasOpenPopup() const { return FindOpenPopup() >= 0; }
-    // Animations run only while the panel draws live.
-    void SetDrawsLive(bool b) { mbLive = b; }
-    bool DrawsLive() const { return mbLive; }
 
     // Draws everything of the panel inside clip.
     virtual void Draw(epiOffmap& target, const SEpiRect& clip);
@@ -109,7 +105,6 @@ public:
     void InvalidateWindowRect(const SEpiRect& rect);
     // Forgets what is invalid (the caller draws the whole panel).
     void DiscardInvalid();
-    bool NeedsRedraw() const { return mbDirty; }
     void ControlInvalidated() { mbDirty = true; }
 
     EpiCasts* GetCasts() const;
@@ -130,9 +125,7 @@ private:
     SEpiPoint mLastClickPoint;
     bool mbHadClick;
     int miFocus;
-    bool mbSendIdle;
     bool mbActive;
-    bool mbLive;
     bool mbDirty;
     SEpiPoint mOrigin;
     SEpiRect mRect;

@@ -94,7 +94,6 @@ public:
     int GetIndex() const { return miIndex; }
     int16_t GetKind() const { return miKind; }
     const SEpiRect& GetBounds() const { return mBounds; }
-    bool IsEnabled() const { return mbEnabled; }
     bool IsVisible() const { return mbVisible; }
     bool IsActive() const { return mbActive; }
     bool IsAnimating() const { return mbAnimating; }
@@ -106,13 +105,7 @@ public:
     void SetFocusable(bool b) { mbFocusable = b; }
     int32_t GetTag() const { return miTag; }
     const char* GetName() const { return macName; }
-    int16_t GetParam(int n) const { return n >= 0 && n < SEpiLayoutItem::kParams ? maiParams[n] : 0; }
     int32_t GetCastId(int nSlot) const { return nSlot >= 0 && nSlot < SEpiLayoutItem::kCasts ? maiCasts[nSlot] : 0; }
-    unsigned GetCastIndex(int nSlot) const
-    {
-        return nSlot >= 0 && nSlot < SEpiLayoutItem::kCasts ? manCastIndex[nSlot] : kNoCast;
-    }
-    int GetFrame() const { return miFrame; }
     const SEpiRect& GetInvalidRect() const { return mInvalid; }
     void ClearInvalid() { mInvalid = SEpiRect { 0, 0, 0, 0 }; }
     epiPanel* GetPanel() const { return mpPanel; }

@@ -32,8 +32,6 @@ public:
     // reads its header and directory. A bad image leaves the container closed.
     virtual bool AttachSize(int32_t nSize);
 
-    bool IsMemoryOnly() const { return mbMemoryOnly; }
-
 private:
     epiRamFile* RamFile() { return static_cast<epiRamFile*>(GetFile()); }
 

@@ -9,7 +9,6 @@ vpaGui::vpaGui()
     : mBounds { 0, 0, 0, 0 }
     , mpCaptured(nullptr)
     , mpEngine(nullptr)
-    , mpInputSource(nullptr)
     , mUpdate { 0, 0, 0, 0 }
 { }
 
@@ -68,7 +67,6 @@ epiDiskResFile* vpaGui::GetResFile() const
 void vpaGui::MouseDown(int h, int v)
 {
     mInput.SetPointer(h, v);
-    mInput.SetButton(true);
     const SEpiPoint point = mInput.GetPointer();
     if (mpCaptured != nullptr && mpCaptured->MouseDown(point))
         return;
@@ -94,7 +92,6 @@ void vpaGui::MouseMove(int h, int v)
 
 void vpaGui::MouseUp()
 {
-    mInput.SetButton(false);
     if (mpCaptured != nullptr)
         mpCaptured->MouseUp();
     mpCaptured = nullptr;

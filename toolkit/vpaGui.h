@@ -62,7 +62,6 @@ public:
     // False: open menus are not drawn into the map; the window shows them
     // in a pop-up window of their own (DrawOverlays draws them on demand).
     void SetOverlaysInMap(bool bInMap) { mbOverlaysInMap = bInMap; }
-    bool AreOverlaysInMap() const { return mbOverlaysInMap; }
     // The union of what open menus draw over the panels (window coordinates,
     // which may reach beyond the window).
     SEpiRect GetOverlayRect() const;
@@ -84,12 +83,11 @@ public:
     epiDiskResFile* GetResFile() const;
     vpaGuiEngine* GetEngine() const { return mpEngine; }
 
-    // What the controls read; the window's own state unless a source is set.
-    const IEpiInputState& GetInput() const { return mpInputSource != nullptr ? *mpInputSource : mInput; }
-    // The window's own state: the mouse calls above keep its pointer and
-    // button; modifiers and the clock are set by the caller.
+    // What the controls read.
+    const IEpiInputState& GetInput() const { return mInput; }
+    // The window's own state: the mouse calls above keep its pointer;
+    // modifiers and the clock are set by the caller.
     epiInputState& GetInputState() { return mInput; }
-    void SetInputSource(const IEpiInputState* pSource) { mpInputSource = pSource; }
 
 private:
     bool Allocate(vpaGuiEngine* pEngine, int nWidth, int nHeight);
@@ -101,7 +99,6 @@ private:
     epiPanel* mpCaptured;
     vpaGuiEngine* mpEngine;
     epiInputState mInput;
-    const IEpiInputState* mpInputSource;
     std::vector<SEpiRect> mUpdated;
     SEpiRect mUpdate;
     bool mbOverlaysInMap = true;

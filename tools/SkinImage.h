@@ -31,7 +31,6 @@ public:
     CSkinImage& operator=(const CSkinImage&) = delete;
 
     cairo_t* Cairo() { return mpCairo; }
-    cairo_surface_t* Surface() { return mpSurface; }
     int Width() const { return mnWidth; }
     int Height() const { return mnHeight; }
     // Un-premultiplied colour and alpha of a pixel.

@@ -38,7 +38,6 @@ public:
     // Connects to a running JACK server as sClientName; false with sError
     // when there is none (playback is then paced and silent).
     bool OpenJack(const std::string& sClientName, std::string& sError);
-    bool IsJack() const { return mJack.IsOpen(); }
     std::string GetJackClientName() const { return mJack.GetClientName(); }
 
     // Starts playing through a process set up for GetChannels(),

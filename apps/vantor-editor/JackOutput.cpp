@@ -50,11 +50,6 @@ float CJackOutput::GetSampleRate() const
     return mpClient != nullptr ? static_cast<float>(jack_get_sample_rate(mpClient)) : 0.0f;
 }
 
-unsigned CJackOutput::GetBufferFrames() const
-{
-    return mpClient != nullptr ? jack_get_buffer_size(mpClient) : 0;
-}
-
 std::string CJackOutput::GetClientName() const
 {
     return mpClient != nullptr ? jack_get_client_name(mpClient) : "";

@@ -31,8 +31,6 @@ public:
     bool Open(const std::string& sName, std::string& sError);
     bool IsOpen() const { return mpClient != nullptr; }
     float GetSampleRate() const;
-    // The largest block the server hands out now.
-    unsigned GetBufferFrames() const;
     // The client's full name as the server knows it (it may add a number).
     std::string GetClientName() const;
 

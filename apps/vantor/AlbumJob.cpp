@@ -211,6 +211,7 @@ std::vector<SJobResult> CAlbumJob::Run()
             }
         }
     }
+    results.reserve(results.size() + files.size());
     for (SAlbumFile& file : files)
         results.push_back(std::move(file.result));
     return results;

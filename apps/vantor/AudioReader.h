@@ -32,14 +32,12 @@ public:
     // or stereo at a usable rate. Throws a CToolError saying why not.
     void Open(const std::string& sPath);
 
-    const std::string& GetPath() const { return msPath; }
     int GetFormat() const { return mInfo.format; }
     int GetSampleRate() const { return mInfo.samplerate; }
     unsigned GetChannels() const { return static_cast<unsigned>(mInfo.channels); }
     // The length the input announces, 0 when it does not (a stream).
     long long GetAnnouncedFrames() const { return mnPromised; }
     const SAudioMetadata& GetMetadata() const { return mMetadata; }
-    const CInputStream& GetStream() const { return mStream; }
 
     // Reads up to nFrames frames; 0 at the end. Throws when the input cannot
     // be read at all; a decoder that gives up part way ends the input early

@@ -265,12 +265,6 @@ void CAudioWriter::Write(const float* pfInterleaved, unsigned nFrames)
     mnWrittenFrames += nFrames;
 }
 
-void CAudioWriter::Commit(bool bReplace)
-{
-    Close();
-    Publish(bReplace);
-}
-
 void CAudioWriter::Close()
 {
     // Closing writes the header and the encoder's last pages.

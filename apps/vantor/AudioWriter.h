@@ -54,9 +54,6 @@ public:
     using WrittenSink = std::function<void(const float* pfInterleaved, unsigned nFrames)>;
     void SetWrittenSink(WrittenSink sink) { mWrittenSink = std::move(sink); }
     void Write(const float* pfInterleaved, unsigned nFrames);
-    // Finishes the file and renames it into place (replacing an existing
-    // file only when bReplace). Throws on failure, leaving nothing behind.
-    void Commit(bool bReplace);
     // The loudness of what was written, for the loudness fields of a
     // broadcast WAV's header.
     void SetLoudness(const SLoudness& loudness)
@@ -64,7 +61,7 @@ public:
         mLoudness = loudness;
         mbHasLoudness = true;
     }
-    // Commit in two steps: Close() finishes and verifies the temporary file,
+    // Finishing in two steps: Close() finishes and verifies the temporary file,
     // Publish() renames it into place. Between them the file can still be
     // dropped (by destroying the writer).
     void Close();

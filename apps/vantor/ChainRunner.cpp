@@ -1,8 +1,10 @@
 #include "ChainRunner.h"
 
+#include "ToolError.h"
 #include "platform/Platform.h"
 
 #include <algorithm>
+#include <string>
 
 CChainRunner::CChainRunner(CVantorEngine& engine, const CProcessSettings& settings, unsigned nChannels,
     double fSampleRate, bool bDualMono, const std::vector<SParameterOverride>& overrides)
@@ -10,6 +12,9 @@ CChainRunner::CChainRunner(CVantorEngine& engine, const CProcessSettings& settin
     , mnProcessChannels(nChannels == 1 && bDualMono ? 2 : nChannels)
     , mPlanar(2 * static_cast<size_t>(kBlockFrames))
 {
+    // The planar buffer holds two channels; the reader refuses other counts.
+    if (nChannels < 1 || nChannels > 2)
+        throw FailureError(std::to_string(nChannels) + " channels; only mono and stereo can be mastered");
     mpProcess = engine.CreateProcess(settings.GetMode(), mnProcessChannels, fSampleRate, kBlockFrames);
     settings.Apply(*mpProcess);
     for (const SParameterOverride& override : overrides)

@@ -27,13 +27,11 @@ public:
     // look-ahead, which this takes out: output frame n is input frame n)
     // go to pfOut, at most nFrames; their count.
     unsigned Process(const float* pfIn, unsigned nFrames, float* pfOut);
-    // After the last input: the frames still held (GetLatency() of them).
+    // After the last input: the frames still held.
     unsigned Flush(float* pfOut);
-    unsigned GetLatency() const { return mnLatency; }
 
     // The deepest reduction so far in dB (0 when it never acted).
     double GetDeepestReductionDb() const;
-    long long GetLimitedFrames() const { return mnLimited; }
 
 private:
     // The gain for one more frame's request; returns the gain of the frame

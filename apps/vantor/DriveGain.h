@@ -28,7 +28,6 @@ public:
     std::vector<SParameterOverride> GetOverrides(double fOffsetDb) const;
     // "Limiter Input Drive 0.0 -> 4.5 dB, ..." for the stages an offset moves.
     std::string Describe(double fOffsetDb) const;
-    bool HasStages() const { return !mStages.empty(); }
 
 private:
     struct SStage {

@@ -33,7 +33,7 @@ void CLoudestPassage::Add(const float* pfInterleaved, unsigned nFrames)
         fSum += f;
     if (fSum > mfBestEnergy) {
         mfBestEnergy = fSum;
-        const long long nStart = static_cast<long long>((mnBlocks - mnPassageBlocks) * kBlockFrames);
+        const long long nStart = static_cast<long long>(mnBlocks - mnPassageBlocks) * kBlockFrames;
         Keep(std::max(0LL, nStart - mnRunUpFrames), mnFrames, nStart);
     }
 }

@@ -28,7 +28,6 @@ void CProcessDataManager::SetValueByIndex(unsigned index, int value, int, bool)
     if (index >= mProcess.GetNrOfParameters())
         return;
     mProcess.SetParameter(index, value);
-    ++mnApplied;
 }
 
 void CProcessDataManager::GetChunk(void* data)

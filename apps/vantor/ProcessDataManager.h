@@ -21,8 +21,6 @@ public:
     void GetChunk(void* data) override;
     unsigned GetChunkSize() override;
     int GetValue(unsigned index) override;
-    // Records SetChunk has applied so far.
-    unsigned GetAppliedCount() const { return mnApplied; }
 
     // Units, keys and listeners belong to the process's own manager.
     void Destroy() override { }
@@ -39,5 +37,4 @@ public:
 
 private:
     vpa::IProcess& mProcess;
-    unsigned mnApplied = 0;
 };

@@ -114,6 +114,8 @@ bool CTargetSearch::Next(double& fOffsetDb) const
     } else {
         // One side only: extrapolate from the trial nearest the target.
         const STrial* pFrom = pUnder != nullptr ? pUnder : pOver;
+        if (pFrom == nullptr)
+            return false; // no trial with a finite loudness
         double fSlope = mfFirstSlope;
         const STrial* pOther = nullptr;
         for (const STrial& trial : mTrials) {

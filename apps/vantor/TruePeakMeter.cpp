@@ -36,7 +36,7 @@ template <int nPhases, int nTapsPerPhase> struct SInterpolator {
     explicit SInterpolator(double fBeta)
     {
         constexpr int kTaps = nPhases * nTapsPerPhase;
-        const double fCentre = kTaps / 2;
+        const double fCentre = 0.5 * kTaps; // kTaps is even: the centre lies on a tap
         const double fWindowScale = 1.0 / BesselI0(fBeta);
         for (int p = 0; p < nPhases; ++p) {
             double fTaps[nTapsPerPhase];

@@ -46,7 +46,6 @@ public:
     // from several threads.
     ProcessPtr CreateProcess(unsigned nMode, unsigned nChannels, double fSampleRate, unsigned nMaxFrames);
 
-    const std::string& GetLibraryPath() const { return msLibraryPath; }
     // "<folder of Vantor.vpa>/Vantor Presets/".
     std::string GetPresetsFolder() const;
 

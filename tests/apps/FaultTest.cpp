@@ -37,12 +37,6 @@ std::string MakeInput(const CTestFolder& folder, const std::string& sExtension, 
     return sPath;
 }
 
-void WriteText(const std::string& sPath, const std::string& sText)
-{
-    std::ofstream file(sPath, std::ios::binary);
-    file << sText;
-}
-
 std::vector<std::string> TemporaryFilesIn(const std::string& sFolder)
 {
     std::vector<std::string> found;
@@ -159,7 +153,7 @@ TEST_F(Faults, AFullDiskFailsEveryFormatAndKeepsThePreviousOutput)
         // Half way through the audio, and in the encoder's last writes.
         for (const long long nLimit : { nSize / 2, nSize - 1500, nSize - 1 }) {
             SCOPED_TRACE(nLimit);
-            WriteText(sOutput, "the previous master");
+            WriteBytes(sOutput, "the previous master");
             SToolOptions options;
             options.nFileSizeLimit = nLimit;
             const SToolRun run = RunTool(mFolder.Root(), { "master", "-q", "-f", sInput, sOutput }, options);
@@ -183,12 +177,12 @@ TEST_F(Faults, AFullFileSystemFailsInTheLastPageAndKeepsThePreviousOutput)
         const std::string sOutput = sMount + "/out." + pszFormat;
         ASSERT_EQ(RunTool(mFolder.Root(), { "master", "-q", "-f", sInput, sOutput }).nExitCode, 0);
         const long long nPages = (static_cast<long long>(std::filesystem::file_size(sOutput)) + 4095) / 4096;
-        WriteText(sOutput, "the previous master");
+        WriteBytes(sOutput, "the previous master");
         // Leave room for all but the output's last page.
         struct statvfs info;
         ASSERT_EQ(::statvfs(sMount.c_str(), &info), 0);
         const long long nFree = static_cast<long long>(info.f_bavail) * static_cast<long long>(info.f_bsize);
-        WriteText(sMount + "/filler", std::string(static_cast<size_t>(nFree - (nPages - 1) * 4096), 'x'));
+        WriteBytes(sMount + "/filler", std::string(static_cast<size_t>(nFree - (nPages - 1) * 4096), 'x'));
         const SToolRun run = RunTool(mFolder.Root(), { "master", "-q", "-f", sInput, sOutput });
         EXPECT_EQ(run.nExitCode, 2) << run.sErr;
         EXPECT_NE(run.sErr.find("No space left on device"), std::string::npos) << run.sErr;
@@ -207,7 +201,7 @@ TEST_F(Faults, SignalsRemoveEveryTemporaryFileAndExitWith128PlusTheSignal)
     for (const int nSignal : { SIGINT, SIGTERM, SIGHUP }) {
         SCOPED_TRACE(nSignal);
         // One file from standard input, held half way.
-        WriteText(Path("out/single.wav"), "keep me");
+        WriteBytes(Path("out/single.wav"), "keep me");
         SBackgroundTool single
             = StartTool(mFolder.Root(), { "master", "-q", "-f", "-", Path("out/single.wav") }, true, false);
         ASSERT_TRUE(WriteAllTo(single.nStdin, sBytes.substr(0, sBytes.size() / 2)));
@@ -224,7 +218,7 @@ TEST_F(Faults, SignalsRemoveEveryTemporaryFileAndExitWith128PlusTheSignal)
             std::filesystem::remove(sPipe);
             ASSERT_EQ(::mkfifo(sPipe.c_str(), 0600), 0);
         }
-        WriteText(Path("out/a.wav"), "keep me");
+        WriteBytes(Path("out/a.wav"), "keep me");
         SBackgroundTool batch = StartTool(
             mFolder.Root(), { "master", "-q", "-f", "-j", "2", "-d", Path("out"), pipes[0], pipes[1] }, false, false);
         std::vector<std::thread> feeders;
@@ -387,7 +381,7 @@ TEST_F(Faults, DamagedInputsAreMasteredWithAWarningAndExit3)
             std::fill(sBytes.begin() + static_cast<long>(sBytes.size() / 2),
                 sBytes.begin() + static_cast<long>(sBytes.size() / 2 + 3000), '\0');
         const std::string sDamaged = Path("damaged." + test.sFormat);
-        WriteText(sDamaged, sBytes);
+        WriteBytes(sDamaged, sBytes);
         SToolOptions options;
         if (test.bThroughStdin)
             options.sStdin = sDamaged;
@@ -425,15 +419,15 @@ TEST_F(Faults, NamesAndMessagesComeOutRight)
     std::filesystem::copy_file(sInput, sLatin1);
     const SToolRun json = RunTool(mFolder.Root(), { "master", "--analyze", "--report", "json", sLatin1 });
     ASSERT_EQ(json.nExitCode, 0) << json.sErr;
-    WriteText(Path("report.json"), json.sOut);
-    WriteText(Path("check.py"),
+    WriteBytes(Path("report.json"), json.sOut);
+    WriteBytes(Path("check.py"),
         "import json, os, sys\n"
         "name = json.load(open(sys.argv[1], encoding='utf-8'))['files'][0]['input']\n"
         "sys.exit(0 if os.fsencode(name).endswith(b'caf\\xe9.wav') else 1)\n");
     EXPECT_EQ(std::system(("python3 " + Path("check.py") + " " + Path("report.json")).c_str()), 0) << json.sOut;
 
     // The input is checked before the output.
-    WriteText(Path("taken.wav"), "keep me");
+    WriteBytes(Path("taken.wav"), "keep me");
     const SToolRun missing = RunTool(mFolder.Root(), { "master", Path("missing.wav"), Path("taken.wav") });
     EXPECT_EQ(missing.nExitCode, 2);
     EXPECT_NE(missing.sErr.find("No such file"), std::string::npos) << missing.sErr;

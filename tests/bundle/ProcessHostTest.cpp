@@ -102,30 +102,6 @@ TEST(ProcessHost, TheHostMastersAudioAndBypassIsADelay)
     pProcess->DestroySelf();
 }
 
-TEST(ProcessHost, ChunksMoveWholeRecordsBetweenProcesses)
-{
-    SHost host;
-    vpa::IProcess* pFirst = host.NewProcess(4);
-    vpa::IProcess* pSecond = host.NewProcess(4);
-    ASSERT_TRUE(pFirst != nullptr && pSecond != nullptr);
-    const int32_t records[5] = { 21, 35, 46, -20, 1 };
-    pFirst->SetChunk(records, 20);
-    EXPECT_EQ(pFirst->GetParameter(21), 35);
-    EXPECT_EQ(pFirst->GetParameter(46), -20);
-    EXPECT_EQ(pFirst->GetParameter(1), 0) << "the trailing 4 bytes are no record";
-    pFirst->SetParameter(24, 150);
-
-    std::vector<unsigned char> chunk(pFirst->GetChunkSize());
-    pFirst->GetChunk(chunk.data());
-    pSecond->SetChunk(chunk.data(), static_cast<unsigned>(chunk.size()));
-    std::vector<float> a = Noise(2 * 4096, 3), b(a);
-    ProcessBlock(pFirst, a, 4096);
-    ProcessBlock(pSecond, b, 4096);
-    EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(float))) << "same state, same bits";
-    pFirst->DestroySelf();
-    pSecond->DestroySelf();
-}
-
 TEST(ProcessHost, ProcessesOutliveTheirPlugInAndManyCyclesLeakNothing)
 {
     vpa::IProcess* pProcess = nullptr;

@@ -207,32 +207,6 @@ TEST(EQm, MidBandsReachTheSetGainAtTheirCentreWithHighQ)
     }
 }
 
-TEST(EQm, HighShelfCutUndoesTheBoost)
-{
-    const float fs = 44100.0f;
-    for (float g : { 4.4f, 9.0f, 15.0f }) {
-        std::unique_ptr<EQm> pBoost = MakeEq(fs, 1);
-        std::unique_ptr<EQm> pCut = MakeEq(fs, 1);
-        pBoost->SetParameter(EQm::kHighShelfFreq, 3000.0f);
-        pBoost->SetParameter(EQm::kHighShelfGain, g);
-        pCut->SetParameter(EQm::kHighShelfFreq, 3000.0f);
-        pCut->SetParameter(EQm::kHighShelfGain, -g);
-        CBlock middle;
-        const auto series = [&](float** ppOut, float** ppIn) {
-            float* ppMiddle[1] = { middle.get() };
-            pBoost->GetHostDSP()->Process(ppMiddle, ppIn, nullptr, 0, 0);
-            pCut->GetHostDSP()->Process(ppOut, ppMiddle, nullptr, 0, 0);
-        };
-        for (double f : { 50.0, 1000.0, 3000.0, 8000.0, 16000.0 })
-            EXPECT_NEAR(ToDb(MeasureSineGain(series, f, fs)), 0.0, 0.01) << "g " << g << " at " << f << " Hz";
-        float afBoost[EQm::kCurvePoints], afCut[EQm::kCurvePoints];
-        pBoost->GetCurve(afBoost);
-        pCut->GetCurve(afCut);
-        for (int i = 0; i < EQm::kCurvePoints; ++i)
-            ASSERT_NEAR(afBoost[i] + afCut[i], 0.0, 0.002) << "point " << i;
-    }
-}
-
 // Noise through the kernel must come out as input x output gain, bit for bit.
 void ExpectPassthrough(EQm& eq, int nChannels, float fGain, const char* pszWhat)
 {

@@ -294,62 +294,6 @@ TEST(Chain, TheOrderOfActiveModulesMatters)
         EXPECT_NE(outputs[i], outputs[0]) << "order " << i << " sounds like the first";
 }
 
-TEST(Chain, ScalarAndSSEChainsGiveTheSameBits)
-{
-    const size_t nFrames = 20000;
-    for (int nChannels : { 1, 2 }) {
-        const std::vector<float> signal = TestSignal(nFrames, nChannels, TestSeed(), 1.2f);
-        dsp::SetSIMDAllowed(false);
-        auto scalar = FreshChain(44100.0f, nChannels);
-        dsp::SetSIMDAllowed(true);
-        auto simd = FreshChain(44100.0f, nChannels);
-        SetEverythingWorking(*scalar);
-        SetEverythingWorking(*simd);
-        const SRun a = Stream(*scalar, signal, nChannels, Fixed(777));
-        const SRun b = Stream(*simd, signal, nChannels, Fixed(777));
-        EXPECT_EQ(0, std::memcmp(a.out.data(), b.out.data(), a.out.size() * sizeof(float))) << nChannels;
-        EXPECT_EQ(0, std::memcmp(a.traces.data(), b.traces.data(), a.traces.size() * sizeof(float)));
-    }
-}
-
-TEST(Chain, ParametersAreStoredRoutedAndLookedUpWithoutBeingApplied)
-{
-    VnSystem chain(44100.0f, 2);
-    EXPECT_EQ(chain.SetParameterStep(11, 121), 19200.0f);
-    EXPECT_EQ(chain.GetRaw(11), 121);
-    EXPECT_EQ(chain.GetValue(11), 19200.0f);
-    EXPECT_EQ(chain.LookupStep(11, 122), 19400.0f);
-    EXPECT_EQ(chain.GetValue(11), 19200.0f) << "a lookup applies nothing";
-    EXPECT_EQ(chain.LookupStep(14, 0), 0.3f) << "compressor release";
-    EXPECT_EQ(chain.LookupStep(39, 0), -12.0f) << "clipper curve";
-
-    chain.SetParameter(11, 25000.0f); // high cut off again
-    chain.SetParameter(1, 6.0f);
-    chain.DisableEqBand(kHighShelfBand);
-    EXPECT_EQ(chain.GetValue(1), 6.0f) << "neutralising keeps the stored value";
-    float curve[kEqCurvePoints];
-    chain.GetEqCurve(curve);
-    for (float f : curve)
-        EXPECT_NEAR(f, 0.0f, 1e-4f);
-
-    // Neutralised high cut comes back when set again.
-    chain.SetParameter(11, 8000.0f);
-    chain.DisableEqBand(kHighCutBand);
-    chain.GetEqCurve(curve);
-    EXPECT_NEAR(curve[kEqCurvePoints - 1], 0.0f, 1e-4f);
-    chain.SetParameter(11, 8000.0f);
-    chain.GetEqCurve(curve);
-    EXPECT_LT(curve[kEqCurvePoints - 1], -20.0f) << "20 kHz is well above an 8 kHz high cut";
-
-    // Out-of-range indices change nothing and do not crash.
-    chain.SetParameter(-1, 5.0f);
-    chain.SetParameter(48, 5.0f);
-    EXPECT_EQ(chain.SetParameterStep(1000, 3), 0.0f);
-    EXPECT_EQ(chain.GetRaw(-3), 0);
-    chain.DisableEqBand(6);
-    chain.DisableEqBand(-1);
-}
-
 TEST(Chain, MetersAreReadAndClearedThroughTheChain)
 {
     VnSystem chain(44100.0f, 2);

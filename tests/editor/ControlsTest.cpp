@@ -37,12 +37,6 @@ std::vector<SKnob> BoundKnobs(SEditorRig& rig)
     return knobs;
 }
 
-std::string TextOf(CVantorPanel& panel, int nControl)
-{
-    auto* pText = dynamic_cast<epiAlphaControl_text*>(panel.GetControl(nControl));
-    return pText != nullptr ? pText->GetText() : std::string("<no text control>");
-}
-
 void WheelOver(SEditorRig& rig, int nPanel, int nControl, int nNotches, bool bControl = false)
 {
     const auto centre = rig.Centre(nPanel, nControl);

@@ -9,6 +9,7 @@
 #include "editor/Window.h"
 #include "processor/VantorPlugIn.h"
 #include "processor/VantorProcess.h"
+#include "toolkit/epiAlphaControl_text.h"
 #include "toolkit/epiPanelControl.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,13 @@ public:
 private:
     std::string msDisplay;
 };
+
+// The text a panel's text control shows.
+inline std::string TextOf(CVantorPanel& panel, int nControl)
+{
+    auto* pText = dynamic_cast<epiAlphaControl_text*>(panel.GetControl(nControl));
+    return pText != nullptr ? pText->GetText() : std::string("<no text control>");
+}
 
 inline std::string BuiltSkinPath()
 {

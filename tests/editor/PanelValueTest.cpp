@@ -15,12 +15,6 @@
 
 namespace {
 
-std::string TextOf(CVantorPanel& panel, int nControl)
-{
-    auto* pText = dynamic_cast<epiAlphaControl_text*>(panel.GetControl(nControl));
-    return pText != nullptr ? pText->GetText() : std::string("<no text control>");
-}
-
 TEST(PanelValues, DraggingTheLowCutToTheBottomSwitchesItOff)
 {
     SEditorRig rig(4);

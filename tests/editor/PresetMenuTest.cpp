@@ -326,18 +326,4 @@ TEST_F(PresetMenu, SavesGoToTheUserFolderWhenTheLibrarysCannotBeWrittenAndFailur
     EXPECT_EQ(menu.GetCurrentPresetPath(), user.Folder() + "Preset 1.ryxp") << "a failed save changes nothing";
 }
 
-TEST_F(PresetMenu, TheStripShowsItsCaptions)
-{
-    SEditorRig rig(2);
-    CVantorPanelMenu& menu = Menu(rig);
-    EXPECT_EQ(dynamic_cast<epiAlphaControl_text*>(menu.GetControl(2))->GetText(), "i");
-    EXPECT_EQ(dynamic_cast<epiAlphaControl_text*>(menu.GetControl(5))->GetText(), "Save");
-    EXPECT_EQ(dynamic_cast<epiAlphaControl_text*>(menu.GetControl(6))->GetText(), "Save As");
-    EXPECT_EQ(menu.GetLoadMenu()->GetText(), "Load");
-    // The "i" button opens the about box (off-screen it closes at once) and
-    // comes back up.
-    rig.Click(0, CVantorPanelMenu::kAboutButton);
-    EXPECT_EQ(dynamic_cast<epiAlphaControl_button*>(menu.GetControl(2))->GetState(), epiAlphaControl_button::kUp);
-}
-
 } // namespace

@@ -114,12 +114,6 @@ const int kTextControls[][3] = {
     { 4, 17, 46 },
 };
 
-std::string TextOf(CVantorPanel& panel, int nControl)
-{
-    auto* pText = dynamic_cast<epiAlphaControl_text*>(panel.GetControl(nControl));
-    return pText != nullptr ? pText->GetText() : std::string("<no text control>");
-}
-
 TEST(Readouts, EveryTextControlIsCoveredAtItsEndsItsDefaultAndBetween)
 {
     for (const auto& text : kTextControls) {

@@ -30,20 +30,6 @@ TEST(GUIContract, AnEditorBindsItsProcessAndUnbindsWhenDestroyed)
     pGUI->DestroySelf();
 }
 
-TEST(GUIContract, PaintingOffsetsAreStoredAsThirtyTwoBitWords)
-{
-    CTestGUI gui;
-    unsigned long nX = 1, nY = 1;
-    gui.GetPaintingOffset(nX, nY);
-    EXPECT_EQ(nX, 0u);
-    EXPECT_EQ(nY, 0u);
-
-    gui.SetPaintingOffset(-5, 7);
-    gui.GetPaintingOffset(nX, nY);
-    EXPECT_EQ(nX, 4294967291ul);
-    EXPECT_EQ(nY, 7ul);
-}
-
 TEST(GUIContract, CopyingAnEditorDoesNotRebindTheProcess)
 {
     CTestProcess process;

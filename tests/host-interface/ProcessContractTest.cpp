@@ -9,26 +9,6 @@
 
 namespace {
 
-TEST(ProcessContract, AFreshProcessReportsTheDefaults)
-{
-    CTestProcess process;
-    EXPECT_EQ(process.GetNrOfParameters(), 0u);
-    EXPECT_FALSE(process.IsPlaying());
-    EXPECT_EQ(process.GetGUI(), nullptr);
-    EXPECT_EQ(process.GetFeatures(), 0u);
-    process.SetNrOfChannelsOut(2);
-    EXPECT_EQ(process.GetNrOfChannelsOut(), 0xFFFFFFFFu) << "the default answers any count, not the stored one";
-
-    process.Start();
-    EXPECT_TRUE(process.IsPlaying());
-    process.Stop();
-    EXPECT_FALSE(process.IsPlaying());
-    process.Initialize();
-    process.CleanUp();
-    process.Timer();
-    process.InputMIDI(nullptr, 0);
-}
-
 TEST(ProcessContract, DescriptorsKeepTheirOrderPastTheFirstThousandAndShareTheirTexts)
 {
     auto* pProcess = new CTestProcess();

@@ -278,41 +278,6 @@ TEST_F(DataManager, SetChunkAppliesWholeKnownRecordsAndTellsOnlyKeys)
     pOther->Destroy();
 }
 
-TEST_F(DataManager, DestructionDestroysUnitsInIndexOrderWithoutReports)
-{
-    AddUnits(3);
-    mpManager->AddKey(1, 0);
-    mpManager->Destroy();
-    mpManager = nullptr;
-    EXPECT_EQ(TakeLog(), (Log { "destroy 0", "destroy 1", "destroy 2" }));
-}
-
-TEST_F(DataManager, UnitArrayGrowsByAThousandAfterAnExactBatch)
-{
-    adl::CDataManager* pManager = static_cast<adl::CDataManager*>(mpManager);
-    for (int i = 0; i < 1000; ++i)
-        pManager->AddUnit(new CTestUnit(i, i, mLog));
-    EXPECT_EQ(pManager->GetUnitCapacity(), 1000u);
-    pManager->AddUnit(new CTestUnit(1000, 1000, mLog));
-    EXPECT_EQ(pManager->GetUnitCapacity(), 2000u);
-    EXPECT_EQ(pManager->GetValue(1000), 1000);
-
-    // A batch reserves room for exactly itself; the next single unit grows
-    // the array by 1000 again.
-    Log log;
-    adl::CDataManager batch(&mRecorder);
-    std::vector<adl::IDataUnit*> units;
-    units.reserve(47);
-    for (int i = 0; i < 47; ++i)
-        units.push_back(new CTestUnit(i, -i, log));
-    batch.AddUnits(units.data(), 47);
-    EXPECT_EQ(batch.GetNrOfUnits(), 47u);
-    EXPECT_EQ(batch.GetUnitCapacity(), 47u);
-    EXPECT_EQ(batch.GetValue(46), -46);
-    batch.AddUnit(new CTestUnit(47, 0, log));
-    EXPECT_EQ(batch.GetUnitCapacity(), 1047u);
-}
-
 TEST_F(DataManager, CallerErrorsAreHarmless)
 {
     AddUnits(2);

@@ -15,18 +15,6 @@
 
 namespace {
 
-std::vector<unsigned char> ReadBytes(const std::string& sPath)
-{
-    std::ifstream file(sPath, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& sPath, const std::vector<unsigned char>& bytes)
-{
-    std::ofstream(sPath, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 int32_t Word(const std::vector<unsigned char>& bytes, size_t nOffset)
 {
     int32_t n;

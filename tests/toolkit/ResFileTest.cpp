@@ -18,18 +18,6 @@ namespace {
 const uint32_t kTypeA = EpiTypeCode("TSTA");
 const uint32_t kTypeB = EpiTypeCode("TSTB");
 
-std::vector<uint8_t> ReadAll(const std::string& sPath)
-{
-    std::ifstream stream(sPath, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& sPath, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream stream(sPath, std::ios::binary | std::ios::trunc);
-    stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 // A container image made by hand: capacity 2, one "MPIX" resource of 4 bytes
 // at offset 40, right after the directory.
 std::vector<uint8_t> HandBuiltImage()
@@ -55,7 +43,7 @@ TEST(ResFile, AHandBuiltImageReadsInMemoryAndFromDisk)
 {
     const std::vector<uint8_t> image = HandBuiltImage();
     CTestFolder folder;
-    WriteAll(folder.Path("hand.xrs"), image);
+    WriteBytes(folder.Path("hand.xrs"), image);
 
     epiRamResFile memory;
     ASSERT_TRUE(AttachImage(memory, image));
@@ -98,7 +86,7 @@ TEST(ResFile, ANewFileHasTheDocumentedByteLayout)
         ASSERT_TRUE(file.Put(aData, 3, kTypeA, 7));
         ASSERT_TRUE(file.Close());
     }
-    const std::vector<uint8_t> bytes = ReadAll(sPath);
+    const std::vector<uint8_t> bytes = ReadBytes(sPath);
     ASSERT_EQ(bytes.size(), 16011u) << "closing cuts the file at the data end";
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
         (std::vector<uint8_t> { 0, 1, 0x03, 0xE8, 0, 1, 0, 0 }));
@@ -199,7 +187,7 @@ TEST(ResFile, AClosedMemoryImageIsExactlyTheFileAndOpensFromDisk)
     const std::vector<uint8_t> image(memory.GetBuffer(), memory.GetBuffer() + memory.GetBufferSize());
 
     CTestFolder folder;
-    WriteAll(folder.Path("image.xrs"), image);
+    WriteBytes(folder.Path("image.xrs"), image);
     epiDiskResFile disk;
     disk.SetReadOnly(true);
     ASSERT_TRUE(disk.SetPath(epi::ToolkitPathFrom(folder.Path("image.xrs"))));
@@ -221,13 +209,13 @@ TEST(ResFile, ClosingAWritableContainerCutsTheFileAtTheDataEnd)
     memory.Close();
     std::vector<uint8_t> image(memory.GetBuffer(), memory.GetBuffer() + memory.GetBufferSize());
     image.insert(image.end(), 100, 0xEE); // garbage behind the data end
-    WriteAll(sPath, image);
+    WriteBytes(sPath, image);
 
     epiDiskResFile file;
     ASSERT_TRUE(file.SetPath(epi::ToolkitPathFrom(sPath)));
     ASSERT_TRUE(file.Open());
     ASSERT_TRUE(file.Close());
-    EXPECT_EQ(ReadAll(sPath).size(), 16009u);
+    EXPECT_EQ(ReadBytes(sPath).size(), 16009u);
 }
 
 TEST(ResFile, OperationsOnAClosedContainerFailQuietly)

@@ -57,107 +57,12 @@ SStereo RunInBlocks(CLv2Instance& instance, const SStereo& input, const std::vec
     return output;
 }
 
-// Finite, no subnormals and, unless the settings may add gain without limit
-// (fuzzed corners: every gain at +18 dB), no sample above 16.
-void ExpectClean(const SStereo& output, const std::string& sWhat, float fLargest = 16.0f)
-{
-    for (const std::vector<float>* pChannel : { &output.left, &output.right }) {
-        for (size_t n = 0; n < pChannel->size(); ++n) {
-            const float f = (*pChannel)[n];
-            ASSERT_TRUE(std::isfinite(f) && std::fabs(f) <= fLargest && !IsSubnormal(f))
-                << sWhat << " frame " << n << ": " << f;
-        }
-    }
-}
-
 void ExpectSame(const SStereo& a, const SStereo& b, const std::string& sWhat)
 {
     ASSERT_EQ(a.Frames(), b.Frames());
     for (size_t n = 0; n < a.Frames(); ++n) {
         ASSERT_EQ(a.left[n], b.left[n]) << sWhat << " left frame " << n;
         ASSERT_EQ(a.right[n], b.right[n]) << sWhat << " right frame " << n;
-    }
-}
-
-// A random value a user could give the port.
-float RandomPortValue(const CLv2Instance::SControl& control, std::mt19937& random)
-{
-    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    if (control.bToggled)
-        return unit(random) < 0.5f ? 0.0f : 1.0f;
-    float fValue = control.fMin + unit(random) * (control.fMax - control.fMin);
-    if (control.bInteger)
-        fValue = std::round(fValue);
-    return fValue;
-}
-
-TEST(Lv2Host, RandomBlocksAndPortChangesAreCleanAndReproducibleOnAFreshInstance)
-{
-    std::mt19937 random(Lv2TestSeed("Lv2Host.RandomBlocks"));
-    for (const SLv2PlugIn& plugIn : kLv2PlugIns) {
-        for (const double fRate : { 44100.0, 48000.0, 96000.0 }) {
-            const SStereo input = MusicLikeSignal(static_cast<size_t>(fRate), fRate, random());
-            // The schedule: block lengths 0..4096 and, before some blocks, port changes.
-            std::vector<uint32_t> blocks;
-            std::vector<std::vector<std::pair<uint32_t, float>>> changes;
-            CLv2Instance first(plugIn.pszUri, fRate);
-            ASSERT_NE(first.Instance(), nullptr) << plugIn.pszUri;
-            const auto& controls = first.InputControls();
-            for (size_t nTotal = 0; nTotal < input.Frames();) {
-                const uint32_t nBlock = random() % 8 == 0 ? 0u : static_cast<uint32_t>(random() % 4097);
-                blocks.push_back(nBlock);
-                changes.emplace_back();
-                for (int k = static_cast<int>(random() % 4); k > 0; --k) {
-                    const auto& control = controls[random() % controls.size()];
-                    changes.back().push_back({ control.nPort, RandomPortValue(control, random) });
-                }
-                nTotal += nBlock;
-            }
-            auto run = [&](CLv2Instance& instance) {
-                instance.Activate();
-                SStereo output { std::vector<float>(input.Frames()), std::vector<float>(input.Frames()) };
-                std::vector<float> inL(input.left), inR(input.right);
-                size_t nDone = 0;
-                for (size_t k = 0; k < blocks.size(); ++k) {
-                    for (const auto& change : changes[k])
-                        instance.Control(change.first) = change.second;
-                    const uint32_t nBlock = static_cast<uint32_t>(std::min<size_t>(blocks[k], input.Frames() - nDone));
-                    instance.Run(inL.data() + nDone, inR.data() + nDone, output.left.data() + nDone,
-                        output.right.data() + nDone, nBlock);
-                    EXPECT_EQ(instance.Get("latency"), 64.0f) << "after run(" << nBlock << ")";
-                    nDone += nBlock;
-                }
-                instance.Deactivate();
-                return output;
-            };
-            const SStereo firstOutput = run(first);
-            ExpectClean(firstOutput, std::string(plugIn.pszUri) + " at " + std::to_string(fRate));
-            CLv2Instance second(plugIn.pszUri, fRate);
-            ExpectSame(run(second), firstOutput, std::string(plugIn.pszUri) + " fresh instance");
-        }
-    }
-}
-
-// Row 1: rates from 8 kHz to 384 kHz, blocks from 1 to 16384 frames (past the
-// process's 8192-frame slices), with and without deactivate/activate between.
-TEST(Lv2Host, TheProcessGridGivesCleanOutput)
-{
-    std::mt19937 random(Lv2TestSeed("Lv2Host.ProcessGrid"));
-    for (const double fRate : { 8000.0, 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 192000.0, 384000.0, 45678.901 }) {
-        CLv2Instance instance(kChain, fRate);
-        ASSERT_NE(instance.Instance(), nullptr);
-        SetEverythingWorking(instance);
-        instance.Activate();
-        for (const uint32_t nBlock : { 1u, 10u, 17u, 64u, 1536u, 2027u, 4096u, 8192u, 16384u }) {
-            const SStereo input = MusicLikeSignal(10 * nBlock, fRate, random());
-            const SStereo output = RunInBlocks(instance, input, { nBlock });
-            ExpectClean(output, "rate " + std::to_string(fRate) + " block " + std::to_string(nBlock));
-            if (nBlock % 2 == 0) {
-                instance.Deactivate();
-                instance.Activate();
-            }
-        }
-        instance.Deactivate();
     }
 }
 
@@ -233,57 +138,6 @@ TEST(Lv2Host, EmptyAndOversizedBlocksAreHandled)
     SetEverythingWorking(small);
     small.Activate();
     ExpectSame(RunInBlocks(instance, input, { 40000 }), RunInBlocks(small, input, { 256 }), "40000 frames at once");
-}
-
-// Rows 5 and 6: random settings, settings at the corners of their ranges at
-// the lowest and highest rates, and automation every 1, 10 and 100 frames.
-TEST(Lv2Host, ParameterFuzzAndFastAutomationStayClean)
-{
-    std::mt19937 random(Lv2TestSeed("Lv2Host.ParameterFuzz"));
-    {
-        CLv2Instance instance(kChain, 44100.0);
-        instance.Activate();
-        const auto controls = instance.InputControls();
-        for (int nSet = 0; nSet < 50; ++nSet) {
-            const bool bCorners = nSet % 2 == 1;
-            for (const auto& control : controls) {
-                instance.Control(control.nPort)
-                    = bCorners ? (random() % 2 ? control.fMin : control.fMax) : RandomPortValue(control, random);
-            }
-            instance.Control(static_cast<uint32_t>(instance.PortIndex("enabled"))) = 1.0f;
-            ExpectClean(RunInBlocks(instance, MusicLikeSignal(5 * 512, 44100.0, random()), { 512 }),
-                "set " + std::to_string(nSet), INFINITY);
-        }
-    }
-    for (const double fRate : { 8000.0, 384000.0 }) {
-        CLv2Instance instance(kChain, fRate);
-        instance.Activate();
-        const auto controls = instance.InputControls();
-        for (int nCorner = 0; nCorner < 200; ++nCorner) {
-            for (const auto& control : controls)
-                instance.Control(control.nPort) = random() % 2 ? control.fMin : control.fMax;
-            instance.Control(static_cast<uint32_t>(instance.PortIndex("enabled"))) = 1.0f;
-            ExpectClean(RunInBlocks(instance, MusicLikeSignal(256, fRate, random()), { 256 }),
-                "corner " + std::to_string(nCorner) + " at " + std::to_string(fRate), INFINITY);
-        }
-    }
-    for (const uint32_t nEvery : { 1u, 10u, 100u }) {
-        for (const size_t nCount : { size_t(1), size_t(2), size_t(10), size_t(0) }) {
-            CLv2Instance instance(kChain, 44100.0);
-            instance.Activate();
-            const auto controls = instance.InputControls();
-            const size_t nChanged = nCount == 0 ? controls.size() : nCount;
-            const SStereo input = MusicLikeSignal(4000, 44100.0, random());
-            const SStereo output = RunInBlocks(instance, input, { nEvery }, [&](size_t) {
-                for (size_t k = 0; k < nChanged; ++k) {
-                    const auto& control = controls[(k * 7 + random()) % controls.size()];
-                    instance.Control(control.nPort) = RandomPortValue(control, random);
-                }
-            });
-            for (const float f : output.left)
-                ASSERT_TRUE(std::isfinite(f)) << "every " << nEvery << ", " << nChanged << " ports";
-        }
-    }
 }
 
 TEST(Lv2Host, InPlaceBuffersGiveTheSameOutput)

@@ -41,8 +41,3 @@ inline SStereo MusicLikeSignal(size_t nFrames, double fRate, uint32_t nSeed)
     }
     return signal;
 }
-
-inline bool IsSubnormal(float f)
-{
-    return f != 0.0f && std::fpclassify(f) == FP_SUBNORMAL;
-}
