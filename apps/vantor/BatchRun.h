@@ -34,6 +34,9 @@ struct SBatchOptions {
     bool bCeiling = false; // --ceiling dBTP (always with a target)
     double fCeilingDbtp = kDefaultCeilingDbtp;
     bool bAlbum = false; // one drive for every file of the run
+    bool bPlot = false; // --plot
+    std::string sPlot; // its file with IN OUT; beside each output with -d
+    bool bPlotBesideOutputs = false;
     FILE* pReportStream = stdout;
 };
 
@@ -46,6 +49,8 @@ public:
 
 private:
     SJobRequest Request(const SBatchItem& item) const;
+    // OUT's picture with -d: its path with ".png" for its extension.
+    static std::string PlotBeside(const std::string& sOutput);
     SJobResult RunItem(const SBatchItem& item, CProgressBar& progress);
     // --album: the items that can run, as one album job.
     void RunAlbum(const std::vector<SBatchItem>& items, CProgressBar& progress, std::vector<SJobResult>& results);
