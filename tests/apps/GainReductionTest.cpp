@@ -7,8 +7,11 @@
 #include "TestFolder.h"
 #include "ToolRun.h"
 #include "apps/vantor/ChainRunner.h"
+#include "apps/vantor/PlotPainter.h"
 #include "apps/vantor/PresetStore.h"
 #include "host-interface/vpaMeters.h"
+
+#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -126,7 +129,8 @@ TEST(GainReduction, ACompressedToneReadsTheNeedleAndTheLevelTheCompressorTookAwa
     CTestFolder folder;
     const std::vector<std::string> sets = { "CInput=9" };
     const SAudio tone = RisingTone(10.0, 2, -7.0);
-    const SToolRun run = Master(folder, tone, { "--mode", "compressor", "--set", sets[0] });
+    const SToolRun run
+        = Master(folder, tone, { "--mode", "compressor", "--set", sets[0], "--plot", folder.Path("tone.png") });
     const double fReport = JsonValue(run.sOut, "compressor");
     const double fFrom = JsonValue(run.sOut, "passage_seconds", 0), fTo = JsonValue(run.sOut, "passage_seconds", 1);
     EXPECT_NEAR(fTo, 10.0, 0.2) << "the loudest passage is the end";
@@ -144,6 +148,30 @@ TEST(GainReduction, ACompressedToneReadsTheNeedleAndTheLevelTheCompressorTookAwa
     const double fDrivenDb = RmsRatioDb(needles.output, tone.samples, nEnd - kRate, nEnd);
     EXPECT_NEAR(fReport, fLinearDb - fDrivenDb, 0.3);
     EXPECT_TRUE(std::isnan(JsonValue(run.sOut, "limiter"))) << "no limiter runs in compressor mode";
+
+    // The picture's compressor curve near the end lies at the figure on the
+    // gain-reduction scale (the line's own colour, darkest in its column).
+    SPlotData scale;
+    scale.gains.compressor.Add(fReport);
+    const SPlotPanel panel = CPlotPainter(scale).GetReductionPanel();
+    cairo_surface_t* pPicture = cairo_image_surface_create_from_png(folder.Path("tone.png").c_str());
+    ASSERT_EQ(cairo_surface_status(pPicture), CAIRO_STATUS_SUCCESS);
+    const int x = static_cast<int>(std::lround(panel.fLeft + 9.7 / 10.0 * panel.fWidth));
+    int nBestY = -1, nBest = 1 << 30;
+    for (int y = static_cast<int>(panel.fTop); y < static_cast<int>(panel.fTop + panel.fHeight); ++y) {
+        const uint32_t p = *reinterpret_cast<const uint32_t*>(
+            cairo_image_surface_get_data(pPicture) + y * cairo_image_surface_get_stride(pPicture) + 4 * x);
+        const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        const int nDistance = (r - 0x80) * (r - 0x80) + (g - 0x47) * (g - 0x47) + (b - 0xC7) * (b - 0xC7);
+        if (nDistance < nBest) {
+            nBest = nDistance;
+            nBestY = y;
+        }
+    }
+    cairo_surface_destroy(pPicture);
+    const double fDrawnDb
+        = -(panel.fHighest - (nBestY - panel.fTop) / panel.fHeight * (panel.fHighest - panel.fLowest));
+    EXPECT_NEAR(fDrawnDb, fReport, 0.3);
 }
 
 TEST(GainReduction, AStereoToneReadsAsTheSameToneInMono)

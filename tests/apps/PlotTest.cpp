@@ -7,6 +7,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -145,4 +146,29 @@ TEST(Plot, APictureThatCannotBeWrittenIsACleanError)
     EXPECT_NE(run.sErr.find("cannot write the plot"), std::string::npos) << run.sErr;
     EXPECT_EQ(ReadAudio(folder.Path("out.wav")).Frames(), kRate);
     EXPECT_FALSE(std::filesystem::exists(folder.Path("p.png")));
+}
+
+TEST(Plot, LongSeriesMergeIntoTheirHighestAndStayBounded)
+{
+    // Three hours of 100 ms readings: a sawtooth of period 1000 readings
+    // with one spike; the merged series keeps every stretch's highest.
+    CTimeSeries series;
+    series.SetStep(0.1);
+    constexpr size_t kCount = 108000;
+    std::vector<double> readings(kCount);
+    for (size_t n = 0; n < kCount; ++n)
+        readings[n] = -40.0 + static_cast<double>(n % 1000) / 100.0;
+    readings[54321] = 3.0;
+    for (double f : readings)
+        series.Add(f);
+    const std::vector<double> values = series.GetValues();
+    ASSERT_LE(values.size(), CTimeSeries::kMostPoints);
+    ASSERT_GE(values.size(), CTimeSeries::kMostPoints / 2);
+    const size_t nPerPoint = static_cast<size_t>(std::lround(series.GetStepSeconds() / 0.1));
+    ASSERT_EQ((kCount + nPerPoint - 1) / nPerPoint, values.size());
+    for (size_t k = 0; k < values.size(); ++k) {
+        const auto from = readings.begin() + static_cast<long>(k * nPerPoint);
+        const auto to = readings.begin() + static_cast<long>(std::min(kCount, (k + 1) * nPerPoint));
+        ASSERT_EQ(values[k], *std::max_element(from, to)) << k;
+    }
 }
