@@ -46,11 +46,11 @@ public:
 
     // Runs every item; the run's exit code (the worst of its items).
     int Run(const std::vector<SBatchItem>& items);
+    // OUT's picture with -d: its path with ".png" for its extension.
+    static std::string PlotBeside(const std::string& sOutput);
 
 private:
     SJobRequest Request(const SBatchItem& item) const;
-    // OUT's picture with -d: its path with ".png" for its extension.
-    static std::string PlotBeside(const std::string& sOutput);
     SJobResult RunItem(const SBatchItem& item, CProgressBar& progress);
     // --album: the items that can run, as one album job.
     void RunAlbum(const std::vector<SBatchItem>& items, CProgressBar& progress, std::vector<SJobResult>& results);

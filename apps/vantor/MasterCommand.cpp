@@ -250,7 +250,14 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
     }
     if (options.inputs.empty())
         throw UsageError("no input files; see 'vantor master --help'");
-    if (batch.bPlot && !batch.bPlotBesideOutputs) {
+    if (batch.bPlotBesideOutputs) {
+        std::set<std::string> pictures;
+        for (const std::string& sOutput : options.outputs) {
+            if (!pictures.insert(CBatchRun::PlotBeside(sOutput)).second)
+                throw UsageError("two outputs would share the picture '" + CBatchRun::PlotBeside(sOutput)
+                    + "'; give them different names (--suffix, --format)");
+        }
+    } else if (batch.bPlot) {
         // A picture that cannot be written is found before any audio is read.
         const size_t nSlash = batch.sPlot.rfind('/');
         const std::string sFolder

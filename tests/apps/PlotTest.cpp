@@ -121,6 +121,15 @@ TEST(Plot, WithAnOutputFolderEveryOutputGetsItsPictureBesideIt)
         EXPECT_TRUE(std::filesystem::exists(folder.Path(pszName).substr(0, folder.Path(pszName).size() - 3) + "wav"));
     }
     EXPECT_FALSE(std::filesystem::exists(folder.Path("x.png")));
+
+    // Two outputs that differ in their extension only would share a picture.
+    SAudio aiff = Noise(kRate);
+    aiff.nFormat = SF_FORMAT_AIFF | SF_FORMAT_FLOAT;
+    ASSERT_TRUE(WriteAudio(folder.Path("a.aiff"), aiff));
+    const SToolRun clash = RunTool(folder.Root(),
+        { "master", "-q", "--plot", "x.png", "-d", folder.Path("two"), folder.Path("a.wav"), folder.Path("a.aiff") });
+    EXPECT_EQ(clash.nExitCode, 1);
+    EXPECT_NE(clash.sErr.find("share the picture"), std::string::npos) << clash.sErr;
 }
 
 TEST(Plot, APictureThatCannotBeWrittenIsACleanError)
