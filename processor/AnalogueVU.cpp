@@ -81,12 +81,13 @@ double CAnalogueVU::ProcessMono(const float* pfSamples, int nCount)
 }
 
 void CAnalogueVU::ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAnalogueVU& second, const float* pfSecond,
-    int nCount, double& fFirst, double& fSecond)
+    int nCount, double& fFirst, double& fSecond, double& fFirstLowest, double& fSecondLowest)
 {
     const double b0a = first.mfB0, b1a = first.mfB1, a1a = first.mfA1, a2a = first.mfA2;
     const double b0b = second.mfB0, b1b = second.mfB1, a1b = second.mfA1, a2b = second.mfA2;
     double x1a = first.mfX1, x2a = first.mfX2, y1a = first.mfY1, y2a = first.mfY2;
     double x1b = second.mfX1, x2b = second.mfX2, y1b = second.mfY1, y2b = second.mfY2;
+    double fLowestA = HUGE_VAL, fLowestB = HUGE_VAL;
     for (int i = 0; i < nCount; ++i) {
         const double xa = std::fabs(static_cast<double>(pfFirst[i]));
         const double xb = std::fabs(static_cast<double>(pfSecond[i]));
@@ -103,6 +104,8 @@ void CAnalogueVU::ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAna
         x1b = xb;
         y2b = y1b;
         y1b = yb;
+        fLowestA = ya < fLowestA ? ya : fLowestA;
+        fLowestB = yb < fLowestB ? yb : fLowestB;
     }
     first.mfX1 = x1a;
     first.mfX2 = x2a;
@@ -116,4 +119,8 @@ void CAnalogueVU::ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAna
     second.RecoverFromNonFinite();
     fFirst = first.mfY1;
     fSecond = second.mfY1;
+    // An empty block's lowest needle is the needle; a non-finite one
+    // started again from rest, and so does its lowest value.
+    fFirstLowest = std::isfinite(fLowestA) ? fLowestA : fFirst;
+    fSecondLowest = std::isfinite(fLowestB) ? fLowestB : fSecond;
 }

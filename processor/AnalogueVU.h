@@ -26,9 +26,10 @@ public:
 
     // Two meters, each over its own samples, in one pass: exactly the steps
     // of ProcessMono on each, interleaved so that the two recursions overlap
-    // in time. The needles after the block go to fFirst and fSecond.
+    // in time. The needles after the block go to fFirst and fSecond, the
+    // lowest needles of the block's samples to fFirstLowest and fSecondLowest.
     static void ProcessMonoPair(CAnalogueVU& first, const float* pfFirst, CAnalogueVU& second, const float* pfSecond,
-        int nCount, double& fFirst, double& fSecond);
+        int nCount, double& fFirst, double& fSecond, double& fFirstLowest, double& fSecondLowest);
 
 private:
     void Step(double fX);

@@ -9,14 +9,19 @@ class IDataManager;
 
 // The output meter's readings of GetMeter: sample peaks (linear magnitude,
 // the highest since the last call), the same held 1.5 s, and the short-term
-// loudness in LUFS (-70 for silence).
+// loudness in LUFS (-70 for silence). Then the lowest needle value of the
+// compressor's and the limiter's gain meter since the last call (linear
+// gain, 1.0 = no reduction; a call starts the next interval), for a reader
+// that wants every swing of the needle without polling at the audio rate.
 enum EOutputMeter : unsigned {
     kMeterPeakLeft = 5,
     kMeterPeakRight = 6,
     kMeterHeldPeakLeft = 7,
     kMeterHeldPeakRight = 8,
     kMeterShortTermLufs = 9,
-    kNrOfMeters = 10,
+    kMeterLowestCompressorGain = 10,
+    kMeterLowestLimiterGain = 11,
+    kNrOfMeters = 12,
 };
 
 class IVantorProcess {
@@ -32,8 +37,8 @@ public:
     // The process type 0..4.
     virtual unsigned GetMode() = 0;
     // 0, 1: needle values of the compressor and limiter meters (1.0 = rest);
-    // 2..4: clip indicators (1.0 lit, 0.0 dark); 5..9 the output meter (see
-    // EOutputMeter).
+    // 2..4: clip indicators (1.0 lit, 0.0 dark); 5..9 the output meter,
+    // 10, 11 the needles' lowest values (see EOutputMeter).
     virtual float GetMeter(unsigned nWhich) = 0;
     // The equaliser's magnitude response in dB at 313 frequencies.
     virtual void GetEQCurve(float* pfCurve) = 0;

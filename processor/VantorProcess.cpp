@@ -59,6 +59,7 @@ CVantorProcess::CVantorProcess(CVantorPlugIn* pPlugIn, unsigned nType)
     , mpfMeterBuffer { nullptr, nullptr }
     , mpfFoldBuffer(nullptr)
     , mfNeedle { kNeedleRest, kNeedleRest }
+    , mfLowestNeedle { kNeedleRest, kNeedleRest }
     , mnClipHold { 0, 0, 0 }
 {
     mpSystem = new (std::nothrow) VnSystem(44100.0f, 2);
@@ -165,6 +166,8 @@ void CVantorProcess::Start()
     mbSettleNeedles.store(true, std::memory_order_relaxed);
     mfNeedle[0].store(kNeedleRest, std::memory_order_relaxed);
     mfNeedle[1].store(kNeedleRest, std::memory_order_relaxed);
+    mfLowestNeedle[0].store(kNeedleRest, std::memory_order_relaxed);
+    mfLowestNeedle[1].store(kNeedleRest, std::memory_order_relaxed);
     mOutputMeter.Restart();
     mbPlaying = true;
 }
@@ -261,11 +264,19 @@ void CVantorProcess::ProcessSlice(float** ppfOut, float** ppfIn, unsigned nOffse
     float* pfCompressorTrace = mpfMeterBuffer[0];
     for (unsigned n = 0; n < nSlice; ++n)
         pfCompressorTrace[n] = std::max(pfCompressorTrace[n], 0.0f);
-    double fNeedle0, fNeedle1;
-    CAnalogueVU::ProcessMonoPair(
-        mVU[0], mpfMeterBuffer[0], mVU[1], mpfMeterBuffer[1], static_cast<int>(nSlice), fNeedle0, fNeedle1);
+    double fNeedle0, fNeedle1, fLowest0, fLowest1;
+    CAnalogueVU::ProcessMonoPair(mVU[0], mpfMeterBuffer[0], mVU[1], mpfMeterBuffer[1], static_cast<int>(nSlice),
+        fNeedle0, fNeedle1, fLowest0, fLowest1);
     mfNeedle[0].store(std::min(static_cast<float>(fNeedle0), 1.0f), std::memory_order_relaxed);
     mfNeedle[1].store(static_cast<float>(fNeedle1), std::memory_order_relaxed);
+    // The lowest needles only go down here; a reader resets them by exchange
+    // meanwhile, and a lower value still lands.
+    const float fLowest[2] = { static_cast<float>(fLowest0), static_cast<float>(fLowest1) };
+    for (int n = 0; n < 2; ++n) {
+        float fHeld = mfLowestNeedle[n].load(std::memory_order_relaxed);
+        while (fLowest[n] < fHeld
+            && !mfLowestNeedle[n].compare_exchange_weak(fHeld, fLowest[n], std::memory_order_relaxed)) { }
+    }
 
     const double fHoldSlices = static_cast<double>(mfAudioSampleRate) * 1.5 / nSlice;
     gnClipHoldSlices.store(std::isfinite(fHoldSlices) && fHoldSlices < 2.0e9 ? static_cast<int>(fHoldSlices) : 0,
@@ -422,11 +433,18 @@ unsigned CVantorProcess::GetMode()
 
 float CVantorProcess::GetMeter(unsigned nWhich)
 {
+    const bool bNeedle = nWhich < 2 || nWhich == kMeterLowestCompressorGain || nWhich == kMeterLowestLimiterGain;
     if (!IsPlaying())
-        return nWhich < 2 ? kNeedleRest : nWhich == kMeterShortTermLufs ? COutputMeter::kSilenceLufs : 0.0f;
+        return bNeedle ? kNeedleRest : nWhich == kMeterShortTermLufs ? COutputMeter::kSilenceLufs : 0.0f;
     if (nWhich < 2)
         return mfNeedle[nWhich].load(std::memory_order_relaxed);
     switch (nWhich) {
+    case kMeterLowestCompressorGain:
+    case kMeterLowestLimiterGain: {
+        const float fLowest
+            = mfLowestNeedle[nWhich - kMeterLowestCompressorGain].exchange(kNeedleRest, std::memory_order_relaxed);
+        return std::min(fLowest, kNeedleRest);
+    }
     case kMeterPeakLeft:
     case kMeterPeakRight: return mOutputMeter.TakePeak(static_cast<int>(nWhich - kMeterPeakLeft));
     case kMeterHeldPeakLeft:

@@ -83,7 +83,7 @@ public:
     void KeyValueChanged(int nKey, int nValue) override;
     void UnitValueChanged(int nIndex, int nValue) override;
 
-    // vpa::IMeters: the five readings of GetMeter, for hosts outside the
+    // vpa::IMeters: the readings of GetMeter, for hosts outside the
     // library (the LV2 wrapper's meter ports).
     unsigned GetNrOfMeters() override;
     float GetMeterValue(unsigned nWhich) override;
@@ -137,6 +137,7 @@ private:
     float* mpfFoldBuffer; // second output channel when one output takes two (audio thread)
     CAnalogueVU mVU[2]; // needle ballistics (audio thread)
     std::atomic<float> mfNeedle[2]; // needle values; 1.0 = rest
+    std::atomic<float> mfLowestNeedle[2]; // lowest needle values since the last read, at most 1.0
     std::atomic<int> mnClipHold[3]; // clip indicator holds, in slices
     std::atomic<bool> mbSettleNeedles { true }; // the ballistics restart from rest
     COutputMeter mOutputMeter; // peaks and loudness of the output

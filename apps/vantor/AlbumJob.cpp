@@ -31,6 +31,7 @@ struct SAlbumFile {
     std::unique_ptr<CSpoolFile> pInput;
     std::unique_ptr<CLoudestPassage> pPassage;
     std::unique_ptr<CDeliveryTrial> pBest;
+    std::unique_ptr<SPlotData> pPlot; // --plot
 };
 
 } // namespace
@@ -64,6 +65,10 @@ std::vector<SJobResult> CAlbumJob::Run()
             file.metadata = reader.GetMetadata();
             const double fRate = reader.GetSampleRate();
             CAnalysisWorker before(file.nChannels, fRate);
+            if (!file.request.sPlot.empty()) {
+                file.pPlot = std::make_unique<SPlotData>();
+                before.SetSeries(&file.pPlot->before, nullptr);
+            }
             file.pPassage = std::make_unique<CLoudestPassage>(file.nChannels, fRate);
             file.pInput = std::make_unique<CSpoolFile>(file.nChannels);
             const int nSlot = mProgress.Begin(reader.GetAnnouncedFrames(), fRate);
@@ -120,6 +125,8 @@ std::vector<SJobResult> CAlbumJob::Run()
                         pFile->nChannels, fRate, fOffsetDb, pFile->request.bCeiling, pFile->request.fCeilingDbtp);
                     CChainRunner runner(mEngine, mSettings, pFile->nChannels, fRate, pFile->request.bDualMono,
                         drive.GetOverrides(fOffsetDb));
+                    if (pFile->pPlot)
+                        runner.SetGainTraces(&pTrial->GetGainTraces());
                     std::vector<float> input(static_cast<size_t>(kBlockFrames) * pFile->nChannels);
                     std::vector<float> output(input.size());
                     pFile->pInput->Rewind();
@@ -194,8 +201,10 @@ std::vector<SJobResult> CAlbumJob::Run()
                         file.result.gainReduction = probe.Measure(*file.pPassage);
                     }
                     CDeliveryJob::WriteFile(*best[n], file.request, file.format, file.nChannels,
-                        file.result.nSampleRate, file.metadata, file.result);
+                        file.result.nSampleRate, file.metadata, file.result, file.pPlot.get());
                     file.result.bMeasured = file.request.bMeasure;
+                    if (file.pPlot)
+                        CMasteringJob::WritePlot(file.request, *file.pPlot, file.result);
                     best[n].reset();
                 } catch (const CToolError& error) {
                     file.result.nExitCode = error.GetExitCode();

@@ -21,6 +21,8 @@ public:
         })
     { }
 
+    // Before the first block: see CLoudnessMeter::SetSeries.
+    void SetSeries(CTimeSeries* pShortTerm, CTimeSeries* pTruePeak) { mMeter.SetSeries(pShortTerm, pTruePeak); }
     // An interleaved block.
     void Add(std::vector<float> block) { mWorker.Add(std::move(block)); }
     // Waits until everything queued is measured.

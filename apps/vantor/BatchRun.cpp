@@ -29,13 +29,22 @@ SJobResult CBatchRun::RunItem(const SBatchItem& item, CProgressBar& progress)
     return job.Run();
 }
 
+std::string CBatchRun::PlotBeside(const std::string& sOutput)
+{
+    const size_t nSlash = sOutput.rfind('/');
+    const size_t nDot = sOutput.rfind('.');
+    const bool bExtension = nDot != std::string::npos && (nSlash == std::string::npos || nDot > nSlash + 1);
+    return (bExtension ? sOutput.substr(0, nDot) : sOutput) + ".png";
+}
+
 SJobRequest CBatchRun::Request(const SBatchItem& item) const
 {
     SJobRequest request;
     request.sInput = item.sInput;
     request.sOutput = item.sOutput;
     request.bAnalyzeOnly = mOptions.bAnalyze;
-    request.bMeasure = !mOptions.bQuiet;
+    // A picture needs the meters even when the report is not printed.
+    request.bMeasure = !mOptions.bQuiet || mOptions.bPlot;
     request.bReplace = item.bReplace;
     request.eDither = mOptions.eDither;
     request.eBits = mOptions.eBits;
@@ -45,6 +54,8 @@ SJobRequest CBatchRun::Request(const SBatchItem& item) const
     request.fTargetLufs = mOptions.fTargetLufs;
     request.bCeiling = mOptions.bCeiling;
     request.fCeilingDbtp = mOptions.fCeilingDbtp;
+    if (mOptions.bPlot)
+        request.sPlot = mOptions.bPlotBesideOutputs ? PlotBeside(item.sOutput) : mOptions.sPlot;
     return request;
 }
 
@@ -122,6 +133,8 @@ void CBatchRun::Print(const SBatchItem& item, const SJobResult& result) const
         std::fprintf(stderr, "vantor: %s%s\n", item.sLabel.c_str(), result.sError.c_str());
     else if (!mOptions.bQuiet && !mOptions.bJson)
         std::fputs(CReport::FormatText(result).c_str(), mOptions.pReportStream);
+    if (!result.sPlotError.empty())
+        std::fprintf(stderr, "vantor: %s%s\n", item.sLabel.c_str(), result.sPlotError.c_str());
     std::fflush(mOptions.pReportStream);
 }
 

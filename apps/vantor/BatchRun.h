@@ -34,6 +34,9 @@ struct SBatchOptions {
     bool bCeiling = false; // --ceiling dBTP (always with a target)
     double fCeilingDbtp = kDefaultCeilingDbtp;
     bool bAlbum = false; // one drive for every file of the run
+    bool bPlot = false; // --plot
+    std::string sPlot; // its file with IN OUT; beside each output with -d
+    bool bPlotBesideOutputs = false;
     FILE* pReportStream = stdout;
 };
 
@@ -43,6 +46,8 @@ public:
 
     // Runs every item; the run's exit code (the worst of its items).
     int Run(const std::vector<SBatchItem>& items);
+    // OUT's picture with -d: its path with ".png" for its extension.
+    static std::string PlotBeside(const std::string& sOutput);
 
 private:
     SJobRequest Request(const SBatchItem& item) const;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "ProcessSettings.h"
+#include "TimeSeries.h"
 #include "VantorEngine.h"
 
 #include <vector>
@@ -34,10 +35,25 @@ public:
     // kLatencyFrames).
     unsigned Flush(float* pfOut);
 
+    // The lowest needle values of the compressor's and the limiter's gain
+    // meters since the last call (linear, 1.0 = no reduction), as the
+    // process publishes them; 1.0 from a library without them.
+    void TakeLowestGains(double& fCompressor, double& fLimiter);
+    // Decibels of reduction of such a reading, down to kLowestGain.
+    static double ReductionDb(double fGain);
+    static constexpr double kLowestGain = 1e-6;
+    vpa::IProcess& GetProcess() { return *mpProcess; }
+    // Before the first block: each block of kBlockFrames adds the deepest
+    // reduction of each gain meter during it (dB) to the traces.
+    void SetGainTraces(SGainTraces* pTraces);
+
 private:
     ProcessPtr mpProcess;
     unsigned mnChannels;
     unsigned mnProcessChannels;
     std::vector<float> mPlanar;
     unsigned mnSkip = kLatencyFrames;
+    double mfSampleRate;
+    SGainTraces* mpTraces = nullptr;
+    bool mbFlushing = false;
 };

@@ -185,6 +185,10 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
 
     // The pass that reads the input: the settings as given.
     CAnalysisWorker before(nChannels, fRate);
+    const bool bPlot = !mRequest.sPlot.empty();
+    SPlotData plot;
+    if (bPlot)
+        before.SetSeries(&plot.before, nullptr);
     std::unique_ptr<CLoudestPassage> pPassage;
     if (mRequest.bMeasure)
         pPassage = std::make_unique<CLoudestPassage>(nChannels, fRate);
@@ -195,6 +199,8 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
         if (!mRequest.bTarget) {
             pRunner = std::make_unique<CChainRunner>(mEngine, mSettings, nChannels, fRate, mRequest.bDualMono);
             pBest = MakeTrial(0.0);
+            if (bPlot)
+                pRunner->SetGainTraces(&pBest->GetGainTraces());
         }
         std::vector<float> input(static_cast<size_t>(kBlockFrames) * nChannels);
         std::vector<float> output(input.size());
@@ -230,6 +236,8 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
             std::unique_ptr<CDeliveryTrial> pTrial = MakeTrial(fOffsetDb);
             CChainRunner runner(
                 mEngine, mSettings, nChannels, fRate, mRequest.bDualMono, pDrive->GetOverrides(fOffsetDb));
+            if (bPlot)
+                runner.SetGainTraces(&pTrial->GetGainTraces());
             pInput->Rewind();
             while (const unsigned nFrames = pInput->Read(input.data(), kBlockFrames))
                 pTrial->Add(output.data(), runner.Process(input.data(), nFrames, output.data()));
@@ -317,13 +325,17 @@ void CDeliveryJob::Run(CAudioReader& reader, const SOutputFormat& format, SJobRe
         result.gainReduction = probe.Measure(*pPassage);
     }
 
-    WriteFile(*pBest, mRequest, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(), result);
+    WriteFile(*pBest, mRequest, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(), result,
+        bPlot ? &plot : nullptr);
     result.bMeasured = mRequest.bMeasure;
+    CMasteringJob::WritePlot(mRequest, plot, result);
 }
 
 void CDeliveryJob::WriteFile(CDeliveryTrial& trial, const SJobRequest& request, const SOutputFormat& format,
-    unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result)
+    unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result, SPlotData* pPlot)
 {
+    if (pPlot != nullptr)
+        pPlot->gains = trial.GetGainTraces();
     // The file, measured as written. Where what was written still passes
     // the ceiling (dither, a lossy encoder), the ceiling runs again on the
     // parked output, lower by the excess.
@@ -334,6 +346,11 @@ void CDeliveryJob::WriteFile(CDeliveryTrial& trial, const SJobRequest& request, 
         CAudioWriter writer;
         writer.Open(request.sOutput, format, nChannels, nSampleRate, metadata, request.eDither);
         CAnalysisWorker after(nChannels, static_cast<double>(nSampleRate));
+        if (pPlot != nullptr) {
+            pPlot->after.Clear();
+            pPlot->truePeak.Clear();
+            after.SetSeries(&pPlot->after, &pPlot->truePeak);
+        }
         writer.SetWrittenSink([&after, nChannels](const float* pf, unsigned n) {
             after.Add(std::vector<float>(pf, pf + static_cast<size_t>(n) * nChannels));
         });

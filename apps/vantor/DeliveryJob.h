@@ -13,6 +13,7 @@
 #include "AudioWriter.h"
 #include "DeliveryTrial.h"
 #include "MasteringJob.h"
+#include "PlotPainter.h"
 #include "ProcessSettings.h"
 #include "VantorEngine.h"
 
@@ -31,9 +32,11 @@ public:
 
     // Writes a run to the request's output, measured as written (the
     // "after" figures), the ceiling run again lower where what was written
-    // still passes it.
+    // still passes it. With a plot, the written file's loudness and true
+    // peak and the trial's gain reduction go to it.
     static void WriteFile(CDeliveryTrial& trial, const SJobRequest& request, const SOutputFormat& format,
-        unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result);
+        unsigned nChannels, int nSampleRate, const SAudioMetadata& metadata, SJobResult& result,
+        SPlotData* pPlot = nullptr);
 
     // Ceiling passes at most, and how far under the excess a retry aims.
     static constexpr int kMostCeilingPasses = 3;

@@ -7,6 +7,7 @@
 #include "BlockWorker.h"
 #include "DeliveryLimiter.h"
 #include "SpoolFile.h"
+#include "TimeSeries.h"
 
 #include <ebur128.h>
 
@@ -33,6 +34,8 @@ public:
     double GetOffsetDb() const { return mfOffsetDb; }
     double GetCeilingReductionDb() const { return mpCeiling ? mpCeiling->GetDeepestReductionDb() : 0.0; }
     CSpoolFile& GetSpool() { return mSpool; }
+    // The gain reduction of the chain's run, for the picture of the job.
+    SGainTraces& GetGainTraces() { return mGains; }
 
 private:
     void Consume(const float* pfChain, unsigned nFrames);
@@ -45,5 +48,6 @@ private:
     std::unique_ptr<CDeliveryLimiter> mpCeiling;
     std::vector<float> mOut;
     double mfLoudness;
+    SGainTraces mGains;
     std::unique_ptr<CBlockWorker> mpWorker; // last: stops before the rest goes
 };

@@ -1,11 +1,11 @@
-// The deepest gain reduction of the compressor and the limiter in dB,
-// measured the way any host can (the needle meters a process may offer show
-// ballistics, not decibels): the probe runs extra processes with the same
-// settings on the loudest passage of the input, switched off after the
-// module in question (and, for its input, from the module on), and compares
-// the module's output level with its input level in 10 ms windows. The module's fixed gains (input drive, output, the
-// limiter's mean band gain) are taken out; what is left is what the
-// dynamics took away.
+// The deepest gain reduction of the compressor and the limiter in dB, as the
+// modules' own gain meters show it: the probe runs the loudest passage of
+// the input through a process with the job's settings and reads the lowest
+// needle value of each gain meter over the passage (the run-up before it
+// only settles the detectors and the ballistics). The needles follow the
+// modules' gain traces, which hold only what the dynamics take away (no
+// drive, output or band gains), so the figures are the meters' readings in
+// decibels.
 #pragma once
 
 #include "ChainRunner.h"
@@ -29,7 +29,6 @@ public:
     CGainReductionProbe(
         CVantorEngine& engine, const CProcessSettings& settings, unsigned nChannels, double fSampleRate);
 
-    static constexpr unsigned kBlockFrames = 4096;
     // Bit m set when module m (0 equaliser .. 3 clipper) runs in this setting.
     static unsigned RunningModules(vpa::IProcess& process, unsigned nMode);
     // The passage kept during the mastering pass.
@@ -40,10 +39,6 @@ public:
     void SetDualMono(bool bDualMono) { mbDualMono = bDualMono; }
 
 private:
-    std::vector<float> RunPrefix(unsigned nModulesOn, const std::vector<float>& input) const;
-    double DeepestReduction(
-        const std::vector<float>& in, const std::vector<float>& out, long long nFrom, double fStaticGainDb) const;
-
     CVantorEngine& mEngine;
     const CProcessSettings& mSettings;
     unsigned mnChannels;

@@ -73,6 +73,15 @@ existing output.
       --quality=Q       Ogg Vorbis quality 0-10 (default 6), or FLAC
                         compression level 0-8
       --report=KIND     text (default) or json: loudness before and after
+      --plot=FILE.png   draw the job over time into a 1200x700 PNG: short-
+                        term loudness before and after (and the target),
+                        the written file's true peak (and the ceiling), the
+                        compressor's and limiter's gain reduction; with -d
+                        (or --manifest) every output gets its own picture
+                        beside it, named after it (out/song.png), and
+                        FILE.png only asks for them; an existing picture is
+                        replaced; one that cannot be written is an error
+                        (status 2), the audio stays written
       --analyze         only measure the inputs; write nothing
   -j, --jobs=N          master N files at once (one process each)
   -f, --force           replace existing output files (without it, an
@@ -83,7 +92,8 @@ existing output.
 The report gives integrated loudness (LUFS), loudness range (LU), true peak
 (dBTP, read 16 times oversampled) and sample peak (dBFS) before and after,
 the "after" figures measured on the file as written, and the deepest
-compressor and limiter gain reduction, measured on the loudest passage; with
+compressor and limiter gain reduction (the lowest reading of the gain
+meters' needles over the loudest passage); with
 --target the drive chosen and with --ceiling what the ceiling took.
 
 Exit status: 0 all well, 1 usage error, 2 failure, 3 finished with warnings

@@ -31,12 +31,26 @@ CLoudnessMeter::~CLoudnessMeter()
     ebur128_destroy(&mpState);
 }
 
+void CLoudnessMeter::SetSeries(CTimeSeries* pShortTerm, CTimeSeries* pTruePeak)
+{
+    mpShortTermSeries = pShortTerm;
+    mpTruePeakSeries = pTruePeak;
+    if (pShortTerm != nullptr)
+        pShortTerm->SetStep(mnStepFrames / static_cast<double>(mpState->samplerate));
+    if (pTruePeak != nullptr) {
+        pTruePeak->SetStep(mnStepFrames / static_cast<double>(mpState->samplerate));
+        mTruePeak.MeasureWindows();
+    }
+}
+
 void CLoudnessMeter::Add(const float* pfInterleaved, unsigned nFrames)
 {
     // In pieces that end where a 100 ms reading is due.
     for (unsigned nDone = 0; nDone < nFrames;) {
         const unsigned nPiece = std::min(nFrames - nDone, mnFramesToStep);
         ebur128_add_frames_float(mpState, pfInterleaved + static_cast<size_t>(nDone) * mnChannels, nPiece);
+        if (mpTruePeakSeries != nullptr)
+            mTruePeak.Add(pfInterleaved + static_cast<size_t>(nDone) * mnChannels, nPiece);
         nDone += nPiece;
         mnFramesToStep -= nPiece;
         if (mnFramesToStep == 0) {
@@ -56,9 +70,14 @@ void CLoudnessMeter::Add(const float* pfInterleaved, unsigned nFrames)
             auto Lufs = [](double fEnergy) { return fEnergy > 0.0 ? -0.691 + 10.0 * std::log10(fEnergy) : -HUGE_VAL; };
             mfMaxMomentary = std::max(mfMaxMomentary, Lufs(fMomentary / 4.0));
             mfMaxShortTerm = std::max(mfMaxShortTerm, Lufs(fShortTerm / 30.0));
+            if (mpShortTermSeries != nullptr)
+                mpShortTermSeries->Add(Lufs(fShortTerm / 30.0));
+            if (mpTruePeakSeries != nullptr)
+                mpTruePeakSeries->Add(Decibels(mTruePeak.TakeWindowPeak()));
         }
     }
-    mTruePeak.Add(pfInterleaved, nFrames);
+    if (mpTruePeakSeries == nullptr)
+        mTruePeak.Add(pfInterleaved, nFrames);
     float fPeak = mfSamplePeak;
     for (unsigned i = 0; i < nFrames * mnChannels; ++i)
         fPeak = std::max(fPeak, std::fabs(pfInterleaved[i]));

@@ -6,6 +6,7 @@
 // sample peak (dBFS).
 #pragma once
 
+#include "TimeSeries.h"
 #include "TruePeakMeter.h"
 
 #include <ebur128.h>
@@ -29,6 +30,10 @@ public:
     CLoudnessMeter(const CLoudnessMeter&) = delete;
     CLoudnessMeter& operator=(const CLoudnessMeter&) = delete;
 
+    // Before the first Add: every 100 ms reading of the short-term loudness
+    // (LUFS) and of the true peak of those 100 ms (dBTP) goes to these
+    // series too (either may be null).
+    void SetSeries(CTimeSeries* pShortTerm, CTimeSeries* pTruePeak);
     void Add(const float* pfInterleaved, unsigned nFrames);
     SLoudness GetResult() const;
 
@@ -44,4 +49,6 @@ private:
     // Mean-square K-weighted energy of the last 30 steps, newest at mnStep.
     double mfSteps[30] = {};
     unsigned mnStep = 0;
+    CTimeSeries* mpShortTermSeries = nullptr;
+    CTimeSeries* mpTruePeakSeries = nullptr;
 };

@@ -115,7 +115,7 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
             { "dither", 0, true }, { "target", 0, true }, { "ceiling", 0, true }, { "mono", 0, true },
             { "album", 0, false }, { "report", 0, true }, { "analyze", 0, false }, { "jobs", 'j', true },
             { "force", 'f', false }, { "skip-existing", 0, false }, { "format", 0, true }, { "suffix", 0, true },
-            { "manifest", 0, true }, { "manifest-part", 0, true }, { "quiet", 'q', false } });
+            { "manifest", 0, true }, { "manifest-part", 0, true }, { "quiet", 'q', false }, { "plot", 0, true } });
     SMasterOptions options;
     for (const CCommandLine::SItem& item : line.GetItems()) {
         if (item.sName == "output-dir") {
@@ -195,6 +195,12 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
             options.sManifest = item.sValue;
         } else if (item.sName == "manifest-part") {
             options.sManifestPart = item.sValue;
+        } else if (item.sName == "plot") {
+            const std::string& sPlot = item.sValue;
+            if (sPlot.size() < 5 || ::strcasecmp(sPlot.c_str() + sPlot.size() - 4, ".png") != 0)
+                throw UsageError("--plot needs a file name ending in .png, not '" + sPlot + "'");
+            options.batch.bPlot = true;
+            options.batch.sPlot = sPlot;
         } else if (item.sName == "quiet") {
             options.batch.bQuiet = true;
         }
@@ -205,6 +211,8 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
         throw UsageError("--analyze writes nothing; --target and --ceiling apply to written files");
     if (batch.bAlbum && !batch.bTarget)
         throw UsageError("--album needs --target: it gives every file one gain for the album's loudness");
+    if (batch.bPlot && batch.bAnalyze)
+        throw UsageError("--plot draws a mastering job; --analyze masters nothing");
     // A target always comes with a ceiling.
     batch.bCeiling = batch.bCeiling || batch.bTarget;
 
@@ -213,6 +221,8 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
         throw UsageError("--format and --suffix name the outputs of -d OUTDIR");
     if (!options.sManifestPart.empty() && options.sManifest.empty())
         throw UsageError("--manifest-part needs --manifest FILE");
+    // With -d or a manifest each output gets its picture beside it.
+    batch.bPlotBesideOutputs = batch.bPlot && (options.bHasOutputFolder || !options.sManifest.empty());
     if (!options.sManifest.empty()) {
         if (!positionals.empty() || options.bHasOutputFolder || options.batch.bAnalyze)
             throw UsageError("--manifest names every input and output; drop the files, -d and --analyze");
@@ -240,6 +250,25 @@ SMasterOptions ParseOptions(const std::vector<std::string>& words)
     }
     if (options.inputs.empty())
         throw UsageError("no input files; see 'vantor master --help'");
+    if (batch.bPlotBesideOutputs) {
+        std::set<std::string> pictures;
+        for (const std::string& sOutput : options.outputs) {
+            if (!pictures.insert(CBatchRun::PlotBeside(sOutput)).second)
+                throw UsageError("two outputs would share the picture '" + CBatchRun::PlotBeside(sOutput)
+                    + "'; give them different names (--suffix, --format)");
+        }
+    } else if (batch.bPlot) {
+        // A picture that cannot be written is found before any audio is read.
+        const size_t nSlash = batch.sPlot.rfind('/');
+        const std::string sFolder
+            = nSlash == std::string::npos ? "." : (nSlash == 0 ? "/" : batch.sPlot.substr(0, nSlash));
+        if (!IsFolder(sFolder))
+            throw FailureError("cannot write the plot '" + batch.sPlot + "': no folder '" + sFolder + "'");
+        if (::access(sFolder.c_str(), W_OK) != 0)
+            throw FailureError("cannot write the plot '" + batch.sPlot + "': " + std::strerror(errno));
+        if (IsFolder(batch.sPlot))
+            throw FailureError("cannot write the plot '" + batch.sPlot + "': it is a folder");
+    }
     return options;
 }
 

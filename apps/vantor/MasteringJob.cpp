@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 CMasteringJob::CMasteringJob(
@@ -109,10 +110,17 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
     writer.Open(mRequest.sOutput, format, nChannels, reader.GetSampleRate(), reader.GetMetadata(), mRequest.eDither);
     std::unique_ptr<CAnalysisWorker> pBefore, pAfter;
     std::unique_ptr<CLoudestPassage> pPassage;
+    const bool bPlot = !mRequest.sPlot.empty();
+    SPlotData plot;
     if (mRequest.bMeasure) {
         pBefore = std::make_unique<CAnalysisWorker>(nChannels, fRate);
         pAfter = std::make_unique<CAnalysisWorker>(nChannels, fRate);
         pPassage = std::make_unique<CLoudestPassage>(nChannels, fRate);
+        if (bPlot) {
+            pBefore->SetSeries(&plot.before, nullptr);
+            pAfter->SetSeries(&plot.after, &plot.truePeak);
+            runner.SetGainTraces(&plot.gains);
+        }
         // The "after" figures measure the file as written.
         CAnalysisWorker* pWorker = pAfter.get();
         writer.SetWrittenSink([pWorker, nChannels](const float* pf, unsigned n) {
@@ -160,4 +168,31 @@ void CMasteringJob::Master(CAudioReader& reader, SJobResult& result)
         result.notes.push_back(
             std::to_string(writer.GetClippedSamples()) + " samples were beyond full scale and clipped in the output");
     CheckWhole(reader, result);
+    WritePlot(mRequest, plot, result);
+}
+
+void CMasteringJob::WritePlot(const SJobRequest& request, SPlotData& plot, SJobResult& result)
+{
+    if (request.sPlot.empty() || !result.bMeasured)
+        return;
+    const std::string& sName = request.sOutput == "-" ? request.sInput : request.sOutput;
+    plot.sTitle = sName.substr(sName.rfind('/') == std::string::npos ? 0 : sName.rfind('/') + 1);
+    if (!std::isfinite(result.before.fIntegratedLufs) || !std::isfinite(result.after.fIntegratedLufs))
+        plot.sTitle += "  (no integrated loudness)";
+    else
+        plot.sTitle += "  -  " + DecibelText(result.before.fIntegratedLufs) + " -> "
+            + DecibelText(result.after.fIntegratedLufs) + " LUFS integrated, true peak "
+            + DecibelText(result.after.fTruePeakDb) + " dBTP";
+    plot.fSeconds = result.nSampleRate > 0 ? static_cast<double>(result.nFrames) / result.nSampleRate : 0.0;
+    plot.bCompressor = result.gainReduction.bCompressor;
+    plot.bLimiter = result.gainReduction.bLimiter;
+    plot.bTarget = result.delivery.bTarget;
+    plot.fTargetLufs = result.delivery.fTargetLufs;
+    plot.bCeiling = result.delivery.bCeiling;
+    plot.fCeilingDbtp = result.delivery.fCeilingDbtp;
+    std::string sError;
+    if (!CPlotPainter(plot).WritePng(request.sPlot, sError)) {
+        result.sPlotError = sError;
+        result.nExitCode = WorseExitCode(result.nExitCode, kExitFailure);
+    }
 }

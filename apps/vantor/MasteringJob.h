@@ -7,6 +7,7 @@
 #include "AudioWriter.h"
 #include "GainReductionProbe.h"
 #include "LoudnessMeter.h"
+#include "PlotPainter.h"
 #include "ProcessSettings.h"
 #include "ProgressBar.h"
 #include "VantorEngine.h"
@@ -31,6 +32,7 @@ struct SJobRequest {
     double fTargetLufs = -14.0;
     bool bCeiling = false; // --ceiling, or a target (at kDefaultCeilingDbtp)
     double fCeilingDbtp = kDefaultCeilingDbtp;
+    std::string sPlot; // --plot: the picture of the job, or ""
 };
 
 // What the delivery stage did: the loudness target's search and the
@@ -65,6 +67,7 @@ struct SJobResult {
     SGainReduction gainReduction;
     SDeliveryReport delivery;
     long long nDitheredSamples = 0;
+    std::string sPlotError; // the picture could not be written (the audio was)
 };
 
 class CMasteringJob {
@@ -78,6 +81,10 @@ public:
 
     // Never throws: failures come back in the result.
     SJobResult Run();
+
+    // Writes the picture of a finished job where the request asks for one;
+    // a failure goes to the result (the audio stays written).
+    static void WritePlot(const SJobRequest& request, SPlotData& plot, SJobResult& result);
 
 private:
     void Master(CAudioReader& reader, SJobResult& result);

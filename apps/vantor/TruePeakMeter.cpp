@@ -158,7 +158,14 @@ void CTruePeakMeter::Add(const float* pfInterleaved, unsigned nFrames)
         history.resize(kHistory + nFrames);
         for (unsigned i = 0; i < nFrames; ++i)
             history[kHistory + i] = pfInterleaved[i * mnChannels + c];
-        mfPeak = Measure(history, nFrames, mfPeak);
+        if (mbWindows) {
+            // Each window measured on its own finds its own peak; the
+            // whole signal's is the highest of them.
+            mfWindowPeak = Measure(history, nFrames, mfWindowPeak);
+            mfPeak = std::max(mfPeak, mfWindowPeak);
+        } else {
+            mfPeak = Measure(history, nFrames, mfPeak);
+        }
         std::copy(history.end() - kHistory, history.end(), history.begin());
         history.resize(kHistory);
     }
@@ -194,6 +201,13 @@ float CTruePeakMeter::Measure(const std::vector<float>& history, unsigned nFrame
             fThreshold = std::max(fThreshold, 0.9f * fPeak);
         }
     }
+    return fPeak;
+}
+
+double CTruePeakMeter::TakeWindowPeak()
+{
+    const double fPeak = mfWindowPeak;
+    mfWindowPeak = 0.0f;
     return fPeak;
 }
 

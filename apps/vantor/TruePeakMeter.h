@@ -30,6 +30,12 @@ public:
     // Largest magnitude so far, linear (1.0 is full scale), the last
     // samples' neighbourhood included.
     double GetTruePeak() const;
+    // Peaks of stretches of the signal as well: after this call, each
+    // TakeWindowPeak() returns the true peak of the frames added since the
+    // previous one (the interpolator's look-ahead of kDelay frames aside),
+    // measured as the whole signal's is.
+    void MeasureWindows() { mbWindows = true; }
+    double TakeWindowPeak();
 
     static constexpr int kPhases = 16;
     static constexpr int kTapsPerPhase = 128;
@@ -59,4 +65,6 @@ private:
     std::vector<std::vector<float>> mHistory;
     mutable std::vector<float> mCoarse; // scratch: kCoarsePhases magnitudes per frame
     float mfPeak = 0.0f;
+    bool mbWindows = false;
+    float mfWindowPeak = 0.0f;
 };

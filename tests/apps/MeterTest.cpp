@@ -151,3 +151,45 @@ TEST(Quantiser, ShapedDitherMovesTheNoiseUpAndLeavesExactBlocksAlone)
 }
 
 } // namespace
+
+TEST(Meters, ReadingsOverTimeFollowTheSignalAndLeaveTheWholeFiguresAlone)
+{
+    // A tone between samples' peaks (11025 Hz at 48 kHz, 45 degrees): 4 s at
+    // -30 dBFS, then 4 s at -6 dBFS. Its true peak is its amplitude; the
+    // short-term loudness of a steady tone settles at its BS.1770 level once
+    // the 3 s window holds only it.
+    const double fRate = 48000.0;
+    std::vector<float> tone = Sine(11025.0, fRate, 1.0, M_PI / 4.0, 8 * 48000, 2);
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] *= static_cast<float>(i < tone.size() / 2 ? std::pow(10.0, -30.0 / 20.0) : std::pow(10.0, -6.0 / 20.0));
+    CTimeSeries shortTerm, truePeak;
+    CLoudnessMeter withSeries(2, fRate), plain(2, fRate);
+    withSeries.SetSeries(&shortTerm, &truePeak);
+    for (size_t i = 0; i < tone.size(); i += 2 * 4096) {
+        const unsigned n = static_cast<unsigned>(std::min<size_t>(4096, (tone.size() - i) / 2));
+        withSeries.Add(tone.data() + i, n);
+        plain.Add(tone.data() + i, n);
+    }
+    EXPECT_NEAR(withSeries.GetResult().fTruePeakDb, plain.GetResult().fTruePeakDb, 0.001);
+    // The step itself rings a little above the louder level.
+    EXPECT_NEAR(withSeries.GetResult().fTruePeakDb, -6.0, 0.1);
+    EXPECT_EQ(withSeries.GetResult().fIntegratedLufs, plain.GetResult().fIntegratedLufs);
+
+    const std::vector<double> peaks = truePeak.GetValues(), loudness = shortTerm.GetValues();
+    ASSERT_EQ(peaks.size(), 80u);
+    ASSERT_EQ(loudness.size(), 80u);
+    EXPECT_DOUBLE_EQ(truePeak.GetStepSeconds(), 0.1);
+    // The reference loudness of the tone's two levels, from the energy the
+    // reference meter reads on each half alone.
+    const std::vector<float> quiet(tone.begin() + 48000 * 2, tone.begin() + 48000 * 2 * 4);
+    const std::vector<float> loud(tone.begin() + 48000 * 2 * 6, tone.end());
+    CLoudnessMeter quietMeter(2, fRate), loudMeter(2, fRate);
+    quietMeter.Add(quiet.data(), static_cast<unsigned>(quiet.size() / 2));
+    loudMeter.Add(loud.data(), static_cast<unsigned>(loud.size() / 2));
+    for (int n = 5; n < 38; ++n)
+        EXPECT_NEAR(peaks[static_cast<size_t>(n)], -30.0, 0.05) << n;
+    for (int n = 42; n < 80; ++n)
+        EXPECT_NEAR(peaks[static_cast<size_t>(n)], -6.0, 0.05) << n;
+    EXPECT_NEAR(loudness[35], quietMeter.GetResult().fIntegratedLufs, 0.05);
+    EXPECT_NEAR(loudness[79], loudMeter.GetResult().fIntegratedLufs, 0.05);
+}

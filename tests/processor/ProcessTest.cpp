@@ -422,3 +422,38 @@ TEST(Process, InvalidStateBlocksApplyOnlyTheirWholeKnownRecords)
 }
 
 } // namespace
+
+TEST(Process, LowestNeedleReadingsHoldEverySwingSinceTheLastRead)
+{
+    // One rig reads its needles after every frame (the needle's whole path),
+    // the other takes the lowest readings once per 100 ms block: each must
+    // be the lowest needle of its block's frames.
+    constexpr unsigned kBlock = 4410;
+    SProcessRig everyFrame(4, 44100.0f, 2, kBlock);
+    SProcessRig perBlock(4, 44100.0f, 2, kBlock);
+    std::mt19937 random(ProcessTestSeed());
+    for (int nBlock = 0; nBlock < 8; ++nBlock) {
+        // Loud and quiet blocks in turn, so the needles swing both ways.
+        std::vector<float> audio = Noise(2 * kBlock, random, nBlock % 2 == 0 ? 1.0f : 0.05f);
+        std::vector<float> copy = audio;
+        float fLowest[2] = { 1.0f, 1.0f };
+        for (unsigned n = 0; n < kBlock; ++n) {
+            std::vector<float> frame = { copy[n], copy[kBlock + n] };
+            everyFrame.Run(frame, 2, 1);
+            fLowest[0] = std::min(fLowest[0], everyFrame.pProcess->GetMeter(0));
+            fLowest[1] = std::min(fLowest[1], std::min(everyFrame.pProcess->GetMeter(1), 1.0f));
+        }
+        perBlock.Run(audio, 2, kBlock);
+        EXPECT_NEAR(perBlock.pProcess->GetMeter(kMeterLowestCompressorGain), fLowest[0], 1e-5) << nBlock;
+        EXPECT_NEAR(perBlock.pProcess->GetMeter(kMeterLowestLimiterGain), fLowest[1], 1e-5) << nBlock;
+        if (nBlock == 0) {
+            EXPECT_LT(fLowest[0], 0.9f) << "the compressor works";
+            EXPECT_LT(fLowest[1], 0.99f) << "the limiter works";
+        }
+        // A read starts the next interval: nothing processed since, no reduction.
+        EXPECT_EQ(perBlock.pProcess->GetMeter(kMeterLowestCompressorGain), 1.0f);
+        EXPECT_EQ(perBlock.pProcess->GetMeter(kMeterLowestLimiterGain), 1.0f);
+    }
+    perBlock.pProcess->Stop();
+    EXPECT_EQ(perBlock.pProcess->GetMeter(kMeterLowestCompressorGain), 1.0f) << "rests when stopped";
+}
