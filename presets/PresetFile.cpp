@@ -213,7 +213,8 @@ EPresetFault ParsePresetFile(const std::string& sPath, SPresetContents& contents
         if (!block.bInFile)
             continue;
         block.records.resize(static_cast<size_t>(nRecords));
-        std::memcpy(block.records.data(), bytes.data() + nOffset, static_cast<size_t>(nRecords * kRecordBytes));
+        if (nRecords > 0)
+            std::memcpy(block.records.data(), bytes.data() + nOffset, static_cast<size_t>(nRecords * kRecordBytes));
     }
     return EPresetFault::kNone;
 }
