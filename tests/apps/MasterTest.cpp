@@ -119,10 +119,7 @@ TEST(Master, PipesCarryTheAudioAndTheReportMovesToStandardError)
     ASSERT_GT(run.sOut.size(), 44u);
     EXPECT_EQ(run.sOut.substr(0, 4), "RIFF");
     EXPECT_NE(run.sErr.find("Integrated loudness"), std::string::npos);
-    {
-        std::ofstream file(folder.Path("piped.wav"), std::ios::binary);
-        file << run.sOut;
-    }
+    WriteBytes(folder.Path("piped.wav"), run.sOut);
     EXPECT_EQ(ReadAudio(folder.Path("piped.wav")).Frames(), 12345);
 }
 

@@ -104,10 +104,7 @@ TEST(Preset, ALibraryFolderThatCannotTakePresetsSendsThemToTheUsersFolder)
     SToolOptions options;
     options.env = { { "VANTOR_LIBRARY", PrivateLibrary(folder) }, { "XDG_DATA_HOME", folder.Path("data") } };
     // A file where the presets folder should be; permissions would not stop root.
-    {
-        std::ofstream file(folder.Path("lib/Vantor Presets"));
-        file << "not a folder";
-    }
+    WriteBytes(folder.Path("lib/Vantor Presets"), "not a folder");
     const SToolRun saved = RunTool(folder.Root(), { "preset", "save", "--set", "Ratio=2.5", "Mine:Glue" }, options);
     ASSERT_EQ(saved.nExitCode, 0) << saved.sErr;
     EXPECT_NE(saved.sOut.find("in your presets folder"), std::string::npos) << saved.sOut;
@@ -118,10 +115,7 @@ TEST(Preset, ALibraryFolderThatCannotTakePresetsSendsThemToTheUsersFolder)
     EXPECT_NE(shown.sOut.find("Compressor Ratio=2.50\n"), std::string::npos) << shown.sOut;
 
     // Neither folder can take it: the way out is named.
-    {
-        std::ofstream file(folder.Path("blocked"));
-        file << "not a folder either";
-    }
+    WriteBytes(folder.Path("blocked"), "not a folder either");
     options.env.back().second = folder.Path("blocked");
     const SToolRun refused = RunTool(folder.Root(), { "preset", "save", "Anything" }, options);
     EXPECT_EQ(refused.nExitCode, 2);
@@ -199,10 +193,7 @@ protected:
     // True when the bytes were applied; false when refused. Never crashes.
     bool Load(const std::string& sBytes, unsigned nMode = kModeChain)
     {
-        {
-            std::ofstream file(mFolder.Path("test.ryxp"), std::ios::binary);
-            file << sBytes;
-        }
+        WriteBytes(mFolder.Path("test.ryxp"), sBytes);
         try {
             mStore.Load(mFolder.Path("test.ryxp"), *mpProcess, nMode, mParameters);
             return true;

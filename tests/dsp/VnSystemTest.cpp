@@ -419,32 +419,32 @@ TEST(Chain, ExtremeValuesAndRatesStayFinite)
     }
 }
 
-TEST(Chain, TenMinutesOfNoiseOrSilenceStayFinite)
+// Silence after a burst is covered above; here ten minutes of full-scale
+// noise on every module.
+TEST(Chain, TenMinutesOfNoiseStayFinite)
 {
     const double fMinutes = kSanitized ? 0.5 : 10.0;
     for (float fs : { 44100.0f, 96000.0f }) {
-        for (bool bNoise : { true, false }) {
-            VnSystem chain(fs, 2);
-            SetEverythingWorking(chain);
-            std::mt19937 random(TestSeed());
-            std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-            std::vector<float> in(2 * 8192), out(2 * 8192), traces(2 * 8192);
-            float* ppIn[2] = { in.data(), in.data() + 8192 };
-            float* ppOut[2] = { out.data(), out.data() + 8192 };
-            float* ppTraces[2] = { traces.data(), traces.data() + 8192 };
-            const long nBlocks = static_cast<long>(fMinutes * 60.0 * fs / 8192.0);
-            bool bFinite = true;
-            for (long nBlock = 0; nBlock < nBlocks && bFinite; ++nBlock) {
-                for (float& f : in)
-                    f = bNoise ? noise(random) : 0.0f;
-                chain.Process(ppOut, ppIn, 8192, ppTraces);
-                for (float f : out)
-                    bFinite = bFinite && std::isfinite(f) && !IsSubnormal(f);
-            }
-            EXPECT_TRUE(bFinite) << fs << (bNoise ? " noise" : " silence");
-            for (int m = 0; m < kNrOfModules; ++m)
-                EXPECT_TRUE(chain.GetModule(m)->GetHostDSP()->IsStateFinite());
+        VnSystem chain(fs, 2);
+        SetEverythingWorking(chain);
+        std::mt19937 random(TestSeed());
+        std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+        std::vector<float> in(2 * 8192), out(2 * 8192), traces(2 * 8192);
+        float* ppIn[2] = { in.data(), in.data() + 8192 };
+        float* ppOut[2] = { out.data(), out.data() + 8192 };
+        float* ppTraces[2] = { traces.data(), traces.data() + 8192 };
+        const long nBlocks = static_cast<long>(fMinutes * 60.0 * fs / 8192.0);
+        bool bFinite = true;
+        for (long nBlock = 0; nBlock < nBlocks && bFinite; ++nBlock) {
+            for (float& f : in)
+                f = noise(random);
+            chain.Process(ppOut, ppIn, 8192, ppTraces);
+            for (float f : out)
+                bFinite = bFinite && std::isfinite(f) && !IsSubnormal(f);
         }
+        EXPECT_TRUE(bFinite) << fs;
+        for (int m = 0; m < kNrOfModules; ++m)
+            EXPECT_TRUE(chain.GetModule(m)->GetHostDSP()->IsStateFinite());
     }
 }
 

@@ -9,6 +9,7 @@
 #include "editor/Window.h"
 #include "processor/VantorPlugIn.h"
 #include "processor/VantorProcess.h"
+#include "tests/processor/ProcessRig.h"
 #include "toolkit/epiAlphaControl_text.h"
 #include "toolkit/epiPanelControl.h"
 
@@ -18,20 +19,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-class CRecordingHost : public IHost {
-public:
-    unsigned GetVersion() override { return 5; }
-    void ParameterChanged(int nIndex, int nValue) override { mChanges.emplace_back(nIndex, nValue); }
-    bool Heard(int nIndex, int nValue) const
-    {
-        for (const auto& change : mChanges)
-            if (change.first == nIndex && change.second == nValue)
-                return true;
-        return false;
-    }
-    std::vector<std::pair<int, int>> mChanges;
-};
 
 // Without a display the toolkit's alerts go to stderr instead of a modal
 // box that would wait for a click; the display comes back afterwards.

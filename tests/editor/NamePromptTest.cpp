@@ -283,21 +283,19 @@ TEST_F(NamePrompt, ThePictureShowsTheTypedTextAndTheReason)
 TEST_F(NamePrompt, TypingReplacesTheSuggestionAClickKeepsIt)
 {
     SEditorRig rig(4);
-    CNamePrompt replaced(rig.Window().GetEngine(), "Save As", nullptr);
-    ASSERT_TRUE(replaced.Open("Preset 3"));
-    replaced.Key('X');
-    EXPECT_EQ(replaced.GetName(), "X");
-
-    CNamePrompt cleared(rig.Window().GetEngine(), "Save As", nullptr);
-    ASSERT_TRUE(cleared.Open("Preset 3"));
-    cleared.Key(kEpiKeyBackspace);
-    EXPECT_EQ(cleared.GetName(), "");
-
-    CNamePrompt kept(rig.Window().GetEngine(), "Save As", nullptr);
-    ASSERT_TRUE(kept.Open("Preset 3"));
-    Click(kept, CNamePrompt::kNameField);
-    kept.Key('b');
-    EXPECT_EQ(kept.GetName(), "Preset 3b");
+    const struct {
+        bool bClickFirst;
+        int nKey;
+        const char* pszName;
+    } kCases[] = { { false, 'X', "X" }, { false, kEpiKeyBackspace, "" }, { true, 'b', "Preset 3b" } };
+    for (const auto& c : kCases) {
+        CNamePrompt prompt(rig.Window().GetEngine(), "Save As", nullptr);
+        ASSERT_TRUE(prompt.Open("Preset 3"));
+        if (c.bClickFirst)
+            Click(prompt, CNamePrompt::kNameField);
+        prompt.Key(c.nKey);
+        EXPECT_EQ(prompt.GetName(), c.pszName) << "key " << c.nKey;
+    }
 }
 
 TEST_F(NamePrompt, WithoutASkinThePromptDoesNotOpenNorWait)

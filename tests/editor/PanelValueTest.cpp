@@ -62,14 +62,6 @@ TEST(PanelValues, AControlKeyReachesItsPanelAndControl)
     EXPECT_EQ(rig.Panel(3).GetControlValue(5), 30000);
 }
 
-TEST(PanelValues, TheRatioAtTheTopReads468WithTwoDecimals)
-{
-    SEditorRig rig(1);
-    rig.Drag(2, 9, -400);
-    EXPECT_EQ(rig.pProcess->GetParameter(kCompressorRatio), 468);
-    EXPECT_EQ(TextOf(rig.Panel(2), 21), "4.68");
-}
-
 TEST(PanelValues, AltClickPutsTheClipperOutputInTheMiddleOfItsTravel)
 {
     SEditorRig rig(3);

@@ -79,10 +79,23 @@ TEST_F(PresetMenu, APresetInASubfolderIsListedThereAndLoadsEverywhere)
     EXPECT_EQ(menu.GetCurrentPresetPath(), msFolder + "Rock/Warm.ryxp");
 }
 
-TEST_F(PresetMenu, SaveAsAddsTheExtensionAndListsTheNewPreset)
+TEST_F(PresetMenu, ACancelledSaveAsWritesNothingAChosenNameGetsTheExtensionAndIsListed)
 {
     SEditorRig rig(4);
     CVantorPanelMenu& menu = Menu(rig);
+    int nAsked = 0;
+    menu.SetSavePrompt([&](const std::string&, std::string&) {
+        ++nAsked;
+        return 0;
+    });
+    rig.Click(0, CVantorPanelMenu::kSaveAsButton);
+    rig.Click(0, CVantorPanelMenu::kSaveButton); // nothing saved yet: asks as well
+    EXPECT_EQ(nAsked, 2);
+    // The test's folder holds nothing but the empty Rock, so it is not
+    // listed at all.
+    EXPECT_EQ(FindItem(*menu.GetLoadMenu(), msFolderName), -1);
+    EXPECT_TRUE(std::filesystem::is_empty(msFolder + "Rock"));
+
     const std::string sTyped = msFolder + "Bright";
     menu.SetSavePrompt([&](const std::string&, std::string& sChosen) {
         sChosen = sTyped;
@@ -99,24 +112,6 @@ TEST_F(PresetMenu, SaveAsAddsTheExtensionAndListsTheNewPreset)
     rig.pProcess->SetParameter(kClipperOutput, 0);
     rig.pProcess->LoadPreset(msFolderName + ":Bright", -1, true);
     EXPECT_EQ(rig.pProcess->GetParameter(kClipperOutput), -50);
-}
-
-TEST_F(PresetMenu, ACancelledSaveAsWritesNothing)
-{
-    SEditorRig rig(4);
-    CVantorPanelMenu& menu = Menu(rig);
-    int nAsked = 0;
-    menu.SetSavePrompt([&](const std::string&, std::string&) {
-        ++nAsked;
-        return 0;
-    });
-    rig.Click(0, CVantorPanelMenu::kSaveAsButton);
-    rig.Click(0, CVantorPanelMenu::kSaveButton); // nothing saved yet: asks as well
-    EXPECT_EQ(nAsked, 2);
-    // The test's folder holds nothing but the empty Rock, so it is not
-    // listed at all.
-    EXPECT_EQ(FindItem(*menu.GetLoadMenu(), msFolderName), -1);
-    EXPECT_TRUE(std::filesystem::is_empty(msFolder + "Rock"));
 }
 
 TEST_F(PresetMenu, FoldersComeFirstAndEverythingInNaturalOrderWithoutEmptyFolders)

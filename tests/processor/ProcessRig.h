@@ -19,6 +19,13 @@ class CRecordingHost : public IHost {
 public:
     unsigned GetVersion() override { return 5; }
     void ParameterChanged(int nIndex, int nValue) override { mChanges.emplace_back(nIndex, nValue); }
+    bool Heard(int nIndex, int nValue) const
+    {
+        for (const auto& change : mChanges)
+            if (change.first == nIndex && change.second == nValue)
+                return true;
+        return false;
+    }
     std::vector<std::pair<int, int>> mChanges;
 };
 

@@ -5,6 +5,7 @@
 // a sanitizer build, so those run in the plain build only.
 #include "Lv2Signal.h"
 #include "Lv2TestHost.h"
+#include "TestFolder.h"
 
 #include "hosting/VpaHost.h"
 #include "host-interface/vpaProcess.h"
@@ -20,10 +21,8 @@
 #include <sndfile.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 namespace {
 
@@ -57,18 +56,6 @@ std::string WithBuildLv2Path(const std::string& sCommand)
 {
     return "LV2_PATH='" + std::string(VANTOR_BUNDLE_DIR) + "' " + sCommand;
 }
-
-// A scratch folder for one test, removed afterwards.
-struct STempFolder {
-    STempFolder()
-    {
-        char name[] = "/tmp/vantor-lv2-XXXXXX";
-        path = ::mkdtemp(name);
-    }
-    ~STempFolder() { fs::remove_all(path); }
-    std::string operator/(const std::string& sName) const { return (path / sName).string(); }
-    fs::path path;
-};
 
 void WriteWav(const std::string& sPath, const SStereo& signal, int nRate)
 {
@@ -221,16 +208,14 @@ TEST(Lv2Tools, SordValidateFindsNoErrorInOurTurtle)
     EXPECT_NE(result.sOutput.find("Found 0 errors"), std::string::npos) << result.sOutput;
 
     // The check itself sees a unit that does not exist.
-    STempFolder temp;
-    std::ifstream chain(Lv2BundleFolder() + "chain.ttl");
-    std::stringstream text;
-    text << chain.rdbuf();
-    std::string sBroken = text.str();
+    CTestFolder temp;
+    const std::vector<uint8_t> chain = ReadBytes(Lv2BundleFolder() + "chain.ttl");
+    std::string sBroken(chain.begin(), chain.end());
     const size_t nAt = sBroken.find("units:unit units:hz");
     ASSERT_NE(nAt, std::string::npos);
     sBroken.replace(nAt, 19, "units:unit units:hertz");
-    std::ofstream(temp / "chain.ttl") << sBroken;
-    const SCommand broken = Validate({ temp / "chain.ttl" });
+    WriteBytes(temp.Path("chain.ttl"), sBroken);
+    const SCommand broken = Validate({ temp.Path("chain.ttl") });
     EXPECT_EQ(broken.sOutput.find("Found 0 errors"), std::string::npos) << broken.sOutput;
 }
 
@@ -240,7 +225,7 @@ protected:
     {
         SKIP_UNDER_SANITIZERS();
         input = MusicLikeSignal(66150, 44100.0, 21);
-        WriteWav(temp / "in.wav", input, 44100);
+        WriteWav(temp.Path("in.wav"), input, 44100);
         reference = RenderThroughProcess(input, 44100);
     }
     // Runs one tool; its output file.
@@ -250,16 +235,16 @@ protected:
         EXPECT_EQ(result.nStatus, 0) << sCommand << "\n" << result.sOutput;
         return ReadWav(sOut);
     }
-    STempFolder temp;
+    CTestFolder temp;
     SStereo input, reference;
 };
 
 TEST_F(Lv2Render, Lv2applyMastersLikeTheProcessItself)
 {
-    std::string sCommand = "lv2apply -i '" + temp / "in.wav" + "' -o '" + temp / "out.wav" + "'";
+    std::string sCommand = "lv2apply -i '" + temp.Path("in.wav") + "' -o '" + temp.Path("out.wav") + "'";
     for (const SSetting& setting : kSettings)
         sCommand += std::string(" -c ") + setting.pszSymbol + " " + setting.pszPortValue;
-    const SStereo output = Render(sCommand + " urn:vantor:lv2:chain", temp / "out.wav");
+    const SStereo output = Render(sCommand + " urn:vantor:lv2:chain", temp.Path("out.wav"));
     size_t nCompared = 0;
     // lv2apply keeps the latency, as the reference does.
     const float fLargest = LargestDifference(reference, output, 0, nCompared);
@@ -275,13 +260,13 @@ TEST_F(Lv2Render, Lv2fileGivesTheSameOutputInBlocksOf37And4096)
     std::string sSettings = " --ignore-clipping";
     for (const SSetting& setting : kSettings)
         sSettings += std::string(" -p ") + setting.pszSymbol + ":" + setting.pszPortValue;
-    const std::string sIn = "'" + temp / "in.wav" + "'";
+    const std::string sIn = "'" + temp.Path("in.wav") + "'";
     const SStereo small
-        = Render("lv2file -i " + sIn + " -o '" + temp / "37.wav" + "' -b 37" + sSettings + " urn:vantor:lv2:chain",
-            temp / "37.wav");
-    const SStereo large
-        = Render("lv2file -i " + sIn + " -o '" + temp / "4096.wav" + "' -b 4096" + sSettings + " urn:vantor:lv2:chain",
-            temp / "4096.wav");
+        = Render("lv2file -i " + sIn + " -o '" + temp.Path("37.wav") + "' -b 37" + sSettings + " urn:vantor:lv2:chain",
+            temp.Path("37.wav"));
+    const SStereo large = Render(
+        "lv2file -i " + sIn + " -o '" + temp.Path("4096.wav") + "' -b 4096" + sSettings + " urn:vantor:lv2:chain",
+        temp.Path("4096.wav"));
     ASSERT_EQ(small.Frames(), input.Frames());
     ASSERT_EQ(large.Frames(), input.Frames());
     EXPECT_TRUE(small.left == large.left && small.right == large.right) << "block size changed the output";
@@ -421,29 +406,29 @@ TEST(Lv2Presets, FactoryPresetsAreListedForTheirPlugInWithTheLibrarysValues)
 TEST(Lv2Install, TheInstalledBundleFindsTheInstalledLibrary)
 {
     SKIP_UNDER_SANITIZERS();
-    STempFolder prefix;
-    const SCommand install = RunCommand(
-        "cmake --install '" + std::string(VANTOR_BINARY_DIR) + "' --prefix '" + prefix.path.string() + "'");
+    CTestFolder prefix;
+    const SCommand install
+        = RunCommand("cmake --install '" + std::string(VANTOR_BINARY_DIR) + "' --prefix '" + prefix.Root() + "'");
     ASSERT_EQ(install.nStatus, 0) << install.sOutput;
-    const std::string sBundle = prefix / "lib/lv2/vantor.lv2";
+    const std::string sBundle = prefix.Path("lib/lv2/vantor.lv2");
     EXPECT_TRUE(fs::exists(sBundle + "/manifest.ttl"));
     EXPECT_EQ(fs::read_symlink(sBundle + "/Vantor.vpa"), fs::path("../../vantor/Vantor.vpa"));
-    EXPECT_TRUE(fs::exists(prefix / "lib/vantor/Vantor.vpa"));
+    EXPECT_TRUE(fs::exists(prefix.Path("lib/vantor/Vantor.vpa")));
 
-    const std::string sLv2Path = "LV2_PATH='" + prefix / "lib/lv2" + "' ";
+    const std::string sLv2Path = "LV2_PATH='" + prefix.Path("lib/lv2") + "' ";
     const SCommand list = RunCommand(sLv2Path + "lv2ls");
     for (const SLv2PlugIn& plugIn : kLv2PlugIns)
         EXPECT_NE(list.sOutput.find(plugIn.pszUri), std::string::npos) << list.sOutput;
 
     const SStereo input = MusicLikeSignal(20000, 48000.0, 2);
-    WriteWav(prefix / "in.wav", input, 48000);
-    const SCommand installed = RunCommand(sLv2Path + "lv2apply -i '" + prefix / "in.wav" + "' -o '" + prefix / "a.wav"
-        + "' -c limiter_input_drive 6 urn:vantor:lv2:chain");
+    WriteWav(prefix.Path("in.wav"), input, 48000);
+    const SCommand installed = RunCommand(sLv2Path + "lv2apply -i '" + prefix.Path("in.wav") + "' -o '"
+        + prefix.Path("a.wav") + "' -c limiter_input_drive 6 urn:vantor:lv2:chain");
     ASSERT_EQ(installed.nStatus, 0) << installed.sOutput;
-    const SCommand built = RunCommand(WithBuildLv2Path("lv2apply -i '" + prefix / "in.wav" + "' -o '" + prefix / "b.wav"
-        + "' -c limiter_input_drive 6 urn:vantor:lv2:chain"));
+    const SCommand built = RunCommand(WithBuildLv2Path("lv2apply -i '" + prefix.Path("in.wav") + "' -o '"
+        + prefix.Path("b.wav") + "' -c limiter_input_drive 6 urn:vantor:lv2:chain"));
     ASSERT_EQ(built.nStatus, 0) << built.sOutput;
-    const SStereo a = ReadWav(prefix / "a.wav"), b = ReadWav(prefix / "b.wav");
+    const SStereo a = ReadWav(prefix.Path("a.wav")), b = ReadWav(prefix.Path("b.wav"));
     EXPECT_TRUE(a.left == b.left && a.right == b.right);
 }
 
