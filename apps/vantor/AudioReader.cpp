@@ -61,6 +61,44 @@ long long HeaderFrames(const std::vector<unsigned char>& head)
     return 0;
 }
 
+// A WAV or AIFF chunk other than the audio that claims more than this is
+// damaged: the decoder would allocate what it claims to read it.
+constexpr uint32_t kMaxHeaderChunkBytes = 16u << 20;
+// How much of the input is read ahead for that check.
+constexpr size_t kHeaderCheckBytes = 1 << 16;
+
+// What is wrong with the chunks of a WAV or AIFF header among those in head,
+// or "": a chunk other than the audio that claims more than
+// kMaxHeaderChunkBytes, or (when head is the whole input) a chunk header cut
+// short, whose size the decoder would read from beyond the end.
+std::string HeaderChunkFault(const std::vector<unsigned char>& head, bool bWhole)
+{
+    const size_t nSize = head.size();
+    if (nSize < 12)
+        return "";
+    const unsigned char* p = head.data();
+    const bool bWave = std::memcmp(p, "RIFF", 4) == 0 && std::memcmp(p + 8, "WAVE", 4) == 0;
+    const bool bAiff
+        = std::memcmp(p, "FORM", 4) == 0 && (std::memcmp(p + 8, "AIFF", 4) == 0 || std::memcmp(p + 8, "AIFC", 4) == 0);
+    if (!bWave && !bAiff)
+        return "";
+    size_t nAt = 12;
+    for (; nAt + 8 <= nSize;) {
+        const unsigned char* pChunk = p + nAt;
+        const uint32_t nChunk = bWave ? Little32(pChunk + 4) : Big32(pChunk + 4);
+        if (std::memcmp(pChunk, bWave ? "data" : "SSND", 4) == 0)
+            return "";
+        if (nChunk > kMaxHeaderChunkBytes) {
+            std::string sName;
+            for (int i = 0; i < 4; ++i)
+                sName += pChunk[i] >= 0x20 && pChunk[i] < 0x7F ? static_cast<char>(pChunk[i]) : '?';
+            return "its '" + sName + "' chunk claims " + std::to_string(nChunk) + " bytes";
+        }
+        nAt += 8 + static_cast<size_t>(nChunk) + (nChunk & 1);
+    }
+    return bWhole && nAt < nSize ? "its header ends inside a chunk's name and size" : "";
+}
+
 // An Ogg stream read to its end finishes with a whole page marked as the
 // last; a cut file does not.
 bool OggEndsWhole(const std::vector<unsigned char>& tail)
@@ -108,6 +146,14 @@ void CAudioReader::Open(const std::string& sPath)
     }
     if (mStream.IsFolder())
         throw FailureError("cannot read " + Name() + ": it is a folder");
+    // The header's chunks are checked first: libsndfile allocates what a
+    // chunk claims, so a few damaged bytes could ask for gigabytes.
+    std::vector<unsigned char> head;
+    if (!mStream.PeekHead(kHeaderCheckBytes, head))
+        throw FailureError("cannot read " + Name() + ": " + std::strerror(mStream.GetError()));
+    const std::string sFault = HeaderChunkFault(head, head.size() < kHeaderCheckBytes);
+    if (!sFault.empty())
+        throw FailureError(Name() + " is damaged: " + sFault);
     mpFile = sf_open_virtual(&CInputStream::GetCallbacks(), SFM_READ, &mInfo, &mStream);
     if (mpFile == nullptr) {
         if (mStream.GetError() != 0)

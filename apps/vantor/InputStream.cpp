@@ -50,6 +50,25 @@ std::vector<unsigned char> CInputStream::GetHead() const
     return head;
 }
 
+bool CInputStream::PeekHead(size_t nBytes, std::vector<unsigned char>& head)
+{
+    nBytes = std::min(nBytes, kHeadBytes);
+    if (mbSeekable) {
+        head.resize(static_cast<size_t>(std::min<long long>(static_cast<long long>(nBytes), mnLength)));
+        const ssize_t nRead = ::pread(mnDescriptor, head.data(), head.size(), 0);
+        if (nRead < 0) {
+            mnError = errno;
+            return false;
+        }
+        head.resize(static_cast<size_t>(nRead));
+        return true;
+    }
+    if (!Fill(static_cast<long long>(nBytes)))
+        return false;
+    head.assign(mHead.begin(), mHead.begin() + static_cast<std::ptrdiff_t>(std::min(nBytes, mHead.size())));
+    return true;
+}
+
 std::vector<unsigned char> CInputStream::GetTail() const
 {
     const long long nEnd = mbSeekable ? mnLength : mnTaken;

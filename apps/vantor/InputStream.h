@@ -29,6 +29,9 @@ public:
     bool IsFolder() const { return mbFolder; }
     // The first bytes of the input (up to kHeadBytes), for header checks.
     std::vector<unsigned char> GetHead() const;
+    // The first nBytes of the input (fewer if it is shorter), read ahead of
+    // the decoder; false on a read error.
+    bool PeekHead(size_t nBytes, std::vector<unsigned char>& head);
     // The last bytes of the input (up to kWindowBytes), for trailer checks;
     // of a stream, the last bytes read so far.
     std::vector<unsigned char> GetTail() const;

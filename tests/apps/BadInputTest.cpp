@@ -46,6 +46,16 @@ TEST_F(BadInput, UnreadableInputsAreInputErrors)
     ASSERT_TRUE(WriteAudio(Path("empty.wav"), empty));
     Expect(2, { "master", Path("empty.wav"), Path("out.wav") }, "zero length");
     Expect(2, { "master", mFolder.Root(), Path("out.wav") }, "folder");
+    // 20 bytes whose LIST chunk claims 620 MB: the decoder would allocate it.
+    WriteBytes(Path("list.wav"), std::string("RIFF\xa4\x7e\x00\x00WAVELIST\x61\x27\xfa\x24", 20));
+    Expect(2, { "master", Path("list.wav"), Path("out.wav") }, "its 'LIST' chunk claims 620373857 bytes");
+    SToolOptions fromPipe;
+    fromPipe.sStdin = Path("list.wav");
+    Expect(2, { "master", "-", Path("out.wav") }, "chunk claims", fromPipe);
+    // A chunk header cut after 3 of its 8 bytes: its size would be read from
+    // beyond the end.
+    WriteBytes(Path("cut.wav"), std::string("RIFF\xa4\x7e\x00\x00WAVELIST\x61\x27\xfa", 19));
+    Expect(2, { "master", Path("cut.wav"), Path("out.wav") }, "ends inside a chunk");
     EXPECT_FALSE(Exists("out.wav"));
 }
 
