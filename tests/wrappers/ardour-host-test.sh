@@ -77,7 +77,7 @@ cat > "$OUT/config/ardour7/export/test.preset" <<EOF
 </ExportPreset>
 EOF
 
-cat > "$OUT/create.lua" <<EOF
+cat > "$OUT/common.lua" <<EOF
 -- Ardour frees the session in close_session(); Lua's references to its
 -- tracks, plug-ins and exporters must be gone before, or their finalisers
 -- run on freed memory. So each script's work runs in a block of its own.
@@ -86,6 +86,10 @@ function release_then_close()
   collectgarbage()
   close_session()
 end
+EOF
+
+cat > "$OUT/create.lua" <<EOF
+dofile("$OUT/common.lua")
 do
 local s = create_session("$OUT/session", "session", 48000)
 assert(s, "no session")
@@ -141,14 +145,7 @@ print("CREATED")
 EOF
 
 cat > "$OUT/reload.lua" <<EOF
--- Ardour frees the session in close_session(); Lua's references to its
--- tracks, plug-ins and exporters must be gone before, or their finalisers
--- run on freed memory. So each script's work runs in a block of its own.
-function release_then_close()
-  collectgarbage()
-  collectgarbage()
-  close_session()
-end
+dofile("$OUT/common.lua")
 do
 local s = load_session("$OUT/session", "session")
 assert(s, "the session does not load")
